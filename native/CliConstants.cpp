@@ -1,0 +1,25 @@
+#include "CliConstants.h"
+
+namespace {
+const QString kAutostartName = QStringLiteral("autostart");
+const QString kAutostartToken = QStringLiteral("--autostart");
+const QString kInstallName = QStringLiteral("install");
+const QString kInstallToken = QStringLiteral("--install");
+const QString kUninstallName = QStringLiteral("uninstall");
+const QString kUninstallToken = QStringLiteral("--uninstall");
+const QString kSilentToken = QStringLiteral("/silent");
+} // namespace
+
+CliConstants *CliConstants::instance()
+{
+    static CliConstants *const s_instance = new CliConstants;
+    return s_instance;
+}
+
+const QString &CliConstants::autostartName() { return kAutostartName; }
+const QString &CliConstants::autostartToken() { return kAutostartToken; }
+const QString &CliConstants::installName() { return kInstallName; }
+const QString &CliConstants::installToken() { return kInstallToken; }
+const QString &CliConstants::uninstallName() { return kUninstallName; }
+const QString &CliConstants::uninstallToken() { return kUninstallToken; }
+const QString &CliConstants::silentToken() { return kSilentToken; }

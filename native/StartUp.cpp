@@ -1,0 +1,162 @@
+#include "StartUp.h"
+
+#include "CliConstants.h"
+
+#include <QCommandLineOption>
+#include <QCommandLineParser>
+#include <QCoreApplication>
+#include <QDebug>
+#include <QSettings>
+
+#include <array>
+
+namespace StartUp {
+
+namespace {
+
+int s_logLevel = 2;
+QtMessageHandler s_previousHandler = nullptr;
+
+struct LevelName
+{
+    const char *name;
+    int level;
+};
+
+constexpr std::array<LevelName, 7> kLevelNames{{
+    {"none", 0},
+    {"off", 0},
+    {"error", 1},
+    {"warning", 2},
+    {"info", 3},
+    {"debug", 4},
+    {"trace", 4},
+}};
+
+} // namespace
+
+int logLevel()
+{
+    return s_logLevel;
+}
+
+void setLogLevel(int level)
+{
+    s_logLevel = qBound(0, level, 4);
+}
+
+int levelFromSetting(const QVariant &stored, int current)
+{
+    const QString name = stored.toString().toLower();
+    for (const LevelName &entry : kLevelNames) {
+        if (name == QLatin1String(entry.name))
+            return entry.level;
+    }
+    bool ok = false;
+    const int number = stored.toInt(&ok);
+    if (!ok)
+        return current;
+    return qBound(0, number, 4);
+}
+
+bool messagePasses(QtMsgType type, int level)
+{
+    switch (type) {
+    case QtDebugMsg:
+        return level >= 4;
+    case QtInfoMsg:
+        return level >= 3;
+    case QtWarningMsg:
+        return level >= 2;
+    case QtCriticalMsg:
+    case QtFatalMsg:
+        return level >= 1;
+    }
+    return false;
+}
+
+void configureLogging(QSettings &settings)
+{
+    // An absent value reads as "warning"; a stored value that is neither a
+    // name nor a number keeps the initial level.
+    s_logLevel = levelFromSetting(
+            settings.value(QStringLiteral("log/level"), QStringLiteral("warning")), s_logLevel);
+
+    s_previousHandler = qInstallMessageHandler(filteredMessageHandler);
+}
+
+void filteredMessageHandler(QtMsgType type, const QMessageLogContext &context,
+                            const QString &message)
+{
+    if (!messagePasses(type, s_logLevel))
+        return;
+    if (s_previousHandler)
+        s_previousHandler(type, context, message);
+}
+
+bool parseCommandLine(const QStringList &arguments)
+{
+    QCommandLineParser parser;
+    parser.setApplicationDescription(QCoreApplication::applicationName());
+    const QCommandLineOption helpOption = parser.addHelpOption();
+    const QCommandLineOption versionOption = parser.addVersionOption();
+
+    const QCommandLineOption autostartOption(
+            CliConstants::autostartName(),
+            QStringLiteral("Indicates that the application was started automatically (for "
+                           "example, during system startup). When specified, the app runs in "
+                           "the background without displaying the main window."));
+    const QCommandLineOption installOption(
+            CliConstants::installName(),
+            QStringLiteral("Performs installation-related setup tasks. Typically invoked by the "
+                           "installer during initial setup."));
+    const QCommandLineOption uninstallOption(
+            CliConstants::uninstallName(),
+            QStringLiteral("Performs cleanup tasks for uninstallation. Typically invoked by the "
+                           "uninstaller during removal."));
+    parser.addOption(autostartOption);
+    parser.addOption(installOption);
+    parser.addOption(uninstallOption);
+
+    if (!parser.parse(arguments)) {
+        qWarning() << "CLI parse error:" << parser.errorText();
+        parser.showHelp(1);
+    }
+
+    if (parser.isSet(helpOption))
+        parser.showHelp(0);
+    else if (parser.isSet(versionOption))
+        parser.showVersion();
+
+    if (parser.isSet(installOption)) {
+        runInstallTasks();
+        return false;
+    }
+    if (parser.isSet(uninstallOption)) {
+        runUninstallTasks();
+        return false;
+    }
+    return true;
+}
+
+void runInstallTasks()
+{
+    // The settings store and the autostart registration arrive with the
+    // settings service; until then the task only reports what it would read.
+    const bool autoStartEnabled = true;
+    qInfo() << "[Installer] autoStartEnabled setting is" << autoStartEnabled;
+    if (!autoStartEnabled) {
+        qInfo() << "[Installer] skipping autostart registration as per user setting";
+        return;
+    }
+    qWarning() << "[Installer] autostart registration failed:"
+               << QStringLiteral("autostart registration is not available");
+}
+
+void runUninstallTasks()
+{
+    qWarning() << "[Uninstaller] autostart removal failed:"
+               << QStringLiteral("autostart registration is not available");
+}
+
+} // namespace StartUp

@@ -1,0 +1,36 @@
+#pragma once
+
+#include <QStringList>
+#include <QVariant>
+#include <QtGlobal>
+
+class QSettings;
+
+// The entry point's steps that tests and the program share: logging, the
+// command line and the installer tasks.
+namespace StartUp {
+
+// Level of the process-wide message filter: 0 none, 1 error, 2 warning,
+// 3 info, 4 debug.
+int logLevel();
+void setLogLevel(int level);
+
+// The level a stored "log/level" value stands for; `current` is kept when the
+// value is neither a level name nor a number.
+int levelFromSetting(const QVariant &stored, int current);
+
+// Whether a message of this type passes at this level.
+bool messagePasses(QtMsgType type, int level);
+
+void configureLogging(QSettings &settings);
+void filteredMessageHandler(QtMsgType type, const QMessageLogContext &context,
+                            const QString &message);
+
+// True when start-up goes on; false when the process is to end with 0.
+// Help, version and parse errors end the process inside the call.
+bool parseCommandLine(const QStringList &arguments);
+
+void runInstallTasks();
+void runUninstallTasks();
+
+} // namespace StartUp

@@ -1,0 +1,76 @@
+#include "SingletonPublisher.h"
+#include "StartUp.h"
+
+#include <QApplication>
+#include <QIcon>
+#include <QLoggingCategory>
+#include <QQmlApplicationEngine>
+#include <QSettings>
+#include <QtQml/qqmlextensionplugin.h>
+
+#include <memory>
+
+Q_IMPORT_QML_PLUGIN(Zem_InklyPlugin)
+
+namespace {
+
+void preferXcbUnderWayland()
+{
+    // The overlays need global input, stacking and screen geometry that only
+    // X11 gives; under Wayland ask for XWayland unless the user chose.
+    if (qEnvironmentVariableIsSet("QT_QPA_PLATFORM"))
+        return;
+    if (qEnvironmentVariable("XDG_SESSION_TYPE") == QLatin1String("wayland")
+        || qEnvironmentVariableIsSet("WAYLAND_DISPLAY")) {
+        qputenv("QT_QPA_PLATFORM", "xcb");
+    }
+}
+
+} // namespace
+
+int main(int argc, char *argv[])
+{
+#if !defined(Q_OS_WIN)
+    preferXcbUnderWayland();
+#endif
+
+    QLoggingCategory::setFilterRules(QStringLiteral("qt.qml.binding.removal.info=true"));
+    QCoreApplication::setOrganizationName(QStringLiteral("Zemworks"));
+    QCoreApplication::setApplicationName(QStringLiteral("Inkly"));
+    QCoreApplication::setApplicationVersion(QStringLiteral("1.1.0.25"));
+
+    auto settings = std::make_unique<QSettings>();
+    StartUp::configureLogging(*settings);
+
+    auto app = std::make_unique<QApplication>(argc, argv);
+    QApplication::setWindowIcon(QIcon(QStringLiteral(":/resources/app/app.ico")));
+
+    if (!StartUp::parseCommandLine(QCoreApplication::arguments())) {
+        app.reset();
+        settings.reset();
+        return 0;
+    }
+
+    // The single-instance guard, the companion modules and the tray icon take
+    // their places here, in this order, before any singleton is published.
+
+    SingletonPublisher::publishSingletons();
+
+    auto engine = std::make_unique<QQmlApplicationEngine>();
+    QObject::connect(
+            engine.get(), &QQmlApplicationEngine::objectCreationFailed, app.get(),
+            [] { QCoreApplication::exit(-1); }, Qt::QueuedConnection);
+
+#if QT_VERSION >= QT_VERSION_CHECK(6, 5, 0)
+    engine->loadFromModule("Zem.Inkly", "App");
+#else
+    engine->load(QUrl(QStringLiteral("qrc:/qt/qml/Zem/Inkly/src/App.qml")));
+#endif
+
+    const int result = QApplication::exec();
+
+    engine.reset();
+    app.reset();
+    settings.reset();
+    return result;
+}

@@ -1,0 +1,3 @@
+# Images and icons, addressed as qrc:/resources/...
+set(INKLY_RESOURCE_FILES
+)

@@ -1,0 +1,40 @@
+#include "SingletonPublisher.h"
+
+#include <QApplication>
+#include <QQmlEngine>
+#include <QtQml/qqmlextensionplugin.h>
+#include <QtQuickTest/quicktest.h>
+
+Q_IMPORT_QML_PLUGIN(Zem_InklyPlugin)
+
+// Publishes the native services exactly as the program does, so that test
+// files importing Zem.Inkly talk to the real services.
+class Setup : public QObject
+{
+    Q_OBJECT
+
+public Q_SLOTS:
+    void applicationAvailable()
+    {
+        QCoreApplication::setOrganizationName(QStringLiteral("Zemworks"));
+        QCoreApplication::setApplicationName(QStringLiteral("Inkly"));
+        QCoreApplication::setApplicationVersion(QStringLiteral("1.1.0.25"));
+        SingletonPublisher::publishSingletons();
+    }
+
+    void qmlEngineAvailable(QQmlEngine *engine)
+    {
+        engine->addImportPath(QStringLiteral("qrc:/qt/qml"));
+    }
+};
+
+int main(int argc, char **argv)
+{
+    // Widgets-based services (the tray icon) need a QApplication, which the
+    // runner would otherwise create as a QGuiApplication.
+    QApplication app(argc, argv);
+    Setup setup;
+    return quick_test_main_with_setup(argc, argv, "tst_qml", QUICK_TEST_SOURCE_DIR, &setup);
+}
+
+#include "tst_qml.moc"
