@@ -82,7 +82,10 @@ void configureLogging(QSettings &settings)
     s_logLevel = levelFromSetting(
             settings.value(QStringLiteral("log/level"), QStringLiteral("warning")), s_logLevel);
 
-    s_previousHandler = qInstallMessageHandler(filteredMessageHandler);
+    // Installing twice must not make the filter its own successor.
+    const QtMessageHandler previous = qInstallMessageHandler(filteredMessageHandler);
+    if (previous != filteredMessageHandler)
+        s_previousHandler = previous;
 }
 
 void filteredMessageHandler(QtMsgType type, const QMessageLogContext &context,

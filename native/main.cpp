@@ -2,6 +2,7 @@
 #include "StartUp.h"
 
 #include <QApplication>
+#include <QDebug>
 #include <QIcon>
 #include <QLoggingCategory>
 #include <QQmlApplicationEngine>
@@ -26,12 +27,24 @@ void preferXcbUnderWayland()
     }
 }
 
+// True when no display server can be reached. The command-line tasks (help,
+// version, install, uninstall) still work then, on Qt's offscreen platform.
+bool noDisplay()
+{
+    return !qEnvironmentVariableIsSet("QT_QPA_PLATFORM") && qEnvironmentVariableIsEmpty("DISPLAY")
+            && qEnvironmentVariableIsEmpty("WAYLAND_DISPLAY");
+}
+
 } // namespace
 
 int main(int argc, char *argv[])
 {
 #if !defined(Q_OS_WIN)
-    preferXcbUnderWayland();
+    const bool headless = noDisplay();
+    if (headless)
+        qputenv("QT_QPA_PLATFORM", "offscreen");
+    else
+        preferXcbUnderWayland();
 #endif
 
     QLoggingCategory::setFilterRules(QStringLiteral("qt.qml.binding.removal.info=true"));
@@ -50,6 +63,15 @@ int main(int argc, char *argv[])
         settings.reset();
         return 0;
     }
+
+#if !defined(Q_OS_WIN)
+    if (headless) {
+        qCritical() << "[App] No display found: set DISPLAY to start Inkly";
+        app.reset();
+        settings.reset();
+        return 1;
+    }
+#endif
 
     // The single-instance guard, the companion modules and the tray icon take
     // their places here, in this order, before any singleton is published.

@@ -1,0 +1,230 @@
+#include "StartUp.h"
+
+#include <QProcess>
+#include <QSettings>
+#include <QTemporaryDir>
+#include <QtTest>
+
+// The log filter is checked in process; the command line by running the real
+// program with its own HOME and XDG directories.
+class TestStartUp : public QObject
+{
+    Q_OBJECT
+
+private:
+    struct Run
+    {
+        int exitCode = -100;
+        QString out;
+        QString err;
+    };
+
+    // Runs inkly with a fresh configuration; `level` is written to the stored
+    // "log/level" unless empty.
+    Run runInkly(const QStringList &arguments, const QString &level = QString(),
+                 bool withDisplay = true)
+    {
+        QTemporaryDir home;
+        if (!home.isValid())
+            return {};
+        const QString config = home.filePath(QStringLiteral("config"));
+        if (!level.isEmpty()) {
+            QSettings stored(config + QStringLiteral("/Zemworks/Inkly.conf"), QSettings::IniFormat);
+            stored.setValue(QStringLiteral("log/level"), level);
+        }
+        QProcessEnvironment env = QProcessEnvironment::systemEnvironment();
+        env.insert(QStringLiteral("HOME"), home.path());
+        env.insert(QStringLiteral("XDG_CONFIG_HOME"), config);
+        env.insert(QStringLiteral("XDG_DATA_HOME"), home.filePath(QStringLiteral("data")));
+        env.insert(QStringLiteral("XDG_RUNTIME_DIR"), home.path());
+        env.remove(QStringLiteral("DISPLAY"));
+        env.remove(QStringLiteral("WAYLAND_DISPLAY"));
+        if (withDisplay)
+            env.insert(QStringLiteral("QT_QPA_PLATFORM"), QStringLiteral("offscreen"));
+        else
+            env.remove(QStringLiteral("QT_QPA_PLATFORM"));
+
+        QProcess process;
+        process.setProcessEnvironment(env);
+        process.start(QStringLiteral(INKLY_BINARY), arguments);
+        Run run;
+        if (!process.waitForFinished(30000)) {
+            process.kill();
+            process.waitForFinished();
+            return run;
+        }
+        run.exitCode = process.exitCode();
+        run.out = QString::fromLocal8Bit(process.readAllStandardOutput());
+        run.err = QString::fromLocal8Bit(process.readAllStandardError());
+        return run;
+    }
+
+private Q_SLOTS:
+    void storedLogLevel_data()
+    {
+        QTest::addColumn<QVariant>("stored");
+        QTest::addColumn<int>("level");
+
+        QTest::newRow("absent") << QVariant() << 2;
+        QTest::newRow("none") << QVariant(QStringLiteral("none")) << 0;
+        QTest::newRow("off") << QVariant(QStringLiteral("off")) << 0;
+        QTest::newRow("error") << QVariant(QStringLiteral("error")) << 1;
+        QTest::newRow("capitals") << QVariant(QStringLiteral("INFO")) << 3;
+        QTest::newRow("trace") << QVariant(QStringLiteral("Trace")) << 4;
+        QTest::newRow("number") << QVariant(QStringLiteral("3")) << 3;
+        QTest::newRow("above range") << QVariant(QStringLiteral("10")) << 4;
+        QTest::newRow("negative") << QVariant(QStringLiteral("-3")) << 0;
+        QTest::newRow("word") << QVariant(QStringLiteral("verbose")) << 2;
+        QTest::newRow("leading blank") << QVariant(QStringLiteral(" info")) << 2;
+        QTest::newRow("empty") << QVariant(QString()) << 2;
+        QTest::newRow("fraction") << QVariant(QStringLiteral("3.5")) << 2;
+    }
+
+    void storedLogLevel()
+    {
+        QFETCH(QVariant, stored);
+        QFETCH(int, level);
+
+        QTemporaryDir dir;
+        QVERIFY(dir.isValid());
+        QSettings settings(dir.filePath(QStringLiteral("Inkly.conf")), QSettings::IniFormat);
+        if (stored.isValid())
+            settings.setValue(QStringLiteral("log/level"), stored);
+
+        StartUp::setLogLevel(2);
+        StartUp::configureLogging(settings);
+        const int configured = StartUp::logLevel();
+        StartUp::setLogLevel(2);
+        QCOMPARE(configured, level);
+    }
+
+    void messagesPassByLevel()
+    {
+        const QList<QtMsgType> types{QtDebugMsg, QtInfoMsg, QtWarningMsg, QtCriticalMsg, QtFatalMsg};
+        // Lowest level at which each type passes.
+        const QList<int> lowest{4, 3, 2, 1, 1};
+        for (int level = 0; level <= 4; ++level) {
+            for (int i = 0; i < types.size(); ++i)
+                QCOMPARE(StartUp::messagePasses(types[i], level), level >= lowest[i]);
+        }
+    }
+
+    void filterDropsBelowLevel()
+    {
+        // The filter sits in front of whatever handler was installed before.
+        static QStringList seen;
+        seen.clear();
+        const QtMessageHandler original = qInstallMessageHandler(
+                [](QtMsgType, const QMessageLogContext &, const QString &message) { seen << message; });
+
+        QTemporaryDir dir;
+        QSettings settings(dir.filePath(QStringLiteral("Inkly.conf")), QSettings::IniFormat);
+        settings.setValue(QStringLiteral("log/level"), QStringLiteral("info"));
+        StartUp::configureLogging(settings);
+        StartUp::configureLogging(settings); // a second install must not loop
+
+        qDebug("dropped debug");
+        qInfo("kept info");
+        qWarning("kept warning");
+        StartUp::setLogLevel(0);
+        qCritical("dropped critical");
+        StartUp::setLogLevel(2);
+        qInstallMessageHandler(original);
+
+        QCOMPARE(seen, (QStringList{QStringLiteral("kept info"), QStringLiteral("kept warning")}));
+    }
+
+    void helpAndVersion()
+    {
+        const Run version = runInkly({QStringLiteral("--version")});
+        QCOMPARE(version.exitCode, 0);
+        QCOMPARE(version.out.trimmed(), QStringLiteral("Inkly 1.1.0.25"));
+
+        const Run help = runInkly({QStringLiteral("--help")});
+        QCOMPARE(help.exitCode, 0);
+        QVERIFY(help.out.contains(QStringLiteral("--autostart")));
+        QVERIFY(help.out.contains(QStringLiteral("Performs installation-related setup tasks.")));
+        QVERIFY(help.out.contains(QStringLiteral("--uninstall")));
+
+        // "/silent" is a plain argument, accepted with any option.
+        const Run silent = runInkly({QStringLiteral("/silent"), QStringLiteral("--version")});
+        QCOMPARE(silent.exitCode, 0);
+        QCOMPARE(silent.out.trimmed(), QStringLiteral("Inkly 1.1.0.25"));
+    }
+
+    void unknownOptions()
+    {
+        const Run bad = runInkly({QStringLiteral("--bogus")});
+        QCOMPARE(bad.exitCode, 1);
+        QVERIFY2(bad.err.contains(QStringLiteral("CLI parse error: \"Unknown option 'bogus'.\"")),
+                 qPrintable(bad.err));
+        QVERIFY(bad.out.contains(QStringLiteral("--install")));
+
+        // A value given to an option that takes none is a parse error too.
+        const Run valued = runInkly({QStringLiteral("--install=yes")});
+        QCOMPARE(valued.exitCode, 1);
+
+        // At level 0 even the parse error is silent, but help and code stay.
+        const Run quiet = runInkly({QStringLiteral("-z")}, QStringLiteral("none"));
+        QCOMPARE(quiet.exitCode, 1);
+        QVERIFY(!quiet.err.contains(QStringLiteral("CLI parse error")));
+        QVERIFY(quiet.out.contains(QStringLiteral("--autostart")));
+    }
+
+    void installerTasks()
+    {
+        // At the default level the installer's info lines are filtered out.
+        const Run silent = runInkly({QStringLiteral("--install")});
+        QCOMPARE(silent.exitCode, 0);
+        QVERIFY(!silent.err.contains(QStringLiteral("[Installer] autoStartEnabled")));
+
+        const Run install = runInkly({QStringLiteral("--install")}, QStringLiteral("info"));
+        QCOMPARE(install.exitCode, 0);
+        QVERIFY2(install.err.contains(QStringLiteral("[Installer] autoStartEnabled setting is true")),
+                 qPrintable(install.err));
+
+        // Both tasks asked for: only the install task runs.
+        const Run both = runInkly({QStringLiteral("--install"), QStringLiteral("--uninstall")},
+                                  QStringLiteral("info"));
+        QCOMPARE(both.exitCode, 0);
+        QVERIFY(both.err.contains(QStringLiteral("[Installer]")));
+        QVERIFY(!both.err.contains(QStringLiteral("[Uninstaller]")));
+
+        const Run uninstall = runInkly({QStringLiteral("--uninstall")}, QStringLiteral("info"));
+        QCOMPARE(uninstall.exitCode, 0);
+        QVERIFY(uninstall.err.contains(QStringLiteral("[Uninstaller] autostart removal")));
+    }
+
+    void noDisplay()
+    {
+        // The tasks work without a display; a normal start says why it ends.
+        const Run version = runInkly({QStringLiteral("--version")}, QString(), false);
+        QCOMPARE(version.exitCode, 0);
+        const Run start = runInkly({}, QString(), false);
+        QCOMPARE(start.exitCode, 1);
+        QVERIFY2(start.err.contains(QStringLiteral("[App] No display found")), qPrintable(start.err));
+    }
+
+    void startsAndKeepsRunning()
+    {
+        QTemporaryDir home;
+        QProcessEnvironment env = QProcessEnvironment::systemEnvironment();
+        env.insert(QStringLiteral("HOME"), home.path());
+        env.insert(QStringLiteral("XDG_CONFIG_HOME"), home.filePath(QStringLiteral("config")));
+        env.insert(QStringLiteral("XDG_DATA_HOME"), home.filePath(QStringLiteral("data")));
+        env.insert(QStringLiteral("XDG_RUNTIME_DIR"), home.path());
+        env.insert(QStringLiteral("QT_QPA_PLATFORM"), QStringLiteral("offscreen"));
+        QProcess process;
+        process.setProcessEnvironment(env);
+        process.start(QStringLiteral(INKLY_BINARY), {QStringLiteral("/silent")});
+        QVERIFY(process.waitForStarted());
+        // A root component that fails to load ends the process with -1 at once.
+        QVERIFY2(!process.waitForFinished(3000),
+                 qPrintable(QString::fromLocal8Bit(process.readAllStandardError())));
+        process.terminate();
+        process.waitForFinished(10000);
+    }
+};
+
+QTEST_GUILESS_MAIN(TestStartUp)
+#include "tst_startup.moc"
