@@ -1,4 +1,19 @@
 pragma Singleton
 import QtQuick
 
-QtObject {}
+// Application limits and drawing defaults.
+QtObject {
+    id: root
+
+    readonly property int maxScreenCount: 4
+    readonly property color defaultLineColor: "#FF0000"
+    readonly property color defaultHighlighterColor: "#FFF600"
+    readonly property int defaultLineWidth: 5
+    readonly property int defaultHighlighterLineWidth: 30
+    readonly property int defaultEraserLineWidth: 30
+    readonly property int maxLineWidth: 100
+    readonly property int minLineWidth: 1
+    readonly property real highlighterAlpha: 0.4
+    // Keeps popup windows off a neighbouring monitor with another scale factor.
+    readonly property real screenBoundaryMargin: 1.0
+}

@@ -1,6 +1,5 @@
 pragma Singleton
 import QtQuick
-import Zem.Inkly
 
 // The drawing tools and their traits. A tool travels as its integer value;
 // only the stored forms (drawings.json, the recent-tools list) use its name.
@@ -8,7 +7,9 @@ QtObject {
     id: root
 
     // Add new tools at the BOTTOM: the names below are written to disk and the
-    // navigation order follows this one.
+    // navigation order follows this one. Inside this file the values are
+    // written as numbers: the type name would resolve to this very file, not
+    // to the module's singleton.
     enum DrawingTool {
         None,
         Pen,
@@ -26,69 +27,69 @@ QtObject {
     }
 
     function isNone(tool: int): bool {
-        return tool === DrawingTool.None;
+        return tool === 0;
     }
     function isPen(tool: int): bool {
-        return tool === DrawingTool.Pen;
+        return tool === 1;
     }
     function isHighlighter(tool: int): bool {
-        return tool === DrawingTool.Highlighter;
+        return tool === 2;
     }
     function isRectangle(tool: int): bool {
-        return tool === DrawingTool.Rectangle;
+        return tool === 3;
     }
     function isEllipse(tool: int): bool {
-        return tool === DrawingTool.Ellipse;
-    }
-    function isLine(tool: int): bool {
-        return tool === DrawingTool.Line;
-    }
-    function isArrow(tool: int): bool {
-        return tool === DrawingTool.Arrow;
+        return tool === 4;
     }
     function isStar(tool: int): bool {
-        return tool === DrawingTool.Star;
+        return tool === 5;
+    }
+    function isLine(tool: int): bool {
+        return tool === 6;
+    }
+    function isArrow(tool: int): bool {
+        return tool === 7;
     }
     function isDashedRectangle(tool: int): bool {
-        return tool === DrawingTool.DashedRectangle;
+        return tool === 8;
     }
     function isDashedEllipse(tool: int): bool {
-        return tool === DrawingTool.DashedEllipse;
+        return tool === 9;
     }
     function isDashedLine(tool: int): bool {
-        return tool === DrawingTool.DashedLine;
+        return tool === 10;
     }
     function isEraserBrush(tool: int): bool {
-        return tool === DrawingTool.EraserBrush;
+        return tool === 11;
     }
     function isEraserRectangle(tool: int): bool {
-        return tool === DrawingTool.EraserRectangle;
+        return tool === 12;
     }
 
     function isDrawable(tool: int): bool {
-        return tool >= DrawingTool.Pen && tool <= DrawingTool.EraserRectangle;
+        return tool >= 1 && tool <= 12; // Pen .. EraserRectangle
     }
     function isStroke(tool: int): bool {
-        return tool === DrawingTool.Pen || tool === DrawingTool.Highlighter;
+        return tool === 1 || tool === 2; // Pen, Highlighter
     }
     // The area eraser is drawn like a shape but is not one: it has no shape
     // settings group and no colour.
     function isShape(tool: int): bool {
-        return tool >= DrawingTool.Rectangle && tool <= DrawingTool.DashedLine;
+        return tool >= 3 && tool <= 10; // Rectangle .. DashedLine
     }
     function isDashedShape(tool: int): bool {
-        return tool === DrawingTool.DashedRectangle || tool === DrawingTool.DashedEllipse || tool === DrawingTool.DashedLine;
+        return tool >= 8 && tool <= 10; // DashedRectangle .. DashedLine
     }
     function isEraser(tool: int): bool {
-        return tool === DrawingTool.EraserBrush || tool === DrawingTool.EraserRectangle;
+        return tool === 11 || tool === 12; // EraserBrush, EraserRectangle
     }
     // Geometry of an item: a list of points.
     function drawsAsStroke(tool: int): bool {
-        return root.isStroke(tool) || tool === DrawingTool.EraserBrush;
+        return root.isStroke(tool) || tool === 11; // EraserBrush
     }
     // Geometry of an item: a start and an end point.
     function drawsAsShape(tool: int): bool {
-        return root.isShape(tool) || tool === DrawingTool.EraserRectangle;
+        return root.isShape(tool) || tool === 12; // EraserRectangle
     }
     function hasLineWidth(tool: int): bool {
         return root.drawsAsStroke(tool) || root.drawsAsShape(tool);
@@ -97,43 +98,67 @@ QtObject {
         return root.isDrawable(tool) && !root.isEraser(tool);
     }
 
-    function toString(tool: int): string {
+    // Untyped on purpose: a fractional or non-numeric value is not coerced into
+    // a valid tool.
+    function toString(tool): string {
         switch (tool) {
-        case DrawingTool.None:
+        case 0:
             return "None";
-        case DrawingTool.Pen:
+        case 1:
             return "Pen";
-        case DrawingTool.Highlighter:
+        case 2:
             return "Highlighter";
-        case DrawingTool.Rectangle:
+        case 3:
             return "Rectangle";
-        case DrawingTool.Ellipse:
+        case 4:
             return "Ellipse";
-        case DrawingTool.Star:
+        case 5:
             return "Star";
-        case DrawingTool.Line:
+        case 6:
             return "Line";
-        case DrawingTool.Arrow:
+        case 7:
             return "Arrow";
-        case DrawingTool.DashedRectangle:
+        case 8:
             return "DashedRectangle";
-        case DrawingTool.DashedEllipse:
+        case 9:
             return "DashedEllipse";
-        case DrawingTool.DashedLine:
+        case 10:
             return "DashedLine";
-        case DrawingTool.EraserBrush:
+        case 11:
             return "EraserBrush";
-        case DrawingTool.EraserRectangle:
+        case 12:
             return "EraserRectangle";
         }
         return "Unknown";
     }
     // Case-sensitive: the stored names are written exactly as toString gives them.
     function fromString(name: string): int {
-        for (let tool = DrawingTool.Pen; tool <= DrawingTool.EraserRectangle; ++tool) {
-            if (root.toString(tool) === name)
-                return tool;
+        switch (name) {
+        case "Pen":
+            return 1;
+        case "Highlighter":
+            return 2;
+        case "Rectangle":
+            return 3;
+        case "Ellipse":
+            return 4;
+        case "Star":
+            return 5;
+        case "Line":
+            return 6;
+        case "Arrow":
+            return 7;
+        case "DashedRectangle":
+            return 8;
+        case "DashedEllipse":
+            return 9;
+        case "DashedLine":
+            return 10;
+        case "EraserBrush":
+            return 11;
+        case "EraserRectangle":
+            return 12;
         }
-        return DrawingTool.None;
+        return 0;
     }
 }
