@@ -1,3 +1,43 @@
 # Images and icons, addressed as qrc:/resources/...
 set(INKLY_RESOURCE_FILES
+    resources/app/app-logo.png
+    resources/app/app-tray.ico
+    resources/app/app.ico
+    resources/overview/background.png
+    resources/overview/close.svg
+    resources/settings/settings.svg
+    resources/tips/double.svg
+    resources/tips/middle-click.svg
+    resources/tips/wheel-scroll.svg
+    resources/toolbar/drawing/arrow.svg
+    resources/toolbar/drawing/color-add.png
+    resources/toolbar/drawing/color.svg
+    resources/toolbar/drawing/cursor.svg
+    resources/toolbar/drawing/dashed-ellipse.svg
+    resources/toolbar/drawing/dashed-rectangle.svg
+    resources/toolbar/drawing/ellipse.svg
+    resources/toolbar/drawing/eraser-rectangle.svg
+    resources/toolbar/drawing/eraser.svg
+    resources/toolbar/drawing/highlighter.svg
+    resources/toolbar/drawing/line-width.svg
+    resources/toolbar/drawing/line.svg
+    resources/toolbar/drawing/palette/color-checked.svg
+    resources/toolbar/drawing/palette/color-hover.svg
+    resources/toolbar/drawing/palette/color.svg
+    resources/toolbar/drawing/pen.svg
+    resources/toolbar/drawing/rectangle.svg
+    resources/toolbar/drawing/shape.svg
+    resources/toolbar/drawing/star.svg
+    resources/toolbar/history/clear.svg
+    resources/toolbar/history/redo.svg
+    resources/toolbar/history/undo.svg
+    resources/toolbar/misc/app.svg
+    resources/toolbar/misc/capture.svg
+    resources/toolbar/misc/extension-indicator.svg
+    resources/toolbar/misc/more.svg
+    resources/toolbar/more/about.svg
+    resources/toolbar/more/close.svg
+    resources/toolbar/more/homepage.svg
+    resources/toolbar/more/settings.svg
+    resources/toolbar/more/tips.svg
 )
