@@ -1,5 +1,7 @@
 #pragma once
 
+#include "QmlSingleton.h"
+
 #include <QObject>
 #include <QString>
 #include <QtQml/qqmlregistration.h>
@@ -11,6 +13,7 @@ class CliConstants : public QObject
     Q_OBJECT
     QML_ELEMENT
     QML_SINGLETON
+    INKLY_SINGLETON_FACTORY(CliConstants)
     Q_PROPERTY(QString autostartName READ autostartName CONSTANT FINAL)
     Q_PROPERTY(QString autostartToken READ autostartToken CONSTANT FINAL)
     Q_PROPERTY(QString installName READ installName CONSTANT FINAL)

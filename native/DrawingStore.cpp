@@ -1,8 +1,12 @@
 #include "DrawingStore.h"
 
+#include "DrawItemCodec.h"
+#include "DrawingFileReader.h"
+
 #include <QDebug>
 #include <QDir>
 #include <QFile>
+#include <QFileInfo>
 #include <QJsonArray>
 #include <QJsonDocument>
 #include <QJsonParseError>
@@ -15,7 +19,8 @@ const QString kItemsKey = QStringLiteral("items");
 
 QJsonObject emptyDocument()
 {
-    return QJsonObject{{kVersionKey, DrawingStore::kCurrentVersion}, {kItemsKey, QJsonArray()}};
+    return QJsonObject { { kVersionKey, DrawingStore::kCurrentVersion },
+        { kItemsKey, QJsonArray() } };
 }
 
 // "version" as an integer; anything that is not an integral number is 0.
@@ -51,10 +56,7 @@ QString DrawingStore::filePath()
 
 QVariantList DrawingStore::getDrawings() const
 {
-    const QJsonValue items = m_document.value(kItemsKey);
-    if (!items.isArray())
-        return {};
-    return items.toArray().toVariantList();
+    return items().toVariantList();
 }
 
 void DrawingStore::setDrawings(const QVariantList &items)
@@ -62,16 +64,92 @@ void DrawingStore::setDrawings(const QVariantList &items)
     setItems(QJsonArray::fromVariantList(items));
 }
 
+QVariantMap DrawingStore::readDrawItems(const QVariantMap &rules) const
+{
+    DrawItemCodec::Rules codecRules;
+    codecRules.toolNames = rules.value(QStringLiteral("toolNames")).toStringList();
+    codecRules.defaultWindowId = rules.value(QStringLiteral("windowId")).toString();
+    codecRules.defaultLineColor = rules.value(QStringLiteral("lineColor")).value<QColor>();
+    codecRules.defaultLineWidth = rules.value(QStringLiteral("lineWidth")).toDouble();
+
+    const DrawItemCodec::Decoded decoded = m_itemsHeld == ItemsHeld::AsRead
+            ? DrawItemCodec::decode(m_readItems, codecRules, m_fileText)
+            : DrawItemCodec::decode(items(), codecRules);
+    QVariantList storedForms;
+    storedForms.reserve(decoded.storedForms.size());
+    for (const StoredDrawItem &form : decoded.storedForms)
+        storedForms.append(QVariant::fromValue(form));
+    return { { QStringLiteral("storedCount"), decoded.storedCount },
+        { QStringLiteral("items"), decoded.items },
+        { QStringLiteral("storedForms"), storedForms } };
+}
+
+StoredDrawItem DrawingStore::encodeDrawItem(
+        const QVariantMap &item, const QString &type, const QString &toolName) const
+{
+    return StoredDrawItem(DrawItemCodec::element(item, type, toolName));
+}
+
+void DrawingStore::setStoredDrawItems(const QVariantList &storedForms)
+{
+    QList<StoredDrawItem> forms;
+    forms.reserve(storedForms.size());
+    int skipped = 0;
+    for (const QVariant &value : storedForms) {
+        const StoredDrawItem *const form = value.metaType() == QMetaType::fromType<StoredDrawItem>()
+                ? static_cast<const StoredDrawItem *>(value.constData())
+                : nullptr;
+        if (form && form->isValid())
+            forms.append(*form);
+        else
+            ++skipped;
+    }
+    if (skipped > 0)
+        qWarning()
+                << "[DrawingStore] setStoredDrawItems: skipped entries that are not stored items:"
+                << skipped;
+
+    holdItems(ItemsHeld::AsStored);
+    m_storedItems = forms;
+    m_document.insert(kVersionKey, kCurrentVersion);
+    save();
+}
+
 QJsonArray DrawingStore::items() const
 {
+    switch (m_itemsHeld) {
+    case ItemsHeld::InDocument:
+        break;
+    case ItemsHeld::AsRead:
+        return QJsonDocument::fromJson(m_fileText.mid(m_itemsOffset, m_itemsLength)).array();
+    case ItemsHeld::AsStored: {
+        QJsonArray items;
+        for (const StoredDrawItem &form : m_storedItems)
+            items.append(QJsonDocument::fromJson(form.json().toByteArray()).object());
+        return items;
+    }
+    }
     return m_document.value(kItemsKey).toArray();
 }
 
 void DrawingStore::setItems(const QJsonArray &items)
 {
+    holdItems(ItemsHeld::InDocument);
     m_document.insert(kVersionKey, kCurrentVersion);
     m_document.insert(kItemsKey, items);
     save();
+}
+
+void DrawingStore::holdItems(ItemsHeld held)
+{
+    m_itemsHeld = held;
+    m_document.insert(kItemsKey, QJsonArray());
+    if (held != ItemsHeld::AsRead) {
+        m_fileText.clear();
+        m_readItems.clear();
+    }
+    if (held != ItemsHeld::AsStored)
+        m_storedItems.clear();
 }
 
 void DrawingStore::reload()
@@ -81,6 +159,7 @@ void DrawingStore::reload()
 
 void DrawingStore::load()
 {
+    holdItems(ItemsHeld::InDocument);
     const QString path = filePath();
     QFile file(path);
     if (!file.open(QIODevice::ReadOnly)) {
@@ -90,8 +169,19 @@ void DrawingStore::load()
     const QByteArray data = file.readAll();
     file.close();
 
-    QJsonParseError error;
-    const QJsonDocument json = QJsonDocument::fromJson(data, &error);
+    // The quick reader takes what this program writes; the rest of the file
+    // is then parsed without its items. For anything else QJsonDocument has
+    // the last word, and its messages.
+    DrawingFileReader::Result quick;
+    QJsonParseError error {};
+    QJsonDocument json;
+    bool readQuickly = DrawingFileReader::read(data, &quick);
+    if (readQuickly) {
+        json = QJsonDocument::fromJson(quick.frame, &error);
+        readQuickly = error.error == QJsonParseError::NoError;
+    }
+    if (!readQuickly)
+        json = QJsonDocument::fromJson(data, &error);
     if (error.error != QJsonParseError::NoError) {
         qWarning() << "[DrawingStore] JSON parse error:" << error.errorString();
         m_document = emptyDocument();
@@ -108,6 +198,13 @@ void DrawingStore::load()
     if (version == kCurrentVersion) {
         if (!m_document.value(kItemsKey).isArray())
             m_document.insert(kItemsKey, QJsonArray());
+        if (readQuickly && quick.itemsIsArray) {
+            holdItems(ItemsHeld::AsRead);
+            m_fileText = data;
+            m_itemsOffset = quick.itemsOffset;
+            m_itemsLength = quick.itemsLength;
+            m_readItems = std::move(quick.items);
+        }
         qInfo() << "[DrawingStore] Loaded drawings from" << path;
         return;
     }
@@ -124,13 +221,21 @@ void DrawingStore::save()
 
     // QSaveFile writes beside the file and renames on commit, so a failed or
     // interrupted write never leaves a half-written drawings.json.
+    // A read-only drawings.json would make the save file refuse to open.
+    if (QFileInfo(path).isFile())
+        QFile::setPermissions(path, QFileDevice::ReadOwner | QFileDevice::WriteOwner);
     QSaveFile file(path);
-    file.setPermissions(QFileDevice::ReadUser | QFileDevice::WriteUser);
     if (!file.open(QIODevice::WriteOnly)) {
         qWarning() << "[DrawingStore] Failed to save drawings to" << path;
         return;
     }
-    file.write(QJsonDocument(m_document).toJson(QJsonDocument::Indented));
+    // Owner read and write for the file that replaces the old one, whatever
+    // the old one had. A QSaveFile only has a file to set them on once open.
+    file.setPermissions(QFileDevice::ReadUser | QFileDevice::WriteUser);
+    if (m_itemsHeld == ItemsHeld::AsStored)
+        DrawItemCodec::writeDocument(file, m_document, m_storedItems);
+    else
+        file.write(QJsonDocument(m_document).toJson(QJsonDocument::Indented));
     if (!file.commit())
         qWarning() << "[DrawingStore] Failed to commit drawings to" << path;
 }

@@ -1,44 +1,79 @@
 #pragma once
 
+#include "QmlSingleton.h"
+
 #include <QJsonArray>
 #include <QJsonObject>
 #include <QObject>
 #include <QString>
+#include <QStringList>
 #include <QVariantList>
+#include <QVariantMap>
 #include <QtQml/qqmlregistration.h>
 
-// Keeps the drawing items of every screen in drawings.json. The items arrive
-// already in their stored form; the store never looks inside them.
+#include "DrawItemCodec.h"
+#include "StoredDrawItem.h"
+
+// Keeps the drawing items of every screen in drawings.json. getDrawings and
+// setDrawings take the items in their stored form and never look inside them.
+// The drawing state uses the faster faces below: its records carry stroke
+// points as flat number lists, and it keeps each item's stored form ready, so
+// that a save after a stroke does not convert the whole drawing again.
 class DrawingStore : public QObject
 {
     Q_OBJECT
     QML_ELEMENT
     QML_SINGLETON
+    INKLY_SINGLETON_FACTORY(DrawingStore)
 
 public:
     static constexpr int kCurrentVersion = 1;
 
     static DrawingStore *instance();
-
     Q_INVOKABLE QVariantList getDrawings() const;
     Q_INVOKABLE void setDrawings(const QVariantList &items);
+
+    // The stored items as in-memory records, by the rules the drawing state
+    // gives: {toolNames (by tool value), windowId, lineColor, lineWidth (the
+    // defaults)}. Returns {storedCount, items, storedForms}.
+    Q_INVOKABLE QVariantMap readDrawItems(const QVariantMap &rules) const;
+    // The stored form of one in-memory record.
+    Q_INVOKABLE StoredDrawItem encodeDrawItem(
+            const QVariantMap &item, const QString &type, const QString &toolName) const;
+    // Replaces the items by these stored forms and writes the file.
+    Q_INVOKABLE void setStoredDrawItems(const QVariantList &storedForms);
 
     // The same document, without the round trip through variants.
     QJsonArray items() const;
     void setItems(const QJsonArray &items);
 
     // Computes the file path, creating the data directory on the way.
-    static QString filePath();
+    Q_INVOKABLE static QString filePath();
 
-    // Reads the file again; for tests that change it behind the store's back.
-    void reload();
+    // Reads the file again, replacing the document.
+    Q_INVOKABLE void reload();
 
 private:
     DrawingStore();
     Q_DISABLE_COPY_MOVE(DrawingStore)
 
+    // Where the items are. As read from the file they stay in the file's own
+    // text, already split into entries, and are parsed into JSON values only
+    // if asked for; after a save by the drawing state they are its stored
+    // forms; otherwise they are the document's "items".
+    enum class ItemsHeld { InDocument, AsRead, AsStored };
+
     void load();
     void save();
+    // Switches to `held`, dropping what the other ways held.
+    void holdItems(ItemsHeld held);
 
     QJsonObject m_document;
+
+    ItemsHeld m_itemsHeld = ItemsHeld::InDocument;
+    QByteArray m_fileText;
+    qsizetype m_itemsOffset = 0;
+    qsizetype m_itemsLength = 0;
+    QList<DrawItemCodec::StoredFields> m_readItems;
+    QList<StoredDrawItem> m_storedItems;
 };

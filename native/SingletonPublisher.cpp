@@ -1,33 +1,48 @@
 #include "SingletonPublisher.h"
 
+#include "AppInstanceGuard.h"
+#include "AutoStartHelper.h"
 #include "CliConstants.h"
 #include "DrawingStore.h"
-
-#include <QtQml/qqml.h>
+#include "FileUtils.h"
+#include "Grabbit.h"
+#include "MouseHelper.h"
+#include "RawInputHandler.h"
+#include "ScreenMonitor.h"
+#include "SessionChangeHandler.h"
+#include "SettingsStore.h"
+#include "TallyWrapper.h"
+#include "TrayIcon.h"
+#include "WindowHelper.h"
 
 namespace SingletonPublisher {
 
-namespace {
-constexpr const char *kModuleUri = "Zem.Inkly";
-constexpr int kMajor = 1;
-constexpr int kMinor = 0;
-
-template<typename T>
-void publish(const char *name, T *instance)
-{
-    qmlRegisterSingletonInstance<T>(kModuleUri, kMajor, kMinor, name, instance);
-}
-} // namespace
-
-void publishSingletons()
+// The module declares each class as a singleton whose factory returns the
+// class's own instance (QmlSingleton.h). Calling the accessors here, in
+// start-up order, is what brings the services into being in that order.
+void publishSingletons(AppInstanceGuard *guard)
 {
     static bool published = false;
     if (published)
         return;
     published = true;
 
-    publish("DrawingStore", DrawingStore::instance());
-    publish("CliConstants", CliConstants::instance());
+    // Owned by the entry point rather than by an accessor: its factory hands
+    // out the pointer stored here.
+    AppInstanceGuard::setPublishedInstance(guard);
+    SettingsStore::instance();
+    DrawingStore::instance();
+    RawInputHandler::instance();
+    SessionChangeHandler::instance();
+    FileUtils::instance();
+    ScreenMonitor::instance();
+    WindowHelper::instance();
+    MouseHelper::instance();
+    AutoStartHelper::instance();
+    TrayIcon::instance();
+    CliConstants::instance();
+    Grabbit::instance();
+    TallyWrapper::instance();
 }
 
 } // namespace SingletonPublisher

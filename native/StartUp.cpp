@@ -1,6 +1,8 @@
 #include "StartUp.h"
 
+#include "AutoStartHelper.h"
 #include "CliConstants.h"
+#include "SettingsStore.h"
 
 #include <QCommandLineOption>
 #include <QCommandLineParser>
@@ -88,10 +90,24 @@ void configureLogging(QSettings &settings)
         s_previousHandler = previous;
 }
 
+bool isSpuriousQmlCycleWarning(QtMsgType type, const QString &message)
+{
+#if QT_VERSION < QT_VERSION_CHECK(6, 5, 0)
+    static const QString singletons = QStringLiteral("qrc:/qt/qml/Zem/Inkly/");
+    return type == QtWarningMsg
+            && message.startsWith(QLatin1String("Cyclic dependency detected between \""))
+            && message.count(singletons) == 2;
+#else
+    Q_UNUSED(type);
+    Q_UNUSED(message);
+    return false;
+#endif
+}
+
 void filteredMessageHandler(QtMsgType type, const QMessageLogContext &context,
                             const QString &message)
 {
-    if (!messagePasses(type, s_logLevel))
+    if (!messagePasses(type, s_logLevel) || isSpuriousQmlCycleWarning(type, message))
         return;
     if (s_previousHandler)
         s_previousHandler(type, context, message);
@@ -144,22 +160,29 @@ bool parseCommandLine(const QStringList &arguments)
 
 void runInstallTasks()
 {
-    // The settings store and the autostart registration arrive with the
-    // settings service; until then the task only reports what it would read.
-    const bool autoStartEnabled = true;
+    const bool autoStartEnabled =
+            SettingsStore::instance()
+                    ->getValue(QStringLiteral("app.general.autoStartEnabled"), true)
+                    .toBool();
     qInfo() << "[Installer] autoStartEnabled setting is" << autoStartEnabled;
     if (!autoStartEnabled) {
         qInfo() << "[Installer] skipping autostart registration as per user setting";
         return;
     }
-    qWarning() << "[Installer] autostart registration failed:"
-               << QStringLiteral("autostart registration is not available");
+    AutoStartHelper *const autoStart = AutoStartHelper::instance();
+    if (autoStart->enable(CliConstants::autostartToken()))
+        qInfo() << "[Installer] autostart registration succeeded";
+    else
+        qWarning() << "[Installer] autostart registration failed:" << autoStart->errorString();
 }
 
 void runUninstallTasks()
 {
-    qWarning() << "[Uninstaller] autostart removal failed:"
-               << QStringLiteral("autostart registration is not available");
+    AutoStartHelper *const autoStart = AutoStartHelper::instance();
+    if (autoStart->disable())
+        qInfo() << "[Uninstaller] autostart removal succeeded";
+    else
+        qWarning() << "[Uninstaller] autostart removal failed:" << autoStart->errorString();
 }
 
 } // namespace StartUp

@@ -22,6 +22,11 @@ int levelFromSetting(const QVariant &stored, int current);
 // Whether a message of this type passes at this level.
 bool messagePasses(QtMsgType type, int level);
 
+// Qt before 6.5 warns of a cycle whenever two singleton documents import the
+// module they belong to (QTBUG-66976); nothing is wrong then, so the line is
+// not shown.
+bool isSpuriousQmlCycleWarning(QtMsgType type, const QString &message);
+
 void configureLogging(QSettings &settings);
 void filteredMessageHandler(QtMsgType type, const QMessageLogContext &context,
                             const QString &message);

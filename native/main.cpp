@@ -1,5 +1,7 @@
+#include "AppInstanceGuard.h"
 #include "SingletonPublisher.h"
 #include "StartUp.h"
+#include "TrayIcon.h"
 
 #include <QApplication>
 #include <QDebug>
@@ -73,10 +75,23 @@ int main(int argc, char *argv[])
     }
 #endif
 
-    // The single-instance guard, the companion modules and the tray icon take
-    // their places here, in this order, before any singleton is published.
+    const QString serverName = AppInstanceGuard::defaultServerName(
+            QCoreApplication::organizationName(), QCoreApplication::applicationName());
+    auto guard = std::make_unique<AppInstanceGuard>(serverName, QStringLiteral("InklyMutex"));
+    if (!guard->start()) {
+        // Another instance runs: it opens its toolbar, this one ends unseen.
+        guard->sendMessage(QStringLiteral("show"));
+        guard.reset();
+        app.reset();
+        settings.reset();
+        return 0;
+    }
 
-    SingletonPublisher::publishSingletons();
+    // The companion-module guard takes its place here, before the tray icon.
+
+    TrayIcon::instance()->initialize(QApplication::tr("잉클리"));
+
+    SingletonPublisher::publishSingletons(guard.get());
 
     auto engine = std::make_unique<QQmlApplicationEngine>();
     QObject::connect(
@@ -92,6 +107,7 @@ int main(int argc, char *argv[])
     const int result = QApplication::exec();
 
     engine.reset();
+    guard.reset();
     app.reset();
     settings.reset();
     return result;

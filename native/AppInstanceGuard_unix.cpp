@@ -1,0 +1,47 @@
+#include "AppInstanceGuard.h"
+
+#include <QDir>
+#include <QLockFile>
+#include <QStandardPaths>
+
+// The named mutex is a lock file of the same name in the user's runtime
+// directory. QLockFile writes our PID into it and keeps a native lock on it, so
+// the lock of a process that died is recognised and taken over.
+AppInstanceGuard::MutexResult AppInstanceGuard::claimMutex()
+{
+    releaseMutex();
+
+    const QString directory = QStandardPaths::writableLocation(QStandardPaths::RuntimeLocation);
+    if (directory.isEmpty() || !QDir().mkpath(directory))
+        return MutexResult::Failed;
+
+    m_lockFile = std::make_unique<QLockFile>(
+            QDir(directory).filePath(m_mutexName + QLatin1String(".lock")));
+    // A running first instance can hold the lock for days: only a dead owner
+    // makes it stale, never its age.
+    m_lockFile->setStaleLockTime(0);
+    if (m_lockFile->tryLock(0))
+        return MutexResult::Created;
+
+    if (m_lockFile->error() != QLockFile::LockFailedError)
+        return MutexResult::Failed;
+
+    // A lock file without a readable owner (a crash between creating and
+    // writing it) would block every start. Removing it fails while its owner
+    // still holds the native lock.
+    qint64 pid = 0;
+    QString hostName;
+    QString application;
+    if (!m_lockFile->getLockInfo(&pid, &hostName, &application) && m_lockFile->removeStaleLockFile()
+            && m_lockFile->tryLock(0)) {
+        return MutexResult::Created;
+    }
+    return MutexResult::AlreadyExists;
+}
+
+void AppInstanceGuard::releaseMutex()
+{
+    if (m_lockFile && m_lockFile->isLocked())
+        m_lockFile->unlock();
+    m_lockFile.reset();
+}

@@ -1,0 +1,74 @@
+#include "SessionChangeHandler.h"
+
+#include <QCoreApplication>
+#include <QWindow>
+
+#include <windows.h>
+#include <wtsapi32.h>
+
+#ifdef _MSC_VER
+#pragma comment(lib, "wtsapi32")
+#endif
+
+// The notifications of the current session arrive at a hidden window of ours.
+struct SessionChangeHandler::Backend
+{
+    QWindow *notificationWindow = nullptr;
+    bool registered = false;
+    bool filterInstalled = false;
+};
+
+void SessionChangeHandler::createBackend()
+{
+    m_backend = new Backend;
+    m_backend->notificationWindow = new QWindow;
+    m_backend->notificationWindow->setFlags(Qt::Tool | Qt::FramelessWindowHint);
+    m_backend->notificationWindow->resize(1, 1);
+    m_backend->notificationWindow->setOpacity(0.0);
+    m_backend->notificationWindow->create();
+
+    const auto handle = reinterpret_cast<HWND>(m_backend->notificationWindow->winId());
+    if (handle && !m_backend->registered) {
+        if (WTSRegisterSessionNotification(handle, NOTIFY_FOR_THIS_SESSION))
+            m_backend->registered = true;
+        else
+            qWarning("SessionChangeHandler: WTSRegisterSessionNotification failed %lu",
+                    GetLastError());
+    }
+    if (QCoreApplication::instance()) {
+        QCoreApplication::instance()->installNativeEventFilter(this);
+        m_backend->filterInstalled = true;
+    }
+}
+
+void SessionChangeHandler::destroyBackend()
+{
+    if (!m_backend)
+        return;
+    if (m_backend->filterInstalled && QCoreApplication::instance())
+        QCoreApplication::instance()->removeNativeEventFilter(this);
+    const auto handle = reinterpret_cast<HWND>(m_backend->notificationWindow->winId());
+    if (m_backend->registered && handle) {
+        if (!WTSUnRegisterSessionNotification(handle))
+            qWarning("SessionChangeHandler: WTSUnRegisterSessionNotification failed %lu",
+                    GetLastError());
+    }
+    m_backend->registered = false;
+    m_backend->notificationWindow->deleteLater();
+    delete m_backend;
+    m_backend = nullptr;
+}
+
+bool SessionChangeHandler::nativeEventFilter(const QByteArray &eventType, void *message, qintptr *)
+{
+    if (eventType != "windows_generic_MSG" && eventType != "windows_dispatcher_MSG")
+        return false;
+    const MSG *msg = static_cast<const MSG *>(message);
+    if (!msg || msg->message != WM_WTSSESSION_CHANGE)
+        return false;
+    if (msg->wParam == WTS_SESSION_LOCK)
+        reportSessionLock(true);
+    else if (msg->wParam == WTS_SESSION_UNLOCK)
+        reportSessionLock(false);
+    return false;
+}
