@@ -1,5 +1,6 @@
 #include "StartUp.h"
 
+#include <QFile>
 #include <QProcess>
 #include <QSettings>
 #include <QTemporaryDir>
@@ -109,6 +110,22 @@ private Q_SLOTS:
         }
     }
 
+    void spuriousCycleWarning()
+    {
+        const QString ours = QStringLiteral(
+                "Cyclic dependency detected between \"qrc:/qt/qml/Zem/Inkly/src/core/stats/Stats.qml\" "
+                "and \"qrc:/qt/qml/Zem/Inkly/src/theme/Theme.qml\"");
+        const QString foreign = QStringLiteral(
+                "Cyclic dependency detected between \"qrc:/qt/qml/Zem/Inkly/src/App.qml\" "
+                "and \"file:///home/user/Other.qml\"");
+#if QT_VERSION < QT_VERSION_CHECK(6, 5, 0)
+        QVERIFY(StartUp::isSpuriousQmlCycleWarning(QtWarningMsg, ours));
+#endif
+        QVERIFY(!StartUp::isSpuriousQmlCycleWarning(QtWarningMsg, foreign));
+        QVERIFY(!StartUp::isSpuriousQmlCycleWarning(QtCriticalMsg, ours));
+        QVERIFY(!StartUp::isSpuriousQmlCycleWarning(QtWarningMsg, QStringLiteral("[App] quit called")));
+    }
+
     void filterDropsBelowLevel()
     {
         // The filter sits in front of whatever handler was installed before.
@@ -182,6 +199,7 @@ private Q_SLOTS:
         QCOMPARE(install.exitCode, 0);
         QVERIFY2(install.err.contains(QStringLiteral("[Installer] autoStartEnabled setting is true")),
                  qPrintable(install.err));
+        QVERIFY(install.err.contains(QStringLiteral("[Installer] autostart registration succeeded")));
 
         // Both tasks asked for: only the install task runs.
         const Run both = runInkly({QStringLiteral("--install"), QStringLiteral("--uninstall")},
@@ -192,7 +210,7 @@ private Q_SLOTS:
 
         const Run uninstall = runInkly({QStringLiteral("--uninstall")}, QStringLiteral("info"));
         QCOMPARE(uninstall.exitCode, 0);
-        QVERIFY(uninstall.err.contains(QStringLiteral("[Uninstaller] autostart removal")));
+        QVERIFY(uninstall.err.contains(QStringLiteral("[Uninstaller] autostart removal succeeded")));
     }
 
     void noDisplay()
@@ -205,7 +223,7 @@ private Q_SLOTS:
         QVERIFY2(start.err.contains(QStringLiteral("[App] No display found")), qPrintable(start.err));
     }
 
-    void startsAndKeepsRunning()
+    void secondInstanceHandsOver()
     {
         QTemporaryDir home;
         QProcessEnvironment env = QProcessEnvironment::systemEnvironment();
@@ -214,15 +232,34 @@ private Q_SLOTS:
         env.insert(QStringLiteral("XDG_DATA_HOME"), home.filePath(QStringLiteral("data")));
         env.insert(QStringLiteral("XDG_RUNTIME_DIR"), home.path());
         env.insert(QStringLiteral("QT_QPA_PLATFORM"), QStringLiteral("offscreen"));
-        QProcess process;
-        process.setProcessEnvironment(env);
-        process.start(QStringLiteral(INKLY_BINARY), {QStringLiteral("/silent")});
-        QVERIFY(process.waitForStarted());
+
+        QProcess first;
+        first.setProcessEnvironment(env);
+        first.start(QStringLiteral(INKLY_BINARY), {QStringLiteral("/silent")});
+        QVERIFY(first.waitForStarted());
         // A root component that fails to load ends the process with -1 at once.
-        QVERIFY2(!process.waitForFinished(3000),
-                 qPrintable(QString::fromLocal8Bit(process.readAllStandardError())));
-        process.terminate();
-        process.waitForFinished(10000);
+        QVERIFY2(!first.waitForFinished(3000),
+                 qPrintable(QString::fromLocal8Bit(first.readAllStandardError())));
+
+        QProcess second;
+        second.setProcessEnvironment(env);
+        second.start(QStringLiteral(INKLY_BINARY), {});
+        QVERIFY(second.waitForFinished(20000));
+        QCOMPARE(second.exitStatus(), QProcess::NormalExit);
+        QCOMPARE(second.exitCode(), 0);
+        QCOMPARE(first.state(), QProcess::Running);
+
+        // The installer task works beside a running instance.
+        QProcess install;
+        install.setProcessEnvironment(env);
+        install.start(QStringLiteral(INKLY_BINARY), {QStringLiteral("--install")});
+        QVERIFY(install.waitForFinished(20000));
+        QCOMPARE(install.exitCode(), 0);
+        QVERIFY(QFile::exists(home.filePath(QStringLiteral("config/autostart/Inkly.desktop"))));
+        QCOMPARE(first.state(), QProcess::Running);
+
+        first.terminate();
+        first.waitForFinished(10000);
     }
 };
 
