@@ -3,6 +3,13 @@ set(INKLY_QML_FILES
     src/App.qml
     src/core/drawing/DrawingTool.qml
     src/core/drawing/DrawingContext.qml
+    src/core/drawing/DrawingRenderer.qml
+    src/components/drawing/PreviewCanvas.qml
+    src/core/drawing/DrawingToolNavigator.qml
+    src/core/drawing/LineWidthStepper.qml
+    src/components/drawing/DrawingOverlay.qml
+    src/components/drawing/DrawingCanvas.qml
+    src/components/drawing/DrawingCursor.qml
     src/core/settings/AppSettings.qml
     src/core/stats/Stats.qml
     src/theme/Theme.qml
@@ -11,11 +18,33 @@ set(INKLY_QML_FILES
     src/utils/Debounce.qml
     src/utils/Throttle.qml
     src/utils/Repeat.qml
+    src/utils/WheelStepper.qml
+    src/utils/DirectionShortcut.qml
+    src/utils/AttachedWindow.qml
+    src/components/styled/CButton.qml
+    src/components/styled/CToolButton.qml
+    src/components/styled/CMenuItem.qml
+    src/components/styled/CSwitch.qml
+    src/components/styled/CSlider.qml
+    src/components/styled/CSvg.qml
+    src/components/styled/CText.qml
+    src/components/styled/CTextLink.qml
+    src/components/styled/CSeparator.qml
+    src/components/styled/CSpacer.qml
+    src/components/styled/CWindowGrip.qml
+    src/components/styled/CWindowShadowFrame.qml
+    src/components/styled/CPopup.qml
+    src/components/styled/CPopover.qml
+    src/components/styled/CTooltip.qml
+    src/components/styled/CContextMenu.qml
+    src/components/styled/CMenu.qml
+    src/components/styled/CMessageBox.qml
 )
 
 # Documents that are singletons of the module.
 set(INKLY_QML_SINGLETONS
     src/core/drawing/DrawingTool.qml
+    src/core/drawing/DrawingRenderer.qml
     src/core/stats/Stats.qml
     src/theme/Theme.qml
     src/constants/AppConstants.qml

@@ -1,3 +1,154 @@
 import QtQuick
+import Zem.Inkly
 
-QtObject {}
+// The application's own settings, kept under "app" in settings.json. The
+// properties hold their types' zero values until load() runs.
+QtObject {
+    id: root
+
+    property bool autoStartEnabled
+    property bool wheelDoubleEnabled
+    property bool autoUsageTipsEnabled
+    // ISO 8601 in UTC with milliseconds.
+    property string lastRunAt
+    property string lastExitAt
+    // "left", "right", "top", "bottom", or empty.
+    property string lastPlaceAtScreenEdge
+    property int overviewShowCount
+
+    // Nested as in the file.
+    readonly property var defaults: root.deepFreeze({
+        general: {
+            autoStartEnabled: true
+        },
+        input: {
+            wheelDoubleEnabled: true
+        },
+        help: {
+            autoUsageTipsEnabled: true
+        },
+        runtime: {
+            lastRunAt: "",
+            lastExitAt: "",
+            lastPlaceAtScreenEdge: "",
+            overviewShowCount: 0
+        }
+    })
+
+    function load() {
+        const stored = SettingsStore.getValue("app", null);
+        if (!root.isObject(stored)) {
+            console.info("[AppSettings] No saved settings found, using defaults");
+            root.resetToDefaults();
+            return;
+        }
+        const general = root.groupOf(stored, "general");
+        const input = root.groupOf(stored, "input");
+        const help = root.groupOf(stored, "help");
+        const runtime = root.groupOf(stored, "runtime");
+        const defaults = root.defaults;
+
+        root.autoStartEnabled = root.asBool(general.autoStartEnabled, defaults.general.autoStartEnabled);
+        root.wheelDoubleEnabled = root.asBool(input.wheelDoubleEnabled, defaults.input.wheelDoubleEnabled);
+        root.autoUsageTipsEnabled = root.asBool(help.autoUsageTipsEnabled, defaults.help.autoUsageTipsEnabled);
+        root.lastRunAt = root.asString(runtime.lastRunAt, defaults.runtime.lastRunAt);
+        root.lastExitAt = root.asString(runtime.lastExitAt, defaults.runtime.lastExitAt);
+        root.lastPlaceAtScreenEdge = root.asString(runtime.lastPlaceAtScreenEdge,
+                                                   defaults.runtime.lastPlaceAtScreenEdge);
+        root.overviewShowCount = root.asNumber(runtime.overviewShowCount, defaults.runtime.overviewShowCount);
+        console.info("[AppSettings] Settings loaded");
+    }
+
+    // Writes the file at once; with the side effects the start at log-on
+    // follows autoStartEnabled as well.
+    function save(applySideEffects = true) {
+        SettingsStore.setObject("app", {
+            general: {
+                autoStartEnabled: root.autoStartEnabled
+            },
+            input: {
+                wheelDoubleEnabled: root.wheelDoubleEnabled
+            },
+            help: {
+                autoUsageTipsEnabled: root.autoUsageTipsEnabled
+            },
+            runtime: {
+                lastRunAt: root.lastRunAt,
+                lastExitAt: root.lastExitAt,
+                lastPlaceAtScreenEdge: root.lastPlaceAtScreenEdge,
+                overviewShowCount: root.overviewShowCount
+            }
+        });
+        if (applySideEffects)
+            root.apply();
+    }
+
+    function apply() {
+        const done = root.autoStartEnabled ? AutoStartHelper.enable(CliConstants.autostartToken)
+                                           : AutoStartHelper.disable();
+        if (!done)
+            console.warn("[AppSettings] autostart registration not changed: " + AutoStartHelper.errorString());
+    }
+
+    function resetToDefaults() {
+        const defaults = root.defaults;
+        root.autoStartEnabled = defaults.general.autoStartEnabled;
+        root.wheelDoubleEnabled = defaults.input.wheelDoubleEnabled;
+        root.autoUsageTipsEnabled = defaults.help.autoUsageTipsEnabled;
+        root.lastRunAt = defaults.runtime.lastRunAt;
+        root.lastExitAt = defaults.runtime.lastExitAt;
+        root.lastPlaceAtScreenEdge = defaults.runtime.lastPlaceAtScreenEdge;
+        root.overviewShowCount = defaults.runtime.overviewShowCount;
+    }
+
+    function asBool(value, defaultValue): bool {
+        if (value === undefined || value === null)
+            return Boolean(defaultValue);
+        if (typeof value === "string") {
+            const text = value.toLowerCase();
+            if (text === "true")
+                return true;
+            if (text === "false")
+                return false;
+        }
+        return Boolean(value);
+    }
+
+    function asNumber(value, defaultValue): real {
+        if (value === undefined || value === null)
+            return Number(defaultValue);
+        if (typeof value === "number")
+            return value;
+        if (typeof value === "string") {
+            const number = Number(value.trim());
+            if (!isNaN(number))
+                return number;
+        }
+        return Number(defaultValue);
+    }
+
+    function asString(value, defaultValue): string {
+        if (value === undefined || value === null)
+            return defaultValue === undefined || defaultValue === null ? "" : String(defaultValue);
+        if (typeof value === "string")
+            return value;
+        return String(value);
+    }
+
+    function groupOf(stored, name: string) {
+        const group = stored[name];
+        return root.isObject(group) ? group : {};
+    }
+
+    function isObject(value): bool {
+        return value !== null && typeof value === "object" && !Array.isArray(value);
+    }
+
+    function deepFreeze(object) {
+        for (const key of Object.keys(object)) {
+            if (root.isObject(object[key]))
+                root.deepFreeze(object[key]);
+        }
+        return Object.freeze(object);
+    }
+}

@@ -1,0 +1,124 @@
+import QtQuick
+import Zem.Inkly
+
+// One screen's transparent drawing window: the lasting picture of that
+// screen's items under the live preview. While the pointer tool is chosen
+// it lets every click through to the windows below.
+Window {
+    id: root
+
+    required property string windowId
+    required property DrawingContext drawingContext
+    property real canvasScale: root.effectiveCanvasScale()
+    property int canvasWidth: Math.round(root.width / root.canvasScale)
+    property int canvasHeight: Math.round(root.height / root.canvasScale)
+    // The flag bits that change the window's place in the stack.
+    readonly property int zMask: Qt.Tool | Qt.WindowTransparentForInput | Qt.WindowDoesNotAcceptFocus
+    // Window.flags has no change signal; the flags are bound to effectiveFlags().
+    property int zBits: root.effectiveFlags() & root.zMask
+    property bool loaded: false
+    property bool previewCanvasActive: false
+
+    readonly property alias drawingCanvas: drawingCanvasLoader.item
+    readonly property alias previewCanvas: previewCanvasLoader.item
+    readonly property alias lineWidthStepper: lineWidthStepper
+
+    // Screens above this short side paint at a reduced resolution, enlarged.
+    readonly property int optimizedShortSide: 1080
+
+    signal restackRequested
+
+    title: "Inkly Drawing Overlay - " + root.windowId
+    color: "transparent"
+    visible: false
+    flags: root.effectiveFlags()
+
+    onZBitsChanged: {
+        console.info("[" + root.windowId + "] restackRequested");
+        root.restackRequested();
+    }
+
+    Component.onCompleted: {
+        console.info("[" + root.windowId + "] x: " + root.x + " y: " + root.y + " w: " + root.width + " h: " + root.height);
+        Qt.callLater(root.markLoaded);
+    }
+
+    function effectiveFlags(): int {
+        let flags = Qt.Tool | Qt.FramelessWindowHint | Qt.WindowDoesNotAcceptFocus;
+        if (!root.drawingContext || !root.drawingContext.drawingModeEnabled)
+            flags |= Qt.WindowTransparentForInput;
+        return flags;
+    }
+
+    function effectiveCanvasScale(): real {
+        if (!root.drawingContext || !root.drawingContext.resolutionOptimizationEnabled)
+            return 1;
+        return Math.max(1, Math.min(root.width, root.height) / root.optimizedShortSide);
+    }
+
+    function markLoaded() {
+        root.loaded = true;
+    }
+
+    function syncPreviewCanvasActive() {
+        root.previewCanvasActive = drawingCanvasLoader.active;
+    }
+
+    Item {
+        id: canvasArea
+
+        // The window's own size: its content item follows it only once shown.
+        width: root.width
+        height: root.height
+
+        // The loaders take their canvas's size, so centring them centres the
+        // canvases, and each canvas scales about its own centre.
+        Loader {
+            id: drawingCanvasLoader
+
+            anchors.centerIn: parent
+            active: root.loaded
+            onActiveChanged: Qt.callLater(root.syncPreviewCanvasActive)
+
+            sourceComponent: DrawingCanvas {
+                windowId: root.windowId
+                drawingContext: root.drawingContext
+                width: root.canvasWidth
+                height: root.canvasHeight
+                scale: root.canvasScale
+                antialiasing: root.drawingContext ? root.drawingContext.antialiasingEnabled : true
+                renderStrategy: Canvas.Cooperative
+            }
+        }
+
+        Loader {
+            id: previewCanvasLoader
+
+            anchors.centerIn: parent
+            active: root.previewCanvasActive
+
+            sourceComponent: PreviewCanvas {
+                windowId: root.windowId
+                drawingContext: root.drawingContext
+                width: root.canvasWidth
+                height: root.canvasHeight
+                scale: root.canvasScale
+                antialiasing: root.drawingContext ? root.drawingContext.antialiasingEnabled : true
+                renderStrategy: Canvas.Cooperative
+                cursorComponent: drawingCursorComponent
+            }
+        }
+
+        LineWidthStepper {
+            id: lineWidthStepper
+
+            drawingContext: root.drawingContext
+        }
+    }
+
+    Component {
+        id: drawingCursorComponent
+
+        DrawingCursor {}
+    }
+}

@@ -1,0 +1,226 @@
+pragma Singleton
+import QtQuick
+import Zem.Inkly
+
+// Paints drawing items onto the 2D context of a Canvas. Holds no state: every
+// call sets up its own style between save() and restore().
+//
+// Item coordinates are canvas units and are used as they are; only the width
+// is divided by the canvas scale, so a line is as wide on the screen as the
+// user chose whatever the canvas resolution. Stroke points are one flat list
+// [x0, y0, x1, y1, ...].
+QtObject {
+    id: root
+
+    readonly property color fallbackStrokeColor: AppConstants.defaultLineColor
+    // Erasers only use the coverage of what they paint; the colour never shows.
+    readonly property color eraserPaintColor: "#FF0000"
+    readonly property color noFillColor: "transparent"
+    readonly property real arrowHeadLengthFactor: 3
+    readonly property real arrowHeadHalfAngle: Math.PI / 6
+    readonly property real arrowMinimumLengthFactor: 2
+    readonly property int starPointCount: 5
+    readonly property real starInnerRadiusFactor: 0.4
+
+    function renderDrawItem(ctx, item, scale: real) {
+        if (!ctx || !item || !(scale > 0))
+            return;
+        const tool = item.drawingTool;
+        ctx.save();
+        ctx.beginPath();
+        root.setCommonStyle(ctx, item, scale);
+        ctx.globalCompositeOperation = DrawingTool.isEraser(tool) ? "destination-out" : "source-over";
+        switch (tool) {
+        case DrawingTool.Rectangle:
+        case DrawingTool.EraserRectangle:
+            root.drawRectangle(ctx, item);
+            break;
+        case DrawingTool.DashedRectangle:
+            root.setDashPattern(ctx);
+            root.drawRectangle(ctx, item);
+            break;
+        case DrawingTool.Ellipse:
+            root.drawEllipse(ctx, item);
+            break;
+        case DrawingTool.DashedEllipse:
+            root.setDashPattern(ctx);
+            root.drawEllipse(ctx, item);
+            break;
+        case DrawingTool.Line:
+            root.drawLine(ctx, item);
+            break;
+        case DrawingTool.DashedLine:
+            root.setDashPattern(ctx);
+            root.drawLine(ctx, item);
+            break;
+        case DrawingTool.Arrow:
+            root.drawArrowLine(ctx, item);
+            break;
+        case DrawingTool.Star:
+            root.drawStar(ctx, item);
+            break;
+        case DrawingTool.Pen:
+        case DrawingTool.Highlighter:
+        case DrawingTool.EraserBrush:
+            root.drawStroke(ctx, item, 0);
+            break;
+        default:
+            break;
+        }
+        ctx.restore();
+    }
+
+    // Paints the segments from startIndex on and returns the index the next
+    // call continues from: the last point painted, so the pieces join.
+    function renderStrokePreview(ctx, item, scale: real, startIndex: int): int {
+        if (!ctx || !item || !DrawingTool.drawsAsStroke(item.drawingTool) || !(scale > 0))
+            return startIndex;
+        ctx.save();
+        ctx.beginPath();
+        root.setCommonStyle(ctx, item, scale);
+        // New segments replace the pixels under them, so where consecutive
+        // segments of a translucent stroke overlap they do not add up.
+        ctx.globalCompositeOperation = "copy";
+        if (DrawingTool.isEraserBrush(item.drawingTool))
+            ctx.strokeStyle = Theme.colorEraserDrawPreviewFill;
+        const next = root.drawStroke(ctx, item, startIndex);
+        ctx.restore();
+        return next;
+    }
+
+    function renderEraserRectanglePreview(ctx, item, scale: real) {
+        if (!ctx || !item || !DrawingTool.isEraserRectangle(item.drawingTool) || !(scale > 0))
+            return;
+        ctx.save();
+        ctx.beginPath();
+        root.setCommonStyle(ctx, item, scale);
+        ctx.globalCompositeOperation = "source-over";
+        ctx.strokeStyle = Theme.colorEraserDrawPreviewBorder;
+        ctx.fillStyle = Theme.colorEraserDrawPreviewFill;
+        root.setDashPattern(ctx);
+        root.drawRectangle(ctx, item);
+        ctx.restore();
+    }
+
+    function setCommonStyle(ctx, item, scale: real) {
+        const tool = item.drawingTool;
+        ctx.strokeStyle = item.lineColor ? item.lineColor : root.fallbackStrokeColor;
+        ctx.fillStyle = root.noFillColor;
+        ctx.lineWidth = item.lineWidth / scale;
+        if (DrawingTool.isHighlighter(tool))
+            ctx.globalAlpha = AppConstants.highlighterAlpha;
+        if (DrawingTool.isEraser(tool)) {
+            ctx.strokeStyle = root.eraserPaintColor;
+            ctx.fillStyle = root.eraserPaintColor;
+        }
+        if (DrawingTool.drawsAsShape(tool)) {
+            ctx.lineCap = "square";
+            ctx.lineJoin = "miter";
+        } else {
+            ctx.lineCap = "round";
+            ctx.lineJoin = "round";
+        }
+    }
+
+    // The canvas measures dashes in line widths: a dash of 4 + w and a gap
+    // of 4 + 2w canvas units before the square caps.
+    function setDashPattern(ctx) {
+        const w = ctx.lineWidth;
+        ctx.setLineDash([4 / w + 1, 4 / w + 2]);
+    }
+
+    // Only the area eraser and its preview carry a fill, so the area eraser
+    // clears the inside as well as the outline.
+    function drawRectangle(ctx, item) {
+        const x = Math.min(item.startX, item.endX);
+        const y = Math.min(item.startY, item.endY);
+        const width = Math.abs(item.endX - item.startX);
+        const height = Math.abs(item.endY - item.startY);
+        if (DrawingTool.isEraserRectangle(item.drawingTool))
+            ctx.fillRect(x, y, width, height);
+        ctx.strokeRect(x, y, width, height);
+    }
+
+    function drawEllipse(ctx, item) {
+        const x = Math.min(item.startX, item.endX);
+        const y = Math.min(item.startY, item.endY);
+        ctx.ellipse(x, y, Math.abs(item.endX - item.startX), Math.abs(item.endY - item.startY));
+        ctx.stroke();
+    }
+
+    function drawLine(ctx, item) {
+        ctx.moveTo(item.startX, item.startY);
+        ctx.lineTo(item.endX, item.endY);
+        ctx.stroke();
+    }
+
+    function drawArrowLine(ctx, item) {
+        const w = ctx.lineWidth;
+        const dx = item.endX - item.startX;
+        const dy = item.endY - item.startY;
+        const distance = Math.sqrt(dx * dx + dy * dy);
+        if (distance < root.arrowMinimumLengthFactor * w) {
+            root.drawLine(ctx, item);
+            return;
+        }
+        const angle = Math.atan2(dy, dx);
+        const headLength = root.arrowHeadLengthFactor * w;
+        // The shaft stops half a head short of the tip, so its square cap
+        // stays hidden under the head.
+        const shaftBack = headLength / 2;
+        ctx.moveTo(item.startX, item.startY);
+        ctx.lineTo(item.endX - shaftBack * Math.cos(angle), item.endY - shaftBack * Math.sin(angle));
+        ctx.stroke();
+
+        ctx.beginPath();
+        ctx.moveTo(item.endX, item.endY);
+        ctx.lineTo(item.endX - headLength * Math.cos(angle - root.arrowHeadHalfAngle),
+                   item.endY - headLength * Math.sin(angle - root.arrowHeadHalfAngle));
+        ctx.lineTo(item.endX - headLength * Math.cos(angle + root.arrowHeadHalfAngle),
+                   item.endY - headLength * Math.sin(angle + root.arrowHeadHalfAngle));
+        ctx.closePath();
+        ctx.fillStyle = ctx.strokeStyle;
+        ctx.fill();
+    }
+
+    // Starts at the top tip and runs clockwise, stretched to the drag box.
+    function drawStar(ctx, item) {
+        const cx = (item.startX + item.endX) / 2;
+        const cy = (item.startY + item.endY) / 2;
+        const rx = Math.abs(item.endX - item.startX) / 2;
+        const ry = Math.abs(item.endY - item.startY) / 2;
+        const corners = root.starPointCount * 2;
+        ctx.moveTo(cx, cy - ry);
+        for (let i = 0; i < corners; ++i) {
+            const angle = (Math.PI / root.starPointCount) * i - Math.PI / 2;
+            const factor = i % 2 === 0 ? 1 : root.starInnerRadiusFactor;
+            ctx.lineTo(cx + rx * factor * Math.cos(angle), cy + ry * factor * Math.sin(angle));
+        }
+        ctx.closePath();
+        ctx.stroke();
+    }
+
+    // One path stroked once, so a translucent stroke that crosses itself
+    // keeps one even opacity. A lone point is painted as a dot.
+    function drawStroke(ctx, item, startIndex: int): int {
+        const points = item.points;
+        const count = points ? Math.floor(points.length / 2) : 0;
+        if (count === 0)
+            return startIndex;
+        const from = Math.max(0, startIndex);
+        const remaining = count - from;
+        if (remaining > 1) {
+            ctx.moveTo(points[2 * from], points[2 * from + 1]);
+            for (let i = from + 1; i < count; ++i)
+                ctx.lineTo(points[2 * i], points[2 * i + 1]);
+            ctx.stroke();
+            return count - 1;
+        }
+        if (remaining === 1) {
+            ctx.arc(points[2 * from], points[2 * from + 1], ctx.lineWidth / 2, 0, 2 * Math.PI);
+            ctx.fillStyle = ctx.strokeStyle;
+            ctx.fill();
+        }
+        return startIndex;
+    }
+}

@@ -1,0 +1,236 @@
+import QtQuick
+import QtTest
+import Zem.Inkly
+
+TestCase {
+    id: testCase
+    name: "PreviewCanvas"
+    // TestCase is invisible by default, and hidden items get no input.
+    visible: true
+    width: 400
+    height: 300
+    when: windowShown
+
+    Component {
+        id: contextComponent
+        DrawingContext {}
+    }
+    Component {
+        id: canvasComponent
+        PreviewCanvas {
+            width: 400
+            height: 300
+            windowId: "DrawingOverlay_1"
+        }
+    }
+    Component {
+        id: cursorStandIn
+        Item {
+            property int drawingTool: DrawingTool.None
+            property color lineColor: "transparent"
+            property real lineWidth: 10
+            width: lineWidth
+            height: lineWidth
+        }
+    }
+
+    property DrawingContext context: null
+    property PreviewCanvas canvas: null
+
+    function init() {
+        context = createTemporaryObject(contextComponent, testCase);
+        canvas = createTemporaryObject(canvasComponent, testCase, { drawingContext: context });
+        verify(canvas !== null);
+    }
+
+    function cleanup() {
+        setShift(false);
+    }
+
+    function setShift(down: bool) {
+        if (down)
+            RawInputHandler.keyPressed(Qt.Key_Shift, 42, false, Qt.ShiftModifier);
+        else
+            RawInputHandler.keyReleased(Qt.Key_Shift, 42, false, Qt.NoModifier);
+    }
+
+    function drag(points, button = Qt.LeftButton) {
+        mousePress(canvas, points[0][0], points[0][1], button);
+        for (let i = 1; i < points.length; ++i)
+            mouseMove(canvas, points[i][0], points[i][1], -1, button);
+        mouseRelease(canvas, points[points.length - 1][0], points[points.length - 1][1], button);
+    }
+
+    function lastItem(): var {
+        return context.drawItems[context.drawItems.length - 1];
+    }
+
+    function test_straightStrokeIsSimplified() {
+        context.setDrawingTool(DrawingTool.Pen);
+        const points = [];
+        for (let i = 0; i < 200; ++i)
+            points.push([10 + i * 1.5, 100 + (i % 2 === 0 ? 0.2 : -0.2)]);
+        drag(points);
+        compare(context.drawItems.length, 1);
+        const item = lastItem();
+        compare(item.drawingTool, DrawingTool.Pen);
+        compare(item.windowId, "DrawingOverlay_1");
+        compare(item.lineWidth, 5);
+        verify(Qt.colorEqual(item.lineColor, "#FF0000"));
+        // One flat list of numbers: the two end points.
+        compare(item.points.length, 4);
+        compare(typeof item.points[0], "number");
+        fuzzyCompare(item.points[0], 10, 0.01);
+        fuzzyCompare(item.points[2], 10 + 199 * 1.5, 1);
+        compare(canvas.drawItem, null);
+        compare(canvas.shiftAnchorIndex, -1);
+    }
+
+    function test_smallStrokesAreKeptAsTheyAre() {
+        context.setDrawingTool(DrawingTool.Pen);
+        mouseClick(canvas, 50, 60);
+        compare(context.drawItems.length, 1, "a click commits a one-point stroke");
+        compare(lastItem().points, [50, 60]);
+
+        drag([[10, 10], [12, 10]]);
+        compare(lastItem().points, [10, 10, 12, 10]);
+
+        // A drag out and back keeps its farthest point.
+        compare(canvas.rdpSimplify([0, 0, 1, 0, 10, 0, 5, 0, 0, 0], 0.3), [0, 0, 10, 0, 0, 0]);
+        compare(canvas.perpendicularDistance(Qt.point(3, 4), Qt.point(0, 0), Qt.point(0, 0)), 5);
+        compare(canvas.perpendicularDistance(Qt.point(-3, 4), Qt.point(0, 0), Qt.point(10, 0)), 5);
+        compare(canvas.perpendicularDistance(Qt.point(5, 2), Qt.point(0, 0), Qt.point(10, 0)), 2);
+    }
+
+    function test_epsilonFollowsTheWidth() {
+        // A bump of 1 unit: kept at width 1 (epsilon 0.3), smoothed away at
+        // width 100 (epsilon 1.0, and only a larger distance is kept).
+        const bumped = [[20, 50], [60, 51], [100, 50]];
+        context.setDrawingTool(DrawingTool.Pen);
+        context.setLineWidth(1);
+        drag(bumped);
+        compare(lastItem().points.length, 6, "width 1");
+
+        context.setLineWidth(100);
+        drag(bumped);
+        compare(lastItem().points.length, 4, "width 100");
+    }
+
+    function test_shiftConstrainsShapes() {
+        setShift(true);
+        compare(canvas.shiftHeld, true);
+
+        context.setDrawingTool(DrawingTool.Rectangle);
+        drag([[10, 10], [40, 20]]);
+        compare([lastItem().endX, lastItem().endY], [40, 40]);
+        drag([[100, 100], [70, 105]]);
+        compare([lastItem().endX, lastItem().endY], [70, 130]);
+
+        context.setDrawingTool(DrawingTool.Line);
+        drag([[50, 50], [60, 54]]);
+        fuzzyCompare(lastItem().endX, 50 + Math.sqrt(116), 0.01);
+        fuzzyCompare(lastItem().endY, 50, 0.01);
+
+        // Exactly between two directions rounds upwards: 22.5 degrees snaps to 45.
+        context.setDrawingTool(DrawingTool.Arrow);
+        const angle = Math.PI / 8;
+        canvas.startDrawing(0, 0);
+        canvas.updateDrawing(100 * Math.cos(angle), 100 * Math.sin(angle));
+        fuzzyCompare(canvas.drawItem.endX, canvas.drawItem.endY, 0.001);
+        canvas.finishDrawing();
+
+        // Releasing Shift mid-drag frees the end point without a move.
+        context.setDrawingTool(DrawingTool.Ellipse);
+        mousePress(canvas, 10, 10);
+        mouseMove(canvas, 40, 20, -1, Qt.LeftButton);
+        compare([canvas.drawItem.endX, canvas.drawItem.endY], [40, 40]);
+        setShift(false);
+        compare([canvas.drawItem.endX, canvas.drawItem.endY], [40, 20]);
+        mouseRelease(canvas, 40, 20);
+        compare(lastItem().drawingTool, DrawingTool.Ellipse);
+    }
+
+    function test_shiftSnapsOneStrokeSegment() {
+        context.setDrawingTool(DrawingTool.Pen);
+        mousePress(canvas, 100, 100);
+        mouseMove(canvas, 110, 100, -1, Qt.LeftButton);
+        mouseMove(canvas, 120, 100, -1, Qt.LeftButton);
+        setShift(true);
+        compare(canvas.shiftAnchorIndex, 2);
+        mouseMove(canvas, 140, 110, -1, Qt.LeftButton);
+        mouseMove(canvas, 150, 128, -1, Qt.LeftButton);
+        // Anchor, then one point on the 45-degree ray at the pointer's distance.
+        let points = canvas.drawItem.points;
+        compare(points.length, 8);
+        const d = Math.sqrt(30 * 30 + 28 * 28) / Math.SQRT2;
+        fuzzyCompare(points[6], 120 + d, 0.01);
+        fuzzyCompare(points[7], 100 + d, 0.01);
+
+        // Freehand again from the snapped end.
+        setShift(false);
+        compare(canvas.shiftAnchorIndex, -1);
+        mouseMove(canvas, 160, 140, -1, Qt.LeftButton);
+        points = canvas.drawItem.points;
+        fuzzyCompare(points[6], 120 + d, 0.01);
+        compare(points.slice(-2), [160, 140]);
+        mouseRelease(canvas, 160, 140);
+        compare(lastItem().points.slice(-2), [160, 140]);
+        fuzzyCompare(lastItem().points[4], 120 + d, 0.01);
+    }
+
+    function test_nothingIsCommittedWithoutATool() {
+        drag([[10, 10], [50, 50], [90, 90]]);
+        compare(context.drawItems.length, 0, "pointer tool");
+        compare(canvas.drawItem, null);
+
+        context.setDrawingTool(DrawingTool.Pen);
+        drag([[10, 10], [50, 50], [90, 90]], Qt.RightButton);
+        compare(context.drawItems.length, 0, "right button");
+    }
+
+    function test_areaEraserIsOnePixelWide() {
+        context.setDrawingTool(DrawingTool.EraserRectangle);
+        drag([[10, 10], [60, 80]]);
+        compare(lastItem().lineWidth, 1);
+        compare([lastItem().startX, lastItem().startY, lastItem().endX, lastItem().endY], [10, 10, 60, 80]);
+        verify(lastItem().points === undefined);
+    }
+
+    function test_previewPaintsIncrementally() {
+        context.setDrawingTool(DrawingTool.Pen);
+        mousePress(canvas, 20, 20);
+        tryCompare(canvas, "strokePointStartIndex", 0);
+        mouseMove(canvas, 60, 20, -1, Qt.LeftButton);
+        mouseMove(canvas, 100, 20, -1, Qt.LeftButton);
+        tryCompare(canvas, "strokePointStartIndex", 2);
+        mouseMove(canvas, 100, 60, -1, Qt.LeftButton);
+        tryCompare(canvas, "strokePointStartIndex", 3);
+        const data = canvas.getContext("2d").getImageData(80, 20, 1, 1).data;
+        compare(data[3], 255, "earlier segments stay painted");
+        mouseRelease(canvas, 100, 60);
+        tryVerify(() => canvas.getContext("2d").getImageData(80, 20, 1, 1).data[3] === 0, 2000, "preview cleared");
+    }
+
+    function test_cursor() {
+        context.setDrawingTool(DrawingTool.Rectangle);
+        compare(canvas.mouseArea.cursorShape, Qt.CrossCursor);
+        context.setDrawingTool(DrawingTool.Pen);
+        compare(canvas.mouseArea.cursorShape, Qt.ArrowCursor);
+
+        canvas.scale = 2;
+        canvas.cursorComponent = cursorStandIn;
+        verify(canvas.cursorItem !== null);
+        context.setLineWidth(30);
+        compare(canvas.cursorItem.lineWidth, 15);
+        compare(canvas.cursorItem.drawingTool, DrawingTool.Pen);
+        verify(Qt.colorEqual(canvas.cursorItem.lineColor, context.lineColor));
+
+        mouseMove(canvas, 100, 100);
+        tryVerify(() => canvas.cursorItem.visible);
+        compare(canvas.cursorItem.parent.x + canvas.cursorItem.width / 2, 100);
+        context.setDrawingTool(DrawingTool.EraserRectangle);
+        verify(!canvas.cursorItem.visible, "no brush for the area eraser");
+        context.setDrawingTool(DrawingTool.None);
+        verify(!canvas.cursorItem.visible, "no brush without a tool");
+    }
+}
