@@ -185,7 +185,7 @@ TestCase {
         tryVerify(() => isRedAt(overlay, 100, 250), 3000, "the appended item is painted");
         verify(isRedAt(overlay, 100, 50), "and the earlier one kept");
 
-        // The spec case: items on two screens, both undone, then a new one.
+        // Items on two screens, both undone, then a new one.
         context.clear();
         tryVerify(() => isEmptyAt(overlay, 100, 250), 3000);
         context.pushDrawItem(penStroke(1, 50, 150, 150, 150));
