@@ -1,5 +1,7 @@
 #include "SingletonPublisher.h"
 
+#include "AppController.h"
+#include "AppInfo.h"
 #include "AppInstanceGuard.h"
 #include "AutoStartHelper.h"
 #include "CliConstants.h"
@@ -8,6 +10,7 @@
 #include "Grabbit.h"
 #include "MouseHelper.h"
 #include "RawInputHandler.h"
+#include "RenovaWrapper.h"
 #include "ScreenMonitor.h"
 #include "SessionChangeHandler.h"
 #include "SettingsStore.h"
@@ -30,6 +33,7 @@ void publishSingletons(AppInstanceGuard *guard)
     // Owned by the entry point rather than by an accessor: its factory hands
     // out the pointer stored here.
     AppInstanceGuard::setPublishedInstance(guard);
+    AppController::instance();
     SettingsStore::instance();
     DrawingStore::instance();
     RawInputHandler::instance();
@@ -40,8 +44,10 @@ void publishSingletons(AppInstanceGuard *guard)
     MouseHelper::instance();
     AutoStartHelper::instance();
     TrayIcon::instance();
+    AppInfo::instance();
     CliConstants::instance();
     Grabbit::instance();
+    RenovaWrapper::instance();
     TallyWrapper::instance();
 }
 

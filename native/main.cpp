@@ -1,4 +1,6 @@
+#include "AppController.h"
 #include "AppInstanceGuard.h"
+#include "MaveloModulesGuard.h"
 #include "SingletonPublisher.h"
 #include "StartUp.h"
 #include "TrayIcon.h"
@@ -8,10 +10,17 @@
 #include <QIcon>
 #include <QLoggingCategory>
 #include <QQmlApplicationEngine>
+#include <QSessionManager>
 #include <QSettings>
 #include <QtQml/qqmlextensionplugin.h>
 
 #include <memory>
+
+#if !defined(Q_OS_WIN)
+#include "UnixSignalWatcher.h"
+
+#include <csignal>
+#endif
 
 Q_IMPORT_QML_PLUGIN(Zem_InklyPlugin)
 
@@ -24,7 +33,7 @@ void preferXcbUnderWayland()
     if (qEnvironmentVariableIsSet("QT_QPA_PLATFORM"))
         return;
     if (qEnvironmentVariable("XDG_SESSION_TYPE") == QLatin1String("wayland")
-        || qEnvironmentVariableIsSet("WAYLAND_DISPLAY")) {
+            || qEnvironmentVariableIsSet("WAYLAND_DISPLAY")) {
         qputenv("QT_QPA_PLATFORM", "xcb");
     }
 }
@@ -35,6 +44,15 @@ bool noDisplay()
 {
     return !qEnvironmentVariableIsSet("QT_QPA_PLATFORM") && qEnvironmentVariableIsEmpty("DISPLAY")
             && qEnvironmentVariableIsEmpty("WAYLAND_DISPLAY");
+}
+
+// The session is ending: save now and let the companion libraries go while
+// there is still time. Quitting is left to the caller.
+void systemShutdownHandler(MaveloModulesGuard *modules)
+{
+    qInfo() << "[App] System shutdown detected - closing application";
+    emit AppController::instance()->shutdownRequested();
+    modules->cleanup();
 }
 
 } // namespace
@@ -87,7 +105,14 @@ int main(int argc, char *argv[])
         return 0;
     }
 
-    // The companion-module guard takes its place here, before the tray icon.
+#if !defined(Q_OS_WIN)
+    // Without a session manager the end of the session comes as a signal; it
+    // is caught from here on so that it never kills the program unsaved.
+    auto signalWatcher
+            = std::make_unique<UnixSignalWatcher>(QList<int> { SIGTERM, SIGHUP, SIGINT });
+#endif
+
+    auto modules = std::make_unique<MaveloModulesGuard>();
 
     TrayIcon::instance()->initialize(QApplication::tr("잉클리"));
 
@@ -97,16 +122,39 @@ int main(int argc, char *argv[])
     QObject::connect(
             engine.get(), &QQmlApplicationEngine::objectCreationFailed, app.get(),
             [] { QCoreApplication::exit(-1); }, Qt::QueuedConnection);
+#ifndef QT_NO_SESSIONMANAGER
+    QObject::connect(
+            app.get(), &QGuiApplication::commitDataRequest, app.get(),
+            [modules = modules.get()](QSessionManager &) { systemShutdownHandler(modules); },
+            Qt::DirectConnection);
+#endif
+#if !defined(Q_OS_WIN)
+    // Quitting the loop runs the ordinary quit path, which saves once more.
+    QObject::connect(
+            signalWatcher.get(), &UnixSignalWatcher::signalReceived, app.get(),
+            [modules = modules.get()] {
+                systemShutdownHandler(modules);
+                QCoreApplication::exit(0);
+            },
+            Qt::DirectConnection);
+#endif
 
 #if QT_VERSION >= QT_VERSION_CHECK(6, 5, 0)
     engine->loadFromModule("Zem.Inkly", "App");
 #else
+    // Before 6.5 the engine does not look under the resource prefix of the
+    // module by itself, and the documents import the module by name.
+    engine->addImportPath(QStringLiteral("qrc:/qt/qml"));
     engine->load(QUrl(QStringLiteral("qrc:/qt/qml/Zem/Inkly/src/App.qml")));
 #endif
 
     const int result = QApplication::exec();
 
+#if !defined(Q_OS_WIN)
+    signalWatcher.reset();
+#endif
     engine.reset();
+    modules.reset();
     guard.reset();
     app.reset();
     settings.reset();

@@ -1,10 +1,405 @@
 import QtQuick
+import Zem.Inkly
 
-// The root component: owns the shared state and every window. The windows
-// arrive with the toolbar and the overlays; until then the program runs with
-// its tray icon only.
+// The root component: owns the shared drawing state and the settings, the
+// toolbar, one overlay per screen and the secondary windows. It is no window
+// itself; the engine owns it and every window it creates has it as parent.
 QtObject {
     id: root
 
-    Component.onCompleted: console.debug("[App] completed")
+    property DrawingContext drawingContext: DrawingContext {}
+    property AppSettings appSettings: AppSettings {}
+
+    property var floatingToolbar: null
+    property Component floatingToolbarComponent: Component {
+        FloatingToolbar {}
+    }
+
+    property var drawingOverlays: []
+    property Component drawingOverlayComponent: Component {
+        DrawingOverlay {}
+    }
+    property var lastScreens: []
+
+    property var trayMenu: null
+    property var usageTips: null
+    property var settingsWindow: null
+    property var aboutWindow: null
+    property var overview: null
+    property Component trayMenuComponent: Component {
+        TrayMenu {}
+    }
+    property Component usageTipsComponent: Component {
+        UsageTips {}
+    }
+    property Component settingsWindowComponent: Component {
+        SettingsWindow {}
+    }
+    property Component aboutWindowComponent: Component {
+        AboutWindow {}
+    }
+    property Component overviewComponent: Component {
+        Overview {}
+    }
+
+    property bool isQuitPrepared: false
+    property int pendingOverlayDestroyCount: 0
+
+    readonly property Debounce recreateDrawingOverlaysDebounce: Debounce {
+        delay: 66
+        callback: function () {
+            // Never rebuild while old overlays still wait for destruction.
+            if (root.pendingOverlayDestroyCount > 0) {
+                root.recreateDrawingOverlaysDebounce.trigger();
+                return;
+            }
+            root.recreateDrawingOverlays();
+        }
+    }
+
+    // Screens settle late after a start or a resume; look again a few times.
+    readonly property Repeat recreateDrawingOverlaysDebounceRepeat: Repeat {
+        interval: 1000
+        count: 5
+        immediate: false
+        callback: function () {
+            root.recreateDrawingOverlaysDebounce.trigger();
+        }
+    }
+
+    readonly property Debounce disposeDrawingOverlaysDebounce: Debounce {
+        delay: 60000
+        callback: function () {
+            if (root.floatingToolbar && root.floatingToolbar.appOn)
+                return;
+            root.destroyDrawingOverlays();
+        }
+    }
+
+    function openApplication() {
+        console.info("[App] openApplication called");
+        if (!root.floatingToolbar) {
+            const toolbar = root.createFloatingToolbar();
+            if (!toolbar)
+                return;
+            root.floatingToolbar = toolbar;
+            toolbar.appOnChanged.connect(function () {
+                console.info("[App] floatingToolbar.appOnChanged: " + toolbar.appOn);
+                if (toolbar.appOn) {
+                    // While the switch animates, the rebuild waits for the
+                    // end of the expansion.
+                    if (!toolbar.appSwitchAnimationPending)
+                        root.recreateDrawingOverlaysDebounce.trigger();
+                } else {
+                    root.recreateDrawingOverlaysDebounce.cancel();
+                    root.recreateDrawingOverlaysDebounceRepeat.stop();
+                    root.hideDrawingOverlays();
+                    root.disposeDrawingOverlaysDebounce.trigger();
+                }
+            });
+            toolbar.appSwitchExpandCompleted.connect(function () {
+                root.recreateDrawingOverlaysDebounce.trigger();
+            });
+            toolbar.visibleChanged.connect(function () {
+                console.info("[App] floatingToolbar.visibleChanged: " + toolbar.visible);
+                if (!toolbar.visible)
+                    root.destroyDrawingOverlays();
+            });
+            toolbar.restackRequested.connect(root.restack);
+            toolbar.usageTipsRequested.connect(root.openUsageTips);
+            toolbar.aboutRequested.connect(root.openAboutWindow);
+            toolbar.settingsRequested.connect(root.openSettingsWindow);
+        }
+
+        const toolbar = root.floatingToolbar;
+        const wasVisible = toolbar.visible;
+        toolbar.show();
+        toolbar.requestActivate();
+
+        if (toolbar.appOn) {
+            root.recreateDrawingOverlaysDebounce.trigger();
+            root.recreateDrawingOverlaysDebounceRepeat.restart();
+        }
+
+        if (!wasVisible)
+            Qt.callLater(root.openOverviewOnFirstShow);
+    }
+
+    function openOverviewOnFirstShow() {
+        if (root.appSettings.overviewShowCount >= 1)
+            return;
+        root.appSettings.overviewShowCount += 1;
+        root.openOverview();
+        root.appSettings.save(false);
+    }
+
+    function openTrayMenu() {
+        if (!root.trayMenu) {
+            root.trayMenu = root.trayMenuComponent.createObject(root);
+            if (!root.trayMenu) {
+                console.warn("[App] Failed to create the tray menu:", root.trayMenuComponent.errorString());
+                return;
+            }
+            root.trayMenu.openRequested.connect(root.openApplication);
+            root.trayMenu.settingsRequested.connect(root.openSettingsWindow);
+            root.trayMenu.quitRequested.connect(root.quit);
+        }
+        root.trayMenu.open();
+    }
+
+    function openUsageTips() {
+        if (!root.usageTips) {
+            root.usageTips = root.usageTipsComponent.createObject(root);
+            if (!root.usageTips) {
+                console.warn("[App] Failed to create the usage tips:", root.usageTipsComponent.errorString());
+                return;
+            }
+        }
+        const toolbar = root.floatingToolbar;
+        if (toolbar) {
+            root.usageTips.avoidRect = Qt.rect(toolbar.x + toolbar.shadowExtent, toolbar.y + toolbar.shadowExtent,
+                                               toolbar.contentWidth, toolbar.contentHeight);
+        }
+        root.usageTips.open();
+    }
+
+    // The secondary windows: created on demand, their close refused and the
+    // window destroyed one turn later, so a close never ends the program.
+    function openSecondaryWindow(propertyName: string, component: Component, initialProperties) {
+        let window = root[propertyName];
+        if (!window) {
+            window = component.createObject(root, initialProperties);
+            if (!window) {
+                console.warn("[App] Failed to create " + propertyName + ":", component.errorString());
+                return null;
+            }
+            root[propertyName] = window;
+            window.closing.connect(function (close) {
+                close.accepted = false;
+                Qt.callLater(function () {
+                    if (root[propertyName] !== window)
+                        return;
+                    root[propertyName] = null;
+                    window.destroy();
+                    Qt.callLater(root.restack);
+                });
+            });
+        }
+        window.show();
+        Qt.callLater(function () {
+            if (root[propertyName] === window)
+                window.raise();
+        });
+        return window;
+    }
+
+    function openAboutWindow() {
+        root.openSecondaryWindow("aboutWindow", root.aboutWindowComponent, {});
+    }
+
+    function openSettingsWindow() {
+        root.openSecondaryWindow("settingsWindow", root.settingsWindowComponent, {
+            appSettings: root.appSettings
+        });
+    }
+
+    function openOverview() {
+        const created = !root.overview;
+        const window = root.openSecondaryWindow("overview", root.overviewComponent, {});
+        if (window && created)
+            window.openRequested.connect(root.openApplication);
+    }
+
+    function quit() {
+        console.info("[App] quit called");
+        Qt.quit();
+    }
+
+    function prepareQuit() {
+        if (root.isQuitPrepared)
+            return;
+        console.info("[App] Application prepareQuit called");
+        Stats.settingsStat(root.appSettings);
+        root.appSettings.lastExitAt = Utils.isoNow();
+        console.info("[App] Last Exit At: " + root.appSettings.lastExitAt);
+        root.drawingContext.saveDrawingsDebounce.flush();
+        root.appSettings.save(false);
+        root.isQuitPrepared = true;
+    }
+
+    function restack() {
+        if (!root.floatingToolbar)
+            return;
+        root.floatingToolbar.raise();
+        Qt.callLater(root.restackOverlays);
+    }
+
+    function restackOverlays() {
+        if (!root.floatingToolbar)
+            return;
+        for (const overlay of root.drawingOverlays)
+            WindowHelper.setWindowBelow(root.floatingToolbar, overlay);
+    }
+
+    function createFloatingToolbar() {
+        const toolbar = root.floatingToolbarComponent.createObject(root, {
+            drawingContext: root.drawingContext,
+            appSettings: root.appSettings
+        });
+        if (!toolbar)
+            console.warn("[App] Failed to create the floating toolbar:", root.floatingToolbarComponent.errorString());
+        return toolbar;
+    }
+
+    function createDrawingOverlay(screen, drawingOverlayId: string) {
+        const geometry = screen.geometry;
+        const overlay = root.drawingOverlayComponent.createObject(root, {
+            windowId: drawingOverlayId,
+            drawingContext: root.drawingContext,
+            x: geometry.x,
+            y: geometry.y,
+            width: geometry.width,
+            height: geometry.height
+        });
+        if (!overlay)
+            console.warn("[App] Failed to create " + drawingOverlayId + ":", root.drawingOverlayComponent.errorString());
+        return overlay;
+    }
+
+    function createDrawingOverlays() {
+        const screens = ScreenMonitor.screens();
+        console.info("[App] createDrawingOverlays: screens count: " + screens.length);
+        const overlays = [];
+        const count = Math.min(screens.length, AppConstants.maxScreenCount);
+        for (let i = 0; i < count; ++i) {
+            const overlay = root.createDrawingOverlay(screens[i], root.generateDrawingOverlayId(i));
+            if (!overlay)
+                continue;
+            overlay.restackRequested.connect(root.restack);
+            overlay.show();
+            overlays.push(overlay);
+        }
+        root.lastScreens = screens.slice(0, AppConstants.maxScreenCount);
+        return overlays;
+    }
+
+    function generateDrawingOverlayId(index: int): string {
+        return "DrawingOverlay_" + index;
+    }
+
+    function screensEqual(first, second): bool {
+        if (!first && !second)
+            return true;
+        if (!first || !second)
+            return false;
+        if (first.length !== second.length)
+            return false;
+        try {
+            for (let i = 0; i < first.length; ++i) {
+                if (!second[i].equals(first[i]))
+                    return false;
+            }
+        } catch (error) {
+            // An entry that cannot be compared counts as a change.
+            return false;
+        }
+        return true;
+    }
+
+    function destroyDrawingOverlays() {
+        console.info("[App] destroyDrawingOverlays");
+        const overlays = root.drawingOverlays;
+        root.drawingOverlays = [];
+        root.lastScreens = [];
+        for (const overlay of overlays) {
+            root.pendingOverlayDestroyCount += 1;
+            overlay.visible = false;
+            // Destroying a shown window breaks its rendering: hide first,
+            // destroy on the next turn, each overlay with its own call.
+            Qt.callLater(function () {
+                overlay.destroy();
+                root.pendingOverlayDestroyCount -= 1;
+            });
+        }
+    }
+
+    function showDrawingOverlays() {
+        console.info("[App] showDrawingOverlays");
+        for (const overlay of root.drawingOverlays)
+            overlay.visible = true;
+    }
+
+    function hideDrawingOverlays() {
+        console.info("[App] hideDrawingOverlays");
+        for (const overlay of root.drawingOverlays)
+            overlay.visible = false;
+    }
+
+    function recreateDrawingOverlays() {
+        const screens = ScreenMonitor.screens();
+        console.info("[App] recreateDrawingOverlays: screens count: " + screens.length
+                     + " drawingOverlays count: " + root.drawingOverlays.length);
+        root.showDrawingOverlays();
+        if (root.screensEqual(screens.slice(0, AppConstants.maxScreenCount), root.lastScreens))
+            return;
+        console.info("[App] recreateDrawingOverlays: screens changed - recreating overlays");
+        root.destroyDrawingOverlays();
+        Qt.callLater(root.buildDrawingOverlays);
+    }
+
+    function buildDrawingOverlays() {
+        root.drawingOverlays = root.createDrawingOverlays();
+        Qt.callLater(root.restack);
+    }
+
+    function triggerDrawingOverlaysRecreation() {
+        root.destroyDrawingOverlays();
+        if (root.floatingToolbar && root.floatingToolbar.appOn) {
+            root.recreateDrawingOverlaysDebounce.trigger();
+            root.recreateDrawingOverlaysDebounceRepeat.restart();
+        }
+    }
+
+    function setupDrawingOverlayLifecycleHandlers() {
+        ScreenMonitor.windowsDisplayChangeDetected.connect(root.triggerDrawingOverlaysRecreation);
+        SessionChangeHandler.sessionUnlocked.connect(root.triggerDrawingOverlaysRecreation);
+        SessionChangeHandler.sessionLocked.connect(root.destroyDrawingOverlays);
+    }
+
+    function hasArgument(token: string): bool {
+        const args = Qt.application.arguments;
+        for (let i = 1; i < args.length; ++i) {
+            if (args[i] === token)
+                return true;
+        }
+        return false;
+    }
+
+    Component.onCompleted: {
+        console.info("[App] File Version: " + AppInfo.fileVersion);
+        console.info("[App] Product Version: " + AppInfo.productVersion);
+
+        root.appSettings.load();
+        root.appSettings.lastRunAt = Utils.isoNow();
+        console.info("[App] Last Run At: " + root.appSettings.lastRunAt);
+
+        AppController.root = root;
+
+        AppInstanceGuard.activateRequested.connect(root.openApplication);
+        TrayIcon.openRequested.connect(root.openApplication);
+        TrayIcon.menuOpenRequested.connect(root.openTrayMenu);
+        AppController.shutdownRequested.connect(root.prepareQuit);
+        Qt.application.aboutToQuit.connect(root.prepareQuit);
+
+        root.setupDrawingOverlayLifecycleHandlers();
+
+        Stats.runStat();
+
+        if (root.hasArgument(CliConstants.autostartToken))
+            console.info("[App] Starting application in autostart mode");
+        else if (root.hasArgument(CliConstants.silentToken))
+            console.info("[App] Starting application in silent mode");
+        else
+            root.openApplication();
+    }
 }

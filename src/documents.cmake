@@ -39,6 +39,22 @@ set(INKLY_QML_FILES
     src/components/styled/CContextMenu.qml
     src/components/styled/CMenu.qml
     src/components/styled/CMessageBox.qml
+    src/components/toolbar/controls/ColorPalette.qml
+    src/components/toolbar/controls/AppSwitch.qml
+    src/components/toolbar/extension-panels/DrawingToolPanel.qml
+    src/components/toolbar/extension-panels/ShapePanel.qml
+    src/components/toolbar/extension-panels/EraserPanel.qml
+    src/components/toolbar/extension-panels/LineWidthPanel.qml
+    src/components/toolbar/extension-panels/LineWidthPreviewPanel.qml
+    src/components/toolbar/extension-panels/MorePanel.qml
+    src/components/toolbar/extension-panels/ColorPanel.qml
+    src/components/toolbar/FloatingToolbar.qml
+    src/components/tray/TrayMenu.qml
+    src/components/overview/Overview.qml
+    src/components/tips/UsageTips.qml
+    src/components/settings/SettingsSection.qml
+    src/components/settings/SettingsWindow.qml
+    src/components/about/AboutWindow.qml
 )
 
 # Documents that are singletons of the module.

@@ -16,4 +16,7 @@ QtObject {
     readonly property real highlighterAlpha: 0.4
     // Keeps popup windows off a neighbouring monitor with another scale factor.
     readonly property real screenBoundaryMargin: 1.0
+    readonly property string homepageUrl: "https://github.com/zemworks/inkly#readme"
+    // The `event` key tells the page where the visitor came from.
+    readonly property string captureInstallUrl: "https://github.com/zemworks/inkly/wiki/Capture?event=inkly_toolbar_capture"
 }

@@ -1,0 +1,60 @@
+#include "MaveloModulesGuard.h"
+
+#include "AppInfo.h"
+#include "RenovaWrapper.h"
+#include "TallyWrapper.h"
+
+#include <QCoreApplication>
+#include <QDebug>
+#include <QFileInfo>
+
+namespace {
+bool isLoadableFile(const QString &path)
+{
+    const QFileInfo info(path);
+    return info.isAbsolute() && info.exists() && info.isFile();
+}
+} // namespace
+
+MaveloModulesGuard::MaveloModulesGuard()
+    : MaveloModulesGuard(AppInfo::appDir(), QCoreApplication::applicationName())
+{
+}
+
+MaveloModulesGuard::MaveloModulesGuard(const QString &directory, const QString &appName)
+{
+    // The updater comes first, then the statistics library.
+    const QString renovaPath = RenovaWrapper::modulePathIn(directory);
+    if (isLoadableFile(renovaPath)) {
+        RenovaWrapper::instance()->initRenova(QFileInfo(renovaPath).absoluteFilePath(), appName);
+    } else {
+        qWarning() << "[MaveloModulesGuard] Renova DLL not found at expected path:"
+                   << QFileInfo(renovaPath).absoluteFilePath();
+    }
+
+    const QString tallyPath = TallyWrapper::modulePathIn(directory);
+    if (isLoadableFile(tallyPath)) {
+        TallyWrapper::instance()->initialize(QFileInfo(tallyPath).absoluteFilePath(), appName);
+    } else {
+        qWarning() << "[MaveloModulesGuard] Tally DLL not found at expected path:"
+                   << QFileInfo(tallyPath).absoluteFilePath();
+    }
+}
+
+MaveloModulesGuard::~MaveloModulesGuard()
+{
+    cleanup();
+}
+
+void MaveloModulesGuard::cleanup()
+{
+    RenovaWrapper *const renova = RenovaWrapper::instance();
+    if (renova->initialized()) {
+        renova->exitRenova();
+        renova->finalized();
+    }
+
+    TallyWrapper *const tally = TallyWrapper::instance();
+    if (tally->initialized())
+        tally->finalize();
+}

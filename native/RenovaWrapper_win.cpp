@@ -1,0 +1,6 @@
+#include "RenovaWrapper.h"
+
+QString RenovaWrapper::moduleFileName()
+{
+    return QStringLiteral("Renova_x64.dll");
+}

@@ -1,0 +1,75 @@
+import QtQuick
+import Zem.Inkly
+
+// The toolbar's more menu. Every entry closes the menu; what it leads to is
+// the toolbar's business.
+CMenu {
+    id: root
+
+    property DrawingContext drawingContext: null
+
+    signal closeRequested
+    signal usageTipsRequested
+    signal homepageRequested
+    signal aboutRequested
+    signal settingsRequested
+
+    contentItem: Column {
+        padding: 2
+        spacing: 2
+
+        CMenuItem {
+            objectName: "usageTipsItem"
+            text: qsTr("사용팁")
+            icon.source: Theme.iconToolbarMoreTips
+            onTriggered: {
+                root.usageTipsRequested();
+                root.close();
+            }
+        }
+
+        CMenuItem {
+            objectName: "settingsItem"
+            text: qsTr("환경설정")
+            icon.source: Theme.iconToolbarMoreSettings
+            onTriggered: {
+                root.settingsRequested();
+                root.close();
+            }
+        }
+
+        CMenuItem {
+            objectName: "aboutItem"
+            text: qsTr("제품 정보")
+            icon.source: Theme.iconToolbarMoreAbout
+            onTriggered: {
+                root.aboutRequested();
+                root.close();
+            }
+        }
+
+        CMenuItem {
+            objectName: "homepageItem"
+            text: qsTr("마벨로 홈페이지")
+            icon.source: Theme.iconToolbarMoreHomepage
+            onTriggered: {
+                root.homepageRequested();
+                root.close();
+            }
+        }
+
+        CMenuItem {
+            objectName: "closeItem"
+            text: qsTr("닫기")
+            icon.source: Theme.iconToolbarMoreClose
+            onTriggered: {
+                root.close();
+                root.closeRequested();
+            }
+        }
+
+        LineWidthStepper {
+            drawingContext: root.drawingContext
+        }
+    }
+}
