@@ -93,6 +93,29 @@ xcb_window_t rootOf(xcb_connection_t *connection, xcb_window_t window)
     return root;
 }
 
+// Asks the window manager to put the window at the top of its layer.
+bool requestRaise(xcb_connection_t *connection, xcb_window_t root, const Atoms &atoms,
+                  xcb_window_t window)
+{
+    xcb_client_message_event_t event;
+    std::memset(&event, 0, sizeof(event));
+    event.response_type = XCB_CLIENT_MESSAGE;
+    event.format = 32;
+    event.window = window;
+    event.type = atoms.restackWindow;
+    event.data.data32[0] = kSourcePager;
+    event.data.data32[1] = XCB_WINDOW_NONE;
+    event.data.data32[2] = XCB_STACK_MODE_ABOVE;
+    const xcb_void_cookie_t cookie = xcb_send_event_checked(
+        connection, 0, root,
+        XCB_EVENT_MASK_SUBSTRUCTURE_REDIRECT | XCB_EVENT_MASK_SUBSTRUCTURE_NOTIFY,
+        reinterpret_cast<const char *>(&event));
+    xcb_generic_error_t *error = xcb_request_check(connection, cookie);
+    const bool sent = !error;
+    std::free(error);
+    return sent;
+}
+
 } // namespace
 
 bool WindowHelper::restackBelow(quintptr aboveHandle, quintptr belowHandle)
@@ -107,27 +130,14 @@ bool WindowHelper::restackBelow(quintptr aboveHandle, quintptr belowHandle)
         return false;
 
     // A window manager has reparented both windows into frames, which are
-    // the real siblings; only it can restack them.
+    // the real siblings; only it can restack them. Some managers (openbox)
+    // ignore the sibling of a restack request and lower a window beneath
+    // every other one of its layer, so the overlay is raised to the top of
+    // its layer and the upper window raised over it again: both requests
+    // mean the same thing to every manager.
     const Atoms atoms = internAtoms(connection);
-    if (windowManagerRestacks(connection, root, atoms)) {
-        xcb_client_message_event_t event;
-        std::memset(&event, 0, sizeof(event));
-        event.response_type = XCB_CLIENT_MESSAGE;
-        event.format = 32;
-        event.window = below;
-        event.type = atoms.restackWindow;
-        event.data.data32[0] = kSourcePager;
-        event.data.data32[1] = above;
-        event.data.data32[2] = kStackModeBelow;
-        const xcb_void_cookie_t cookie = xcb_send_event_checked(
-            connection, 0, root,
-            XCB_EVENT_MASK_SUBSTRUCTURE_REDIRECT | XCB_EVENT_MASK_SUBSTRUCTURE_NOTIFY,
-            reinterpret_cast<const char *>(&event));
-        xcb_generic_error_t *error = xcb_request_check(connection, cookie);
-        const bool sent = !error;
-        std::free(error);
-        return sent;
-    }
+    if (windowManagerRestacks(connection, root, atoms))
+        return requestRaise(connection, root, atoms, below) && requestRaise(connection, root, atoms, above);
 
     const uint32_t values[] = {above, kStackModeBelow};
     const xcb_void_cookie_t cookie = xcb_configure_window_checked(

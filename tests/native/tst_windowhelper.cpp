@@ -1,5 +1,6 @@
 #include "MouseHelper.h"
 #include "WindowHelper.h"
+#include "X11TestSupport.h"
 
 #include <QGuiApplication>
 #include <QImage>
@@ -9,66 +10,41 @@
 #include <QTemporaryDir>
 #include <QtTest>
 
-#include <xcb/xcb.h>
-
-#include <cstdlib>
 #include <memory>
+#include <utility>
 
 namespace {
 
-xcb_connection_t *connection()
+using X11TestSupport::connection;
+using X11TestSupport::topLevelOf;
+
+// Positive when a is above b in the stack that another client sees; 1 when
+// it is directly above.
+int heightDifference(
+        QWindow *a, QWindow *b, X11TestSupport::Windows which = X11TestSupport::Windows::All)
 {
-    auto *x11 = qGuiApp->nativeInterface<QNativeInterface::QX11Application>();
-    return x11 ? x11->connection() : nullptr;
+    const QList<xcb_window_t> order = X11TestSupport::stackTopDown(which);
+    const int ia = X11TestSupport::stackIndex(order, a);
+    const int ib = X11TestSupport::stackIndex(order, b);
+    if (ia < 0 || ib < 0)
+        return 0;
+    return ib - ia;
 }
 
-// Children of the root, bottom to top.
-QList<xcb_window_t> stack()
-{
-    QList<xcb_window_t> windows;
-    xcb_connection_t *c = connection();
-    const xcb_window_t root = xcb_setup_roots_iterator(xcb_get_setup(c)).data->root;
-    if (xcb_query_tree_reply_t *tree = xcb_query_tree_reply(c, xcb_query_tree(c, root), nullptr)) {
-        const xcb_window_t *children = xcb_query_tree_children(tree);
-        for (int i = 0; i < xcb_query_tree_children_length(tree); ++i)
-            windows.append(children[i]);
-        std::free(tree);
-    }
-    return windows;
-}
-
-// The root's child that holds the window: its frame under a window manager.
-xcb_window_t topLevelOf(QWindow *window)
-{
-    xcb_connection_t *c = connection();
-    xcb_window_t current = xcb_window_t(window->winId());
-    for (;;) {
-        xcb_query_tree_reply_t *tree = xcb_query_tree_reply(c, xcb_query_tree(c, current), nullptr);
-        if (!tree)
-            return XCB_WINDOW_NONE;
-        const xcb_window_t parent = tree->parent;
-        const xcb_window_t root = tree->root;
-        std::free(tree);
-        if (parent == root || parent == XCB_WINDOW_NONE)
-            return current;
-        current = parent;
-    }
-}
-
-// Positive when a is above b in the root's stacking order.
-int heightDifference(QWindow *a, QWindow *b)
-{
-    const QList<xcb_window_t> order = stack();
-    return order.indexOf(topLevelOf(a)) - order.indexOf(topLevelOf(b));
-}
-
-std::unique_ptr<QQuickWindow> shownWindow(const QRect &geometry)
+std::unique_ptr<QQuickWindow> shownWindow(const QRect &geometry, Qt::WindowFlags flags = Qt::Window)
 {
     auto window = std::make_unique<QQuickWindow>();
+    window->setFlags(flags);
     window->setGeometry(geometry);
     window->show();
     return window;
 }
+
+// The stacking flags of the floating toolbar and of a drawing overlay.
+constexpr Qt::WindowFlags kToolbarFlags
+        = Qt::Tool | Qt::FramelessWindowHint | Qt::WindowStaysOnTopHint;
+constexpr Qt::WindowFlags kOverlayFlags = Qt::Tool | Qt::FramelessWindowHint
+        | Qt::WindowDoesNotAcceptFocus | Qt::WindowTransparentForInput;
 
 } // namespace
 
@@ -102,15 +78,20 @@ void TstWindowHelper::nullWindows()
 
 void TstWindowHelper::restackWithoutWindowManager()
 {
-    auto toolbar = shownWindow(QRect(10, 10, 200, 100));
+    auto toolbar = shownWindow(QRect(10, 10, 200, 100), kToolbarFlags);
     QVERIFY(QTest::qWaitForWindowExposed(toolbar.get()));
-    auto overlay = shownWindow(QRect(0, 0, 400, 300));
+    auto overlay = shownWindow(QRect(0, 0, 400, 300), kOverlayFlags);
     QVERIFY(QTest::qWaitForWindowExposed(overlay.get()));
+    // Another program's window, mapped last and so on top of both.
+    auto other = shownWindow(QRect(300, 200, 300, 200));
+    QVERIFY(QTest::qWaitForWindowExposed(other.get()));
     QTRY_VERIFY(heightDifference(overlay.get(), toolbar.get()) > 0);
+    QTRY_VERIFY(heightDifference(other.get(), overlay.get()) > 0);
     QWindow *focused = QGuiApplication::focusWindow();
 
     QVERIFY(WindowHelper::instance()->setWindowBelow(toolbar.get(), overlay.get()));
     QCOMPARE(heightDifference(toolbar.get(), overlay.get()), 1);
+    QVERIFY(heightDifference(other.get(), toolbar.get()) > 0);
     QCOMPARE(overlay->geometry(), QRect(0, 0, 400, 300));
     QCOMPARE(toolbar->geometry(), QRect(10, 10, 200, 100));
 
@@ -130,31 +111,64 @@ void TstWindowHelper::restackUnderWindowManager()
 {
     const QString openbox = QStandardPaths::findExecutable(QStringLiteral("openbox"));
     if (openbox.isEmpty())
-        QSKIP("openbox is not installed");
+        QSKIP("openbox is not installed: the restack under a window manager was not checked");
     QTemporaryDir config;
     QProcess manager;
     QProcessEnvironment environment = QProcessEnvironment::systemEnvironment();
     environment.insert(QStringLiteral("XDG_CONFIG_HOME"), config.path());
     manager.setProcessEnvironment(environment);
-    manager.start(openbox, {QStringLiteral("--sm-disable")});
-    QVERIFY(manager.waitForStarted());
-    auto stop = qScopeGuard([&] {
-        manager.terminate();
-        if (!manager.waitForFinished(5000))
-            manager.kill();
-        manager.waitForFinished();
-    });
-    // Openbox draws a frame around the windows it manages.
-    auto toolbar = shownWindow(QRect(50, 50, 200, 100));
-    QTRY_VERIFY_WITH_TIMEOUT(topLevelOf(toolbar.get()) != xcb_window_t(toolbar->winId()), 10000);
-    auto overlay = shownWindow(QRect(100, 100, 400, 300));
-    QTRY_VERIFY_WITH_TIMEOUT(topLevelOf(overlay.get()) != xcb_window_t(overlay->winId()), 10000);
-    QTRY_VERIFY(heightDifference(overlay.get(), toolbar.get()) > 0);
+    QVERIFY(X11TestSupport::startHelper(manager, openbox, { QStringLiteral("--sm-disable") }));
+    auto stop = qScopeGuard([&] { X11TestSupport::stopHelper(manager); });
+
+    // Openbox draws a frame around the windows it manages and puts a new
+    // one on top of its layer. The toolbar stays above the layer of the
+    // others; the overlay starts between two other programs' windows.
+    auto framed = [](QQuickWindow *window) {
+        return topLevelOf(window) != xcb_window_t(window->winId());
+    };
+    auto toolbar = shownWindow(QRect(50, 50, 200, 100), kToolbarFlags);
+    QTRY_VERIFY_WITH_TIMEOUT(framed(toolbar.get()), 10000);
+    auto lower = shownWindow(QRect(500, 300, 300, 200));
+    QTRY_VERIFY_WITH_TIMEOUT(framed(lower.get()), 10000);
+    auto overlay = shownWindow(QRect(100, 100, 400, 300), kOverlayFlags);
+    QTRY_VERIFY_WITH_TIMEOUT(framed(overlay.get()), 10000);
+    auto upper = shownWindow(QRect(600, 400, 300, 200));
+    QTRY_VERIFY_WITH_TIMEOUT(framed(upper.get()), 10000);
+
+    // Openbox keeps a few unmapped windows of its own in the stack; only the
+    // windows one can see count.
+    // The four windows named top to bottom, with "+" between two that are
+    // directly one on the other.
+    const QList<std::pair<QWindow *, QString>> names = {
+        { toolbar.get(), QStringLiteral("toolbar") }, { upper.get(), QStringLiteral("upper") },
+        { overlay.get(), QStringLiteral("overlay") }, { lower.get(), QStringLiteral("lower") }
+    };
+    const auto order = [&] {
+        const QList<xcb_window_t> stack
+                = X11TestSupport::stackTopDown(X11TestSupport::Windows::Viewable);
+        QMap<int, QString> byHeight;
+        for (const auto &[window, name] : names)
+            byHeight.insert(X11TestSupport::stackIndex(stack, window), name);
+        QString text;
+        int previous = -2;
+        for (auto it = byHeight.cbegin(); it != byHeight.cend(); ++it) {
+            if (!text.isEmpty())
+                text += it.key() == previous + 1 ? QLatin1String(" + ") : QLatin1String(" ... ");
+            text += it.value();
+            previous = it.key();
+        }
+        return text;
+    };
+    const QString before = QStringLiteral("toolbar + upper + overlay + lower");
+    QTRY_COMPARE(order(), before);
 
     QVERIFY(WindowHelper::instance()->setWindowBelow(toolbar.get(), overlay.get()));
-    QTRY_VERIFY(heightDifference(toolbar.get(), overlay.get()) > 0);
-    QVERIFY(WindowHelper::instance()->setWindowBelow(overlay.get(), toolbar.get()));
-    QTRY_VERIFY(heightDifference(overlay.get(), toolbar.get()) > 0);
+    QTRY_VERIFY(order() != before);
+    // openbox ignores the sibling of a restack request; the overlay must
+    // still land directly under the toolbar, above the other programs.
+    QTRY_COMPARE(order(), QStringLiteral("toolbar + overlay + upper + lower"));
+    QVERIFY(order().startsWith(QLatin1String("toolbar")));
+    QCOMPARE(overlay->geometry(), QRect(100, 100, 400, 300));
 }
 
 void TstWindowHelper::windowIcon()
@@ -175,9 +189,13 @@ void TstWindowHelper::windowIcon()
 
 void TstWindowHelper::globalMousePosition()
 {
-    QCOMPARE(QProcess::execute(QStringLiteral("xdotool"), {QStringLiteral("mousemove"), QStringLiteral("123"), QStringLiteral("456")}), 0);
+    QCOMPARE(QProcess::execute(QStringLiteral("xdotool"),
+                     { QStringLiteral("mousemove"), QStringLiteral("123"), QStringLiteral("456") }),
+            0);
     QTRY_COMPARE(MouseHelper::instance()->globalMousePosition(), QPoint(123, 456));
-    QCOMPARE(QProcess::execute(QStringLiteral("xdotool"), {QStringLiteral("mousemove"), QStringLiteral("7"), QStringLiteral("8")}), 0);
+    QCOMPARE(QProcess::execute(QStringLiteral("xdotool"),
+                     { QStringLiteral("mousemove"), QStringLiteral("7"), QStringLiteral("8") }),
+            0);
     QTRY_COMPARE(MouseHelper::instance()->globalMousePosition(), QPoint(7, 8));
 }
 
