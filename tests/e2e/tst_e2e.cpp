@@ -368,6 +368,9 @@ void TestEndToEnd::sessionEndKeepsTheLastStroke()
         QVERIFY(!waitForWindow(session, kOverlayTitle.arg(1)).isEmpty());
         QTest::qWait(500);
         drawStroke(session);
+        // The stroke is committed; its save is still a second away.
+        QVERIFY(waitForLog(session, QStringLiteral("[DrawingOverlay_1] draw Pen"), 5000));
+        QVERIFY(!QFile::exists(session.drawingsPath()) || storedItems(session.drawingsPath()).isEmpty());
         int exitCode = -1;
         QVERIFY(session.stopInkly(signal, &exitCode));
         QCOMPARE(exitCode, 0);
