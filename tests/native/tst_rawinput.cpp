@@ -3,6 +3,7 @@
 #include <QGuiApplication>
 #include <QProcess>
 #include <QSignalSpy>
+#include <QStandardPaths>
 #include <QtTest>
 
 using Button = RawInputHandler::Button;
@@ -34,13 +35,80 @@ QVector<int> run(RawInputHandler::ButtonState &state, const QVector<Step> &steps
     return { presses, clicks, doubles };
 }
 
-bool runXdotool(const QStringList &arguments)
+// The trimmed output of a successful run; empty when it failed.
+QByteArray xdotoolOutput(const QStringList &arguments)
 {
     QProcess process;
     process.start(QStringLiteral("xdotool"), arguments);
-    return process.waitForFinished(30000) && process.exitStatus() == QProcess::NormalExit
-            && process.exitCode() == 0;
+    if (!process.waitForFinished(30000) || process.exitStatus() != QProcess::NormalExit
+            || process.exitCode() != 0)
+        return {};
+    const QByteArray output = process.readAllStandardOutput().trimmed();
+    return output.isEmpty() ? QByteArray("ok") : output;
 }
+
+bool runXdotool(const QStringList &arguments)
+{
+    return !xdotoolOutput(arguments).isEmpty();
+}
+
+// Another program's window holding the keyboard focus: xev at the top left
+// of the screen, which prints every button and key event it is given.
+class OtherWindow
+{
+public:
+    ~OtherWindow()
+    {
+        if (m_process.state() != QProcess::NotRunning) {
+            m_process.kill();
+            m_process.waitForFinished(5000);
+        }
+    }
+
+    bool open()
+    {
+        const QString title = QStringLiteral("tst_rawinput other window");
+        m_process.start(QStringLiteral("xev"),
+                { QStringLiteral("-geometry"), QStringLiteral("400x300+0+0"),
+                        QStringLiteral("-name"), title, QStringLiteral("-event"),
+                        QStringLiteral("button"), QStringLiteral("-event"),
+                        QStringLiteral("keyboard") });
+        if (!m_process.waitForStarted(10000))
+            return false;
+        m_windowId = xdotoolOutput({ QStringLiteral("search"), QStringLiteral("--sync"),
+                QStringLiteral("--onlyvisible"), QStringLiteral("--name"),
+                QLatin1Char('^') + title + QLatin1Char('$') });
+        return !m_windowId.isEmpty()
+                && runXdotool({ QStringLiteral("windowfocus"), QStringLiteral("--sync"),
+                        QString::fromLatin1(m_windowId) });
+    }
+
+    bool hasFocus() const
+    {
+        return !m_windowId.isEmpty()
+                && xdotoolOutput({ QStringLiteral("getwindowfocus") }) == m_windowId;
+    }
+
+    // Real (not sent) events of one kind whose description contains `detail`.
+    int received(const QByteArray &event, const QByteArray &detail)
+    {
+        m_output += m_process.readAllStandardOutput();
+        // xev ends every event with an empty line.
+        QByteArray text = m_output;
+        int count = 0;
+        for (const QByteArray &entry : text.replace("\n\n", "\x1e").split('\x1e')) {
+            const QByteArray trimmed = entry.trimmed();
+            count += trimmed.startsWith(event + " event") && trimmed.contains("synthetic NO")
+                    && trimmed.contains(detail);
+        }
+        return count;
+    }
+
+private:
+    QProcess m_process;
+    QByteArray m_windowId;
+    QByteArray m_output;
+};
 } // namespace
 
 class TestRawInput : public QObject
@@ -249,6 +317,8 @@ void TestRawInput::desktopInput()
 {
     if (QGuiApplication::platformName() != QLatin1String("xcb"))
         QSKIP("needs an X server");
+    QVERIFY2(!QStandardPaths::findExecutable(QStringLiteral("xev")).isEmpty(),
+            "xev (x11-utils) must be installed");
     RawInputHandler *handler = RawInputHandler::instance();
     QSignalSpy middlePressed(handler, &RawInputHandler::middlePressed);
     QSignalSpy middleClicked(handler, &RawInputHandler::middleClicked);
@@ -257,11 +327,19 @@ void TestRawInput::desktopInput()
     QSignalSpy keyPressed(handler, &RawInputHandler::keyPressed);
     QSignalSpy keyReleased(handler, &RawInputHandler::keyReleased);
 
+    // Everything below happens in another program's window, which has the
+    // focus and must still get every click and key: nothing is consumed.
+    OtherWindow other;
+    QVERIFY(other.open());
+    QVERIFY(other.hasFocus());
+
     QVERIFY(runXdotool({ "mousemove", "100", "100", "click", "2", "click", "2" }));
     QTRY_COMPARE(middleClicked.count(), 2);
     QCOMPARE(middlePressed.count(), 2);
     QCOMPARE(middleDouble.count(), 1);
     QCOMPARE(middleDouble.first().first().toPoint(), QPoint(100, 100));
+    QTRY_COMPARE(other.received("ButtonPress", "button 2,"), 2);
+    QTRY_COMPARE(other.received("ButtonRelease", "button 2,"), 2);
 
     // A click while the mouse is off is never seen, the next one is.
     handler->setMouseEnabled(false);
@@ -270,11 +348,20 @@ void TestRawInput::desktopInput()
     QVERIFY(runXdotool({ "mousemove", "140", "120", "click", "1" }));
     QTRY_COMPARE(leftPressed.count(), 1);
     QCOMPARE(leftPressed.first().first().toPoint(), QPoint(140, 120));
+    QTRY_COMPARE(other.received("ButtonPress", "button 1,"), 2);
 
+    // A press outside every window, on the bare desktop.
+    QVERIFY(runXdotool({ "mousemove", "900", "700", "click", "1" }));
+    QTRY_COMPARE(leftPressed.count(), 2);
+    QCOMPARE(leftPressed.last().first().toPoint(), QPoint(900, 700));
+
+    QVERIFY(other.hasFocus());
     QVERIFY(runXdotool({ "key", "Escape" }));
     QTRY_COMPARE(keyReleased.count(), 1);
     QCOMPARE(keyPressed.count(), 1);
     QCOMPARE(keyPressed.first().first().toInt(), int(Qt::Key_Escape));
+    QTRY_COMPARE(other.received("KeyPress", "Escape)"), 1);
+    QTRY_COMPARE(other.received("KeyRelease", "Escape)"), 1);
 
     QVERIFY(runXdotool({ "key", "ctrl+a" }));
     QTRY_COMPARE(keyReleased.count(), 3);
@@ -282,6 +369,9 @@ void TestRawInput::desktopInput()
     QCOMPARE(keyPressed.at(2),
             QVariantList({ int(Qt::Key_A), 0x1E, false, int(Qt::ControlModifier) }));
     QVERIFY(!handler->modifiers().ctrl);
+    QTRY_COMPARE(other.received("KeyPress", "(keysym 0x61, a)"), 1);
+    // The first click went to the other window as well, and no further one.
+    QCOMPARE(other.received("ButtonPress", "button 1,"), 2);
 }
 
 QTEST_MAIN(TestRawInput)
