@@ -1,9 +1,12 @@
+#include "AppInstanceGuard.h"
 #include "SingletonPublisher.h"
 
 #include <QApplication>
 #include <QQmlEngine>
 #include <QtQml/qqmlextensionplugin.h>
 #include <QtQuickTest/quicktest.h>
+
+#include <memory>
 
 Q_IMPORT_QML_PLUGIN(Zem_InklyPlugin)
 
@@ -19,13 +22,20 @@ public Q_SLOTS:
         QCoreApplication::setOrganizationName(QStringLiteral("Zemworks"));
         QCoreApplication::setApplicationName(QStringLiteral("Inkly"));
         QCoreApplication::setApplicationVersion(QStringLiteral("1.1.0.25"));
-        SingletonPublisher::publishSingletons();
+        // A guard of this run only, not started: the root component
+        // connects to it as it does in the program.
+        const QString name = QStringLiteral("Inkly.QmlTest.%1").arg(QCoreApplication::applicationPid());
+        m_guard = std::make_unique<AppInstanceGuard>(name, name);
+        SingletonPublisher::publishSingletons(m_guard.get());
     }
 
     void qmlEngineAvailable(QQmlEngine *engine)
     {
         engine->addImportPath(QStringLiteral("qrc:/qt/qml"));
     }
+
+private:
+    std::unique_ptr<AppInstanceGuard> m_guard;
 };
 
 int main(int argc, char **argv)
