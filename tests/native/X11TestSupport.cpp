@@ -6,6 +6,7 @@
 #include <QProcess>
 #include <QRegularExpression>
 #include <QStandardPaths>
+#include <QTest>
 #include <QWindow>
 #include <QtGlobal>
 
@@ -133,6 +134,21 @@ QImage grabScreen(const QString &path)
             || import.exitCode() != 0)
         return {};
     return QImage(path).convertToFormat(QImage::Format_RGB32);
+}
+
+QStringList awaitCleanShot(const QString &path, const QString &name,
+        const std::function<QStringList(const QImage &)> &problems, int timeoutMs)
+{
+    QStringList found;
+    // Canvases paint over a few frames and the compositor follows them.
+    QTest::qWaitFor(
+            [&] {
+                found = problems(grabScreen(path));
+                return found.isEmpty();
+            },
+            timeoutMs);
+    publishShot(path, name);
+    return found;
 }
 
 void publishShot(const QString &path, const QString &name)

@@ -3,6 +3,9 @@
 #include <QImage>
 #include <QList>
 #include <QString>
+#include <QStringList>
+
+#include <functional>
 
 #include <xcb/xcb.h>
 
@@ -39,6 +42,12 @@ QImage grabScreen(const QString &path);
 
 // Copies a screenshot where people look at them; failure only warns.
 void publishShot(const QString &path, const QString &name);
+
+// Grabs the screen into `path` until `problems` finds none or the time is
+// up, publishes the last picture under `name` either way (a failing one is
+// the one worth looking at) and returns what was still wrong.
+QStringList awaitCleanShot(const QString &path, const QString &name,
+        const std::function<QStringList(const QImage &)> &problems, int timeoutMs = 20000);
 
 // Largest difference of the three channels.
 int colorDistance(QRgb a, QRgb b);

@@ -326,17 +326,9 @@ void TstOverlayX11::everyToolOverAnotherWindow()
     QTemporaryDir dir;
     QVERIFY(dir.isValid());
     const QString path = dir.filePath(QStringLiteral("overlay-tools.png"));
-    QStringList found;
-    // The canvases paint over a few frames and the compositor follows them.
-    const bool settled = QTest::qWaitFor(
-            [&] {
-                found = problems(X11TestSupport::grabScreen(path));
-                return found.isEmpty();
-            },
-            20000);
-    // Published either way: a failing picture is the one worth looking at.
-    X11TestSupport::publishShot(path, QStringLiteral("overlay-tools.png"));
-    QVERIFY2(settled, qPrintable(found.join(QLatin1String("; "))));
+    const QStringList found =
+            X11TestSupport::awaitCleanShot(path, QStringLiteral("overlay-tools.png"), problems);
+    QVERIFY2(found.isEmpty(), qPrintable(found.join(QLatin1String("; "))));
 }
 
 QTEST_MAIN(TstOverlayX11)

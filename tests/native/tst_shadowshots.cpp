@@ -205,15 +205,9 @@ void TstShadowShots::shadowFrameAndSwitches()
     QTemporaryDir dir;
     QVERIFY(dir.isValid());
     const QString path = dir.filePath(QStringLiteral("shadow-switch.png"));
-    QStringList found;
-    const bool settled = QTest::qWaitFor(
-            [&] {
-                found = problems(X11TestSupport::grabScreen(path));
-                return found.isEmpty();
-            },
-            20000);
-    X11TestSupport::publishShot(path, QStringLiteral("shadow-switch.png"));
-    QVERIFY2(settled, qPrintable(found.join(QLatin1String("; "))));
+    const QStringList found =
+            X11TestSupport::awaitCleanShot(path, QStringLiteral("shadow-switch.png"), problems);
+    QVERIFY2(found.isEmpty(), qPrintable(found.join(QLatin1String("; "))));
 }
 
 QTEST_MAIN(TstShadowShots)
