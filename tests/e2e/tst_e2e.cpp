@@ -243,9 +243,8 @@ void TestEndToEnd::drawingOnTheSecondMonitorIsStoredAndPainted()
             [&] {
                 const QStringList order = session.stackingOrder();
                 const qsizetype toolbarIndex = order.indexOf(toHex(toolbarId));
-                return toolbarIndex > 0 && order.indexOf(toHex(first)) < toolbarIndex
-                        && order.indexOf(toHex(second)) < toolbarIndex
-                        && order.indexOf(toHex(first)) >= 0 && order.indexOf(toHex(second)) >= 0;
+                const QStringList below = order.mid(toolbarIndex - 2, 2);
+                return toolbarIndex >= 2 && below.contains(toHex(first)) && below.contains(toHex(second));
             }(),
             kWaitMs);
 
