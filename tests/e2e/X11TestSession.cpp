@@ -2,6 +2,7 @@
 
 #include <QDir>
 #include <QFile>
+#include <QFileInfo>
 #include <QRegularExpression>
 #include <QSettings>
 #include <QThread>
@@ -98,8 +99,12 @@ bool X11TestSession::start(const Options &options)
     }
     if (options.sessionBus && !startSessionBus())
         return false;
+    if (!options.rootColour.isEmpty())
+        run(QStringLiteral("xsetroot"), { QStringLiteral("-solid"), options.rootColour });
+    if (!options.windowManager.isEmpty() && !startWindowManager(options.windowManager))
+        return false;
     if (options.compositor)
-        spawn(QStringLiteral("xcompmgr"), {});
+        spawn(QStringLiteral("xcompmgr"), { QStringLiteral("-n") });
     if (options.tray) {
         spawn(QStringLiteral("trayer"),
                 { QStringLiteral("--edge"), QStringLiteral("bottom"), QStringLiteral("--align"),
@@ -161,6 +166,24 @@ bool X11TestSession::startSessionBus()
     return true;
 }
 
+bool X11TestSession::startWindowManager(const QStringList &command)
+{
+    QProcess *manager = spawn(command.first(), command.mid(1));
+    // A manager is in charge once it names its check window on the root.
+    for (int waited = 0; waited < kProcessTimeoutMs; waited += 100) {
+        if (manager->state() != QProcess::Running)
+            break;
+        if (run(QStringLiteral("xprop"), { QStringLiteral("-root"), QStringLiteral("_NET_SUPPORTING_WM_CHECK") })
+                        .contains(QStringLiteral("window id")))
+            return true;
+        QThread::msleep(100);
+    }
+    QFile log(m_dir.filePath(command.first() + QStringLiteral(".log")));
+    log.open(QIODevice::ReadOnly);
+    m_error = command.first() + QStringLiteral(" did not take charge: ") + QString::fromLocal8Bit(log.readAll().right(2000));
+    return false;
+}
+
 QString X11TestSession::dataDir() const
 {
     return m_environment.value(QStringLiteral("XDG_DATA_HOME")) + QStringLiteral("/Zemworks/Inkly");
@@ -197,6 +220,9 @@ QProcess *X11TestSession::spawn(const QString &program, const QStringList &argum
 {
     auto process = std::make_unique<QProcess>();
     process->setProcessEnvironment(m_environment);
+    // To a file: a full pipe that nobody reads would stop a chatty helper.
+    process->setProcessChannelMode(QProcess::MergedChannels);
+    process->setStandardOutputFile(m_dir.filePath(QFileInfo(program).fileName() + QStringLiteral(".log")));
     process->start(program, arguments);
     process->waitForStarted(kProcessTimeoutMs);
     m_helpers.push_back(std::move(process));
@@ -286,11 +312,35 @@ QStringList X11TestSession::stackingOrder() const
     return bottomToTop;
 }
 
+QString X11TestSession::topLevel(const QString &windowId) const
+{
+    static const QRegularExpression root(QStringLiteral("Root window id: (0x[0-9a-f]+)"));
+    static const QRegularExpression parent(QStringLiteral("Parent window id: (0x[0-9a-f]+)"));
+    QString id = QStringLiteral("0x%1").arg(windowId.toULongLong(nullptr, 0), 0, 16);
+    for (int depth = 0; depth < 8; ++depth) {
+        const QString out = run(QStringLiteral("xwininfo"), { QStringLiteral("-children"), QStringLiteral("-id"), id });
+        const QString up = parent.match(out).captured(1);
+        if (up.isEmpty() || up == root.match(out).captured(1))
+            return up.isEmpty() ? QString() : id;
+        id = up;
+    }
+    return QString();
+}
+
+QString X11TestSession::activeWindow() const
+{
+    int code = -1;
+    const QString active = run(QStringLiteral("xdotool"), { QStringLiteral("getactivewindow") }, &code).trimmed();
+    if (code == 0)
+        return active;
+    return run(QStringLiteral("xdotool"), { QStringLiteral("getwindowfocus") }).trimmed();
+}
+
 QImage X11TestSession::screenshot(const QString &saveAs) const
 {
     const QString path = saveAs.isEmpty() ? m_dir.filePath(QStringLiteral("shot.png")) : saveAs;
     int code = -1;
-    run(QStringLiteral("import"),
+    run(QStringLiteral("/usr/bin/import"),
             { QStringLiteral("-window"), QStringLiteral("root"), QStringLiteral("png:") + path }, &code);
     if (code != 0)
         return QImage();
@@ -302,13 +352,13 @@ void X11TestSession::dragMouse(const QList<QPoint> &points, int button) const
     if (points.isEmpty())
         return;
     QStringList args { QStringLiteral("mousemove"), QString::number(points.first().x()),
-        QString::number(points.first().y()), QStringLiteral("sleep"), QStringLiteral("0.1"),
-        QStringLiteral("mousedown"), QString::number(button) };
+        QString::number(points.first().y()), QStringLiteral("sleep"), QStringLiteral("0.3"),
+        QStringLiteral("mousedown"), QString::number(button), QStringLiteral("sleep"), QStringLiteral("0.2") };
     for (int i = 1; i < points.size(); ++i) {
-        args << QStringLiteral("sleep") << QStringLiteral("0.02") << QStringLiteral("mousemove")
-             << QString::number(points.at(i).x()) << QString::number(points.at(i).y());
+        args << QStringLiteral("mousemove") << QString::number(points.at(i).x())
+             << QString::number(points.at(i).y()) << QStringLiteral("sleep") << QStringLiteral("0.03");
     }
-    args << QStringLiteral("sleep") << QStringLiteral("0.1") << QStringLiteral("mouseup")
+    args << QStringLiteral("sleep") << QStringLiteral("0.3") << QStringLiteral("mouseup")
          << QString::number(button);
     xdotool(args);
 }
@@ -316,6 +366,6 @@ void X11TestSession::dragMouse(const QList<QPoint> &points, int button) const
 void X11TestSession::click(const QPoint &point, int button, int repeat) const
 {
     xdotool({ QStringLiteral("mousemove"), QString::number(point.x()), QString::number(point.y()),
-            QStringLiteral("sleep"), QStringLiteral("0.1"), QStringLiteral("click"),
+            QStringLiteral("sleep"), QStringLiteral("0.3"), QStringLiteral("click"),
             QStringLiteral("--repeat"), QString::number(repeat), QString::number(button) });
 }

@@ -26,6 +26,11 @@ public:
         bool compositor = false;
         bool tray = false;
         bool sessionBus = false;
+        // A window manager's command line, started after the monitors and
+        // the bus; empty runs the bare server.
+        QStringList windowManager;
+        // A desktop colour of our own, so that "not black" means something.
+        QString rootColour;
     };
 
     X11TestSession();
@@ -39,6 +44,7 @@ public:
 
     QProcessEnvironment environment() const { return m_environment; }
     QString dataDir() const;
+    QString filePath(const QString &name) const { return m_dir.filePath(name); }
     QString drawingsPath() const { return dataDir() + QStringLiteral("/drawings.json"); }
     QString settingsPath() const { return dataDir() + QStringLiteral("/settings.json"); }
     void setLogLevel(const QString &level);
@@ -63,14 +69,20 @@ public:
     QRect windowGeometry(const QString &windowId) const;
     // Window ids bottom to top, as `xwininfo -root -children` lists them reversed.
     QStringList stackingOrder() const;
+    // The child of the root that holds the window (its frame under a manager).
+    QString topLevel(const QString &windowId) const;
+    // `_NET_ACTIVE_WINDOW`, or the input focus without a manager, in decimal.
+    QString activeWindow() const;
     QImage screenshot(const QString &saveAs = QString()) const;
 
+    // A person's drag: hover, press, pause, move in steps, pause, release.
     void dragMouse(const QList<QPoint> &points, int button = 1) const;
     void click(const QPoint &point, int button = 1, int repeat = 1) const;
 
 private:
     bool startXvfb(const QSize &size);
     bool startSessionBus();
+    bool startWindowManager(const QStringList &command);
 
     QTemporaryDir m_dir;
     QString m_error;
