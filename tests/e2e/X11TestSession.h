@@ -73,7 +73,10 @@ public:
     QString topLevel(const QString &windowId) const;
     // `_NET_ACTIVE_WINDOW`, or the input focus without a manager, in decimal.
     QString activeWindow() const;
+    // The whole screen as shown; runs `grab` in a child of the test.
     QImage screenshot(const QString &saveAs = QString()) const;
+    // The child's side: saves the root, returns its exit code.
+    static int grab(const QString &path);
 
     // A person's drag: hover, press, pause, move in steps, pause, release.
     void dragMouse(const QList<QPoint> &points, int button = 1) const;
