@@ -444,7 +444,7 @@ void TestEndToEnd::startsOnceAndFollowsTheScreenSaver()
             1, kWaitMs);
 
     QString secondLog;
-    QCOMPARE(session.runInklyToEnd({}, &secondLog), 0);
+    QVERIFY2(session.runInklyToEnd({}, &secondLog) == 0, qPrintable(secondLog));
     QTRY_COMPARE_WITH_TIMEOUT(session.inklyLog().count(QStringLiteral("[App] openApplication called")), 2,
             kWaitMs);
     QCOMPARE(session.windowIds(kToolbarTitle).size(), 1);
