@@ -1,12 +1,83 @@
 #include "WindowHelper.h"
 
+#include <QGuiApplication>
+#include <QCoreApplication>
 #include <QIcon>
+#include <QMouseEvent>
+#include <QTimer>
+
+#include <utility>
 #include <QQuickWindow>
 
 WindowHelper *WindowHelper::instance()
 {
     static WindowHelper *helper = new WindowHelper;
     return helper;
+}
+
+WindowHelper::WindowHelper()
+{
+    watchCompositing();
+}
+
+void WindowHelper::setCompositingActive(bool active)
+{
+    if (m_compositingActive == active)
+        return;
+    m_compositingActive = active;
+    qInfo().noquote() << "[WindowHelper] compositing" << (active ? "active" : "inactive");
+    m_shapedWindows.removeAll(nullptr);
+    for (const QPointer<QQuickWindow> &window : std::as_const(m_shapedWindows)) {
+        if (active)
+            clearShape(window);
+        else if (window->isVisible())
+            shapeToContent(window);
+    }
+    emit compositingActiveChanged();
+}
+
+bool WindowHelper::eventFilter(QObject *watched, QEvent *event)
+{
+    if (event->type() == QEvent::Show) {
+        auto *window = qobject_cast<QQuickWindow *>(watched);
+        if (window && window->color().alpha() < 255)
+            followShape(window);
+    }
+    return QObject::eventFilter(watched, event);
+}
+
+// The show event comes before the window is mapped: it is cut to a single
+// pixel first, so that no black frame flashes and the window is still
+// exposed and paints; its first frame then gives the true shape.
+void WindowHelper::followShape(QQuickWindow *window)
+{
+    if (!m_shapedWindows.contains(window)) {
+        m_shapedWindows.append(window);
+        // Frames of a threaded render loop arrive queued, maybe after the
+        // window is gone.
+        connect(window, &QQuickWindow::frameSwapped, this, [this, guard = QPointer<QQuickWindow>(window)] {
+            if (guard)
+                scheduleShape(guard);
+        });
+        connect(window, &QObject::destroyed, this, [this, window] {
+            m_shapesPending.removeAll(window);
+            m_shapedWindows.removeAll(nullptr);
+        });
+    }
+    if (!m_compositingActive && window->handle())
+        setShape(quintptr(window->winId()), {QRect(0, 0, 1, 1)});
+}
+
+void WindowHelper::scheduleShape(QQuickWindow *window)
+{
+    if (m_compositingActive || m_shapesPending.contains(window))
+        return;
+    m_shapesPending.append(window);
+    QTimer::singleShot(kShapeInterval, window, [this, window] {
+        m_shapesPending.removeAll(window);
+        if (!m_compositingActive && window->isVisible())
+            shapeToContent(window);
+    });
 }
 
 bool WindowHelper::setWindowBelow(QQuickWindow *aboveWindow, QQuickWindow *belowWindow)
@@ -19,6 +90,176 @@ bool WindowHelper::setWindowBelow(QQuickWindow *aboveWindow, QQuickWindow *below
     if (!aboveHandle || !belowHandle)
         return false;
     return restackBelow(aboveHandle, belowHandle);
+}
+
+bool WindowHelper::keepWindowsBelow(QQuickWindow *aboveWindow, const QVariantList &belowWindows)
+{
+    if (!aboveWindow || !aboveWindow->isVisible())
+        return false;
+    QList<QWindow *> below;
+    QList<quintptr> belowHandles;
+    for (const QVariant &value : belowWindows) {
+        auto *window = qobject_cast<QWindow *>(value.value<QObject *>());
+        if (!window || !window->isVisible() || window == aboveWindow)
+            continue;
+        below.append(window);
+        belowHandles.append(quintptr(window->winId()));
+    }
+    if (belowHandles.isEmpty())
+        return true;
+
+    // Panels, menus, tooltips and message boxes stay on top too; nothing of
+    // ours that floats may end up under an overlay.
+    QList<quintptr> anchors{quintptr(aboveWindow->winId())};
+    const QWindowList windows = QGuiApplication::topLevelWindows();
+    for (QWindow *window : windows) {
+        if (window == aboveWindow || below.contains(window) || !window->isVisible()
+            || !window->handle() || !(window->flags() & Qt::WindowStaysOnTopHint))
+            continue;
+        anchors.append(quintptr(window->winId()));
+    }
+    return keepBelow(anchors, belowHandles);
+}
+
+bool WindowHelper::shapeToContent(QQuickWindow *window)
+{
+    if (!window || !window->handle())
+        return false;
+    return setShape(quintptr(window->winId()), opaqueRects(window->grabWindow(), kShapeAlphaThreshold));
+}
+
+void WindowHelper::clearShape(QQuickWindow *window)
+{
+    if (window && window->handle())
+        removeShape(quintptr(window->winId()));
+}
+
+void WindowHelper::setClicksRouted(QQuickWindow *window, bool routed)
+{
+    if (!window)
+        return;
+    if (routed && !m_routedWindows.contains(window)) {
+        m_routedWindows.append(window);
+        // Queued: the pointer to the window is cleared only after the signal.
+        connect(window, &QObject::destroyed, this, &WindowHelper::updateLeftButtonGrab,
+                Qt::QueuedConnection);
+    } else if (!routed) {
+        m_routedWindows.removeAll(window);
+        if (window->handle() && !(window->flags() & Qt::WindowTransparentForInput))
+            setInputPassThrough(quintptr(window->winId()), false);
+    }
+    updateLeftButtonGrab();
+    // After Qt has applied a change of the window's flags, which sets its
+    // input shape again.
+    QTimer::singleShot(0, window, [this, window] {
+        if (m_routedWindows.contains(window) && window->handle())
+            setInputPassThrough(quintptr(window->winId()), true);
+    });
+}
+
+void WindowHelper::updateLeftButtonGrab()
+{
+    m_routedWindows.removeAll(nullptr);
+    const bool grab = !m_routedWindows.isEmpty();
+    if (grab == m_leftButtonGrabbed)
+        return;
+    m_leftButtonGrabbed = grabLeftButton(grab) && grab;
+    if (grab && !m_leftButtonGrabbed)
+        qWarning().noquote() << "[WindowHelper] could not take the left button: presses outside the ink are lost";
+}
+
+bool WindowHelper::deliverRoutedMouse(QEvent::Type type, const QPoint &nativePosition,
+                                      Qt::MouseButtons buttons, Qt::KeyboardModifiers modifiers,
+                                      ulong timestamp)
+{
+    const auto nativeGeometry = [](QWindow *window) {
+        const qreal ratio = window->devicePixelRatio();
+        const QRect geometry = window->geometry();
+        return QRectF(QPointF(geometry.topLeft()) * ratio, QSizeF(geometry.size()) * ratio);
+    };
+
+    if (type == QEvent::MouseButtonPress) {
+        // Our other windows (toolbar, panels) are above the routing ones and
+        // get their own presses.
+        m_routedPressWindow = nullptr;
+        const QWindowList windows = QGuiApplication::topLevelWindows();
+        for (QWindow *window : windows) {
+            auto *quick = qobject_cast<QQuickWindow *>(window);
+            if (quick && quick->isVisible() && !m_routedWindows.contains(quick)
+                && !(quick->flags() & Qt::WindowTransparentForInput)
+                && nativeGeometry(quick).contains(nativePosition)
+                && (!m_routedPressWindow || (quick->flags() & Qt::WindowStaysOnTopHint)))
+                m_routedPressWindow = quick;
+        }
+        for (const QPointer<QQuickWindow> &window : std::as_const(m_routedWindows)) {
+            if (m_routedPressWindow)
+                break;
+            if (window && window->isVisible() && nativeGeometry(window).contains(nativePosition))
+                m_routedPressWindow = window;
+        }
+    }
+    QQuickWindow *target = m_routedPressWindow;
+    if (!target)
+        return false;
+
+    const qreal ratio = target->devicePixelRatio();
+    const QPointF global = QPointF(nativePosition) / ratio;
+    const QPointF local = global - QPointF(target->geometry().topLeft());
+    const Qt::MouseButton button = type == QEvent::MouseMove ? Qt::NoButton : Qt::LeftButton;
+    QMouseEvent event(type, local, local, global, button, buttons, modifiers);
+    event.setTimestamp(timestamp);
+    QCoreApplication::sendEvent(target, &event);
+    if (type == QEvent::MouseButtonRelease)
+        m_routedPressWindow = nullptr;
+    return true;
+}
+
+QList<QRect> WindowHelper::opaqueRects(const QImage &source, int alphaThreshold)
+{
+    QList<QRect> rects;
+    if (source.isNull())
+        return rects;
+    const QImage image = source.format() == QImage::Format_ARGB32_Premultiplied
+            ? source
+            : source.convertToFormat(QImage::Format_ARGB32_Premultiplied);
+    const int threshold = qBound(1, alphaThreshold, 255);
+
+    // The runs of the previous row are the last `previousCount` rectangles;
+    // a row with exactly the same runs only makes them taller.
+    qsizetype previousStart = 0;
+    qsizetype previousCount = 0;
+    QList<QRect> row;
+    for (int y = 0; y < image.height(); ++y) {
+        const auto *pixels = reinterpret_cast<const QRgb *>(image.constScanLine(y));
+        row.clear();
+        int x = 0;
+        while (x < image.width()) {
+            while (x < image.width() && qAlpha(pixels[x]) < threshold)
+                ++x;
+            if (x == image.width())
+                break;
+            const int start = x;
+            while (x < image.width() && qAlpha(pixels[x]) >= threshold)
+                ++x;
+            row.append(QRect(start, y, x - start, 1));
+        }
+
+        bool same = previousCount == row.size() && previousCount > 0
+                && rects[previousStart].bottom() == y - 1;
+        for (qsizetype i = 0; same && i < row.size(); ++i) {
+            const QRect &above = rects[previousStart + i];
+            same = above.left() == row[i].left() && above.right() == row[i].right();
+        }
+        if (same) {
+            for (qsizetype i = 0; i < row.size(); ++i)
+                rects[previousStart + i].setBottom(y);
+            continue;
+        }
+        previousStart = rects.size();
+        previousCount = row.size();
+        rects.append(row);
+    }
+    return rects;
 }
 
 void WindowHelper::setWindowIcon(QQuickWindow *window, const QString &iconPath)

@@ -2,13 +2,20 @@
 
 #include "QmlSingleton.h"
 
+#include <QImage>
+#include <QList>
+#include <QEvent>
 #include <QObject>
+#include <QPointer>
 #include <QQuickWindow>
+#include <QRect>
 #include <QString>
+#include <QVariantList>
 #include <QtQml/qqmlregistration.h>
 
-// What Qt Quick lacks for top-level windows: putting one directly below
-// another in the desktop's stacking order, and an icon from a path.
+// What Qt Quick lacks for top-level windows: putting windows directly below
+// others in the desktop's stacking order, cutting a window to what it paints
+// where nothing composites translucent windows, and an icon from a path.
 class WindowHelper : public QObject
 {
     Q_OBJECT
@@ -16,17 +23,87 @@ class WindowHelper : public QObject
     QML_SINGLETON
     INKLY_SINGLETON_FACTORY(WindowHelper)
 
+    // Whether translucent windows are blended with what lies below them.
+    Q_PROPERTY(bool compositingActive READ compositingActive NOTIFY compositingActiveChanged FINAL)
+
 public:
     static WindowHelper *instance();
 
     Q_INVOKABLE bool setWindowBelow(QQuickWindow *aboveWindow, QQuickWindow *belowWindow);
     Q_INVOKABLE void setWindowIcon(QQuickWindow *window, const QString &iconPath);
 
+    // Keeps every one of `belowWindows` under `aboveWindow` and under every
+    // other visible stay-on-top window of ours, with nothing in between.
+    // Restacks only when that order is broken, and never activates a window.
+    // True when the order holds afterwards.
+    Q_INVOKABLE bool keepWindowsBelow(QQuickWindow *aboveWindow, const QVariantList &belowWindows);
+
+    // Cuts the window down to the pixels it paints (a window that paints
+    // nothing becomes empty), or gives it back its whole area. While nothing
+    // composites, every translucent window of ours is kept cut this way.
+    Q_INVOKABLE bool shapeToContent(QQuickWindow *window);
+    Q_INVOKABLE void clearShape(QQuickWindow *window);
+    // A window cut to its ink no longer receives presses where it paints
+    // nothing. While routing is on, every left-button press goes to the
+    // routing window under the pointer unless another window of ours is
+    // there, and the whole drag with it; the routing window takes no input of
+    // its own.
+    Q_INVOKABLE void setClicksRouted(QQuickWindow *window, bool routed);
+
+    bool compositingActive() const { return m_compositingActive; }
+
+    // The rows of pixels whose alpha reaches `alphaThreshold`, as rectangles
+    // in y-x bands; equal runs on consecutive rows are merged.
+    static QList<QRect> opaqueRects(const QImage &image, int alphaThreshold);
+
+    // Faint pixels would show as dark fringes once cut out: without
+    // compositing the premultiplied colour is shown as it is.
+    static constexpr int kShapeAlphaThreshold = 64;
+    // Frames of a shaped window within this time are cut once: each cut
+    // reads the whole window back.
+    static constexpr int kShapeInterval = 50;
+
+    // Called by the backend for every left-button press, drag and release
+    // while routing is on; `nativePosition` is in device pixels on the
+    // virtual desktop. A press goes to our window under it, else to the
+    // routing window under it; the drag goes where its press went. True when
+    // a window took it.
+    bool deliverRoutedMouse(QEvent::Type type, const QPoint &nativePosition, Qt::MouseButtons buttons,
+                            Qt::KeyboardModifiers modifiers, ulong timestamp);
+
+signals:
+    void compositingActiveChanged();
+
+protected:
+    bool eventFilter(QObject *watched, QEvent *event) override;
+
 private:
-    WindowHelper() = default;
+    WindowHelper();
     Q_DISABLE_COPY_MOVE(WindowHelper)
 
-    // Backend (WindowHelper_win.cpp, WindowHelper_x11.cpp); both handles are
+    void setCompositingActive(bool active);
+    void followShape(QQuickWindow *window);
+    void updateLeftButtonGrab();
+    void scheduleShape(QQuickWindow *window);
+
+    // Backend (WindowHelper_win.cpp, WindowHelper_x11.cpp); handles are
     // non-zero.
     static bool restackBelow(quintptr aboveHandle, quintptr belowHandle);
+    // `anchors` are our visible stay-on-top windows, the caller's first.
+    static bool keepBelow(const QList<quintptr> &anchors, const QList<quintptr> &below);
+    static bool setShape(quintptr handle, const QList<QRect> &rects);
+    static void removeShape(quintptr handle);
+    // Starts following the compositor; reports through setCompositingActive.
+    void watchCompositing();
+    // Takes the left button everywhere; presses on our own windows still go
+    // to them.
+    static bool grabLeftButton(bool grab);
+    static void setInputPassThrough(quintptr handle, bool passThrough);
+
+    bool m_compositingActive = true;
+    QList<QPointer<QQuickWindow>> m_shapedWindows;
+    QList<QQuickWindow *> m_shapesPending;
+    QList<QPointer<QQuickWindow>> m_routedWindows;
+    QPointer<QQuickWindow> m_routedPressWindow;
+    bool m_leftButtonGrabbed = false;
 };

@@ -230,15 +230,20 @@ QtObject {
     function restack() {
         if (!root.floatingToolbar)
             return;
-        root.floatingToolbar.raise();
+        // On X11 a raise can turn into an activation that takes the keyboard
+        // from the program the user works in; there the window manager's
+        // layer keeps the toolbar on top.
+        if (Qt.platform.os === "windows")
+            root.floatingToolbar.raise();
         Qt.callLater(root.restackOverlays);
     }
 
+    // Only restacks when something came between, so the regular check while
+    // another program is active costs nothing.
     function restackOverlays() {
-        if (!root.floatingToolbar)
+        if (!root.floatingToolbar || !root.floatingToolbar.visible)
             return;
-        for (const overlay of root.drawingOverlays)
-            WindowHelper.setWindowBelow(root.floatingToolbar, overlay);
+        WindowHelper.keepWindowsBelow(root.floatingToolbar, root.drawingOverlays);
     }
 
     function createFloatingToolbar() {

@@ -170,6 +170,22 @@ void TstOverlayX11::pointerToolLetsClicksThrough()
             QPointF(250, 180));
     QCOMPARE(below.presses(), 1);
 
+    // Nothing composites here: away from the ink the window below shows,
+    // not black, and the ink shows on it.
+    QVERIFY(!X11TestSupport::compositorActive());
+    QTemporaryDir shots;
+    const QStringList problems = X11TestSupport::awaitCleanShot(
+            shots.filePath(QStringLiteral("uncomposited.png")), QStringLiteral("uncomposited-stroke.png"),
+            [&](const QImage &shot) {
+                QStringList found;
+                if (X11TestSupport::colorDistance(shot.pixel(60, 250), qRgb(40, 90, 160)) > 8)
+                    found << QStringLiteral("no window below at (60, 250)");
+                if (X11TestSupport::colorDistance(shot.pixel(175, 140), qRgb(255, 0, 0)) > 40)
+                    found << QStringLiteral("no ink at (175, 140)");
+                return found;
+            });
+    QVERIFY2(problems.isEmpty(), qPrintable(problems.join(QLatin1String("; "))));
+
     // Back to the pointer: clicks pass again, and the overlay asks to be restacked.
     QMetaObject::invokeMethod(context, "setDrawingTool", Q_ARG(int, tool(overlay.get(), "None")));
     QCOMPARE(restacks.size(), 2);

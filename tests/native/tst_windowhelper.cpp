@@ -3,12 +3,16 @@
 #include "X11TestSupport.h"
 
 #include <QGuiApplication>
+#include <QQmlComponent>
+#include <QQmlEngine>
 #include <QImage>
 #include <QProcess>
 #include <QQuickWindow>
 #include <QStandardPaths>
 #include <QTemporaryDir>
 #include <QtTest>
+
+#include <xcb/shape.h>
 
 #include <memory>
 #include <utility>
@@ -57,6 +61,9 @@ private slots:
     void nullWindows();
     void restackWithoutWindowManager();
     void restackUnderWindowManager();
+    void opaqueRects_data();
+    void opaqueRects();
+    void shapeFollowsCompositor();
     void windowIcon();
     void globalMousePosition();
 };
@@ -120,28 +127,35 @@ void TstWindowHelper::restackUnderWindowManager()
     QVERIFY(X11TestSupport::startHelper(manager, openbox, { QStringLiteral("--sm-disable") }));
     auto stop = qScopeGuard([&] { X11TestSupport::stopHelper(manager); });
 
-    // Openbox draws a frame around the windows it manages and puts a new
-    // one on top of its layer. The toolbar stays above the layer of the
-    // others; the overlay starts between two other programs' windows.
+    // Openbox frames what it manages and puts a new window on top of its
+    // layer. The toolbar and a panel float; the two overlays are kept out of
+    // the manager's hands, as the program makes them; another program's
+    // window is active.
     auto framed = [](QQuickWindow *window) {
         return topLevelOf(window) != xcb_window_t(window->winId());
     };
     auto toolbar = shownWindow(QRect(50, 50, 200, 100), kToolbarFlags);
     QTRY_VERIFY_WITH_TIMEOUT(framed(toolbar.get()), 10000);
+    auto panel = shownWindow(QRect(300, 50, 100, 100), kToolbarFlags);
+    QTRY_VERIFY_WITH_TIMEOUT(framed(panel.get()), 10000);
     auto lower = shownWindow(QRect(500, 300, 300, 200));
     QTRY_VERIFY_WITH_TIMEOUT(framed(lower.get()), 10000);
-    auto overlay = shownWindow(QRect(100, 100, 400, 300), kOverlayFlags);
-    QTRY_VERIFY_WITH_TIMEOUT(framed(overlay.get()), 10000);
+    const Qt::WindowFlags unmanaged = kOverlayFlags | Qt::X11BypassWindowManagerHint;
+    auto first = shownWindow(QRect(0, 0, 960, 1080), unmanaged);
+    auto second = shownWindow(QRect(960, 0, 960, 1080), unmanaged);
+    QVERIFY(QTest::qWaitForWindowExposed(second.get()));
     auto upper = shownWindow(QRect(600, 400, 300, 200));
     QTRY_VERIFY_WITH_TIMEOUT(framed(upper.get()), 10000);
+    upper->requestActivate();
+    QTRY_COMPARE(QGuiApplication::focusWindow(), upper.get());
 
-    // Openbox keeps a few unmapped windows of its own in the stack; only the
-    // windows one can see count.
-    // The four windows named top to bottom, with "+" between two that are
-    // directly one on the other.
+    // The windows named top to bottom, with "+" between two that are
+    // directly one on the other. Openbox keeps a few unmapped windows of its
+    // own in the stack; only the windows one can see count.
     const QList<std::pair<QWindow *, QString>> names = {
-        { toolbar.get(), QStringLiteral("toolbar") }, { upper.get(), QStringLiteral("upper") },
-        { overlay.get(), QStringLiteral("overlay") }, { lower.get(), QStringLiteral("lower") }
+        { toolbar.get(), QStringLiteral("bar") }, { panel.get(), QStringLiteral("bar") },
+        { upper.get(), QStringLiteral("upper") }, { first.get(), QStringLiteral("overlay") },
+        { second.get(), QStringLiteral("overlay") }, { lower.get(), QStringLiteral("lower") }
     };
     const auto order = [&] {
         const QList<xcb_window_t> stack
@@ -159,16 +173,114 @@ void TstWindowHelper::restackUnderWindowManager()
         }
         return text;
     };
-    const QString before = QStringLiteral("toolbar + upper + overlay + lower");
-    QTRY_COMPARE(order(), before);
+    // Mapped last and unmanaged, the overlays start above everything.
+    QTRY_VERIFY(order().startsWith(QLatin1String("overlay + overlay ... bar + bar")));
 
-    QVERIFY(WindowHelper::instance()->setWindowBelow(toolbar.get(), overlay.get()));
-    QTRY_VERIFY(order() != before);
-    // openbox ignores the sibling of a restack request; the overlay must
-    // still land directly under the toolbar, above the other programs.
-    QTRY_COMPARE(order(), QStringLiteral("toolbar + overlay + upper + lower"));
-    QVERIFY(order().startsWith(QLatin1String("toolbar")));
-    QCOMPARE(overlay->geometry(), QRect(100, 100, 400, 300));
+    const QVariantList overlays{ QVariant::fromValue<QObject *>(first.get()),
+                                 QVariant::fromValue<QObject *>(second.get()) };
+    const QString kept = QStringLiteral("bar + bar + overlay + overlay + upper + lower");
+    QVERIFY(WindowHelper::instance()->keepWindowsBelow(toolbar.get(), overlays));
+    QTRY_COMPARE(order(), kept);
+    // In order already: nothing moves; the active program keeps the focus
+    // and nobody changed size.
+    QVERIFY(WindowHelper::instance()->keepWindowsBelow(toolbar.get(), overlays));
+    QTest::qWait(200);
+    QCOMPARE(order(), kept);
+    QCOMPARE(QGuiApplication::focusWindow(), upper.get());
+    QCOMPARE(first->geometry(), QRect(0, 0, 960, 1080));
+    QCOMPARE(second->geometry(), QRect(960, 0, 960, 1080));
+
+    // A managed window is restacked through the manager's own request.
+    auto managed = shownWindow(QRect(100, 100, 400, 300), kOverlayFlags);
+    QTRY_VERIFY_WITH_TIMEOUT(framed(managed.get()), 10000);
+    QVERIFY(WindowHelper::instance()->setWindowBelow(toolbar.get(), managed.get()));
+    QTRY_VERIFY(heightDifference(toolbar.get(), managed.get(), X11TestSupport::Windows::Viewable) > 0);
+    QVERIFY(heightDifference(managed.get(), upper.get(), X11TestSupport::Windows::Viewable) > 0);
+}
+
+void TstWindowHelper::opaqueRects_data()
+{
+    QTest::addColumn<QList<QRect>>("painted");
+    QTest::addColumn<int>("alpha");
+    QTest::addColumn<QList<QRect>>("expected");
+
+    QTest::newRow("nothing") << QList<QRect>{} << 255 << QList<QRect>{};
+    QTest::newRow("too faint") << QList<QRect>{ QRect(2, 2, 5, 5) } << 63 << QList<QRect>{};
+    QTest::newRow("faint enough") << QList<QRect>{ QRect(2, 2, 5, 5) } << 64
+                                  << QList<QRect>{ QRect(2, 2, 5, 5) };
+    // Two blobs side by side share their rows' band.
+    QTest::newRow("side by side") << QList<QRect>{ QRect(0, 1, 3, 4), QRect(6, 1, 4, 4) } << 255
+                                  << QList<QRect>{ QRect(0, 1, 3, 4), QRect(6, 1, 4, 4) };
+    // An L: the rows where the foot sticks out make a band of their own.
+    QTest::newRow("L shape") << QList<QRect>{ QRect(1, 0, 2, 6), QRect(1, 6, 8, 2) } << 255
+                             << QList<QRect>{ QRect(1, 0, 2, 6), QRect(1, 6, 8, 2) };
+    QTest::newRow("touching the edges") << QList<QRect>{ QRect(0, 0, 12, 1), QRect(11, 9, 1, 1) } << 255
+                                        << QList<QRect>{ QRect(0, 0, 12, 1), QRect(11, 9, 1, 1) };
+}
+
+void TstWindowHelper::opaqueRects()
+{
+    QFETCH(QList<QRect>, painted);
+    QFETCH(int, alpha);
+    QFETCH(QList<QRect>, expected);
+
+    QImage image(12, 10, QImage::Format_ARGB32);
+    image.fill(Qt::transparent);
+    for (const QRect &rect : painted)
+        for (int y = rect.top(); y <= rect.bottom(); ++y)
+            for (int x = rect.left(); x <= rect.right(); ++x)
+                image.setPixel(x, y, qRgba(200, 0, 0, alpha));
+    QCOMPARE(WindowHelper::opaqueRects(image, WindowHelper::kShapeAlphaThreshold), expected);
+}
+
+// Without a compositor an overlay is cut to what it paints; a compositor
+// starting and stopping is followed at run time.
+void TstWindowHelper::shapeFollowsCompositor()
+{
+    WindowHelper *helper = WindowHelper::instance();
+    QVERIFY(!helper->compositingActive());
+
+    QQmlEngine engine;
+    QQmlComponent component(&engine);
+    component.setData("import QtQuick\n"
+                      "Window { color: 'transparent'; x: 0; y: 0; width: 200; height: 100; visible: true\n"
+                      "  Rectangle { x: 10; y: 20; width: 30; height: 40; color: 'red' } }",
+                      QUrl());
+    std::unique_ptr<QQuickWindow> window(qobject_cast<QQuickWindow *>(component.create()));
+    QVERIFY2(window, qPrintable(component.errorString()));
+    QVERIFY(QTest::qWaitForWindowExposed(window.get()));
+
+    xcb_connection_t *c = connection();
+    const auto boundingRects = [&] {
+        QList<QRect> rects;
+        auto *reply = xcb_shape_get_rectangles_reply(
+                c, xcb_shape_get_rectangles(c, xcb_window_t(window->winId()), XCB_SHAPE_SK_BOUNDING),
+                nullptr);
+        if (!reply)
+            return rects;
+        const xcb_rectangle_t *r = xcb_shape_get_rectangles_rectangles(reply);
+        for (int i = 0; i < xcb_shape_get_rectangles_rectangles_length(reply); ++i)
+            rects.append(QRect(r[i].x, r[i].y, r[i].width, r[i].height));
+        std::free(reply);
+        return rects;
+    };
+
+    // Cut to the one painted rectangle as soon as it has painted.
+    const QList<QRect> ink{ QRect(10, 20, 30, 40) };
+    QTRY_COMPARE(boundingRects(), ink);
+
+    const QString xcompmgr = QStandardPaths::findExecutable(QStringLiteral("xcompmgr"));
+    if (xcompmgr.isEmpty())
+        QSKIP("xcompmgr is not installed: following the compositor was not checked");
+    QSignalSpy changed(helper, &WindowHelper::compositingActiveChanged);
+    QProcess compositor;
+    QVERIFY(X11TestSupport::startHelper(compositor, xcompmgr, {}));
+    QTRY_VERIFY_WITH_TIMEOUT(helper->compositingActive(), 10000);
+    QTRY_COMPARE(boundingRects(), QList<QRect>{ QRect(0, 0, 200, 100) });
+    X11TestSupport::stopHelper(compositor);
+    QTRY_VERIFY_WITH_TIMEOUT(!helper->compositingActive(), 10000);
+    QTRY_COMPARE(boundingRects(), ink);
+    QCOMPARE(changed.count(), 2);
 }
 
 void TstWindowHelper::windowIcon()

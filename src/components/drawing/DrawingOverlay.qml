@@ -23,6 +23,13 @@ Window {
     readonly property alias previewCanvas: previewCanvasLoader.item
     readonly property alias lineWidthStepper: lineWidthStepper
 
+    // Where nothing composites, transparent pixels would show black: the
+    // window is then cut down to the ink it paints (WindowHelper).
+    readonly property bool shapedToInk: Qt.platform.pluginName === "xcb" && !WindowHelper.compositingActive
+    // Presses where a shaped window paints nothing must still draw.
+    readonly property bool routesClicks: root.shapedToInk && root.visible && root.drawingContext !== null
+                                         && root.drawingContext.drawingModeEnabled
+
     // Screens above this short side paint at a reduced resolution, enlarged.
     readonly property int optimizedShortSide: 1080
 
@@ -43,8 +50,16 @@ Window {
         Qt.callLater(root.markLoaded);
     }
 
+    onRoutesClicksChanged: WindowHelper.setClicksRouted(root, root.routesClicks)
+    Component.onDestruction: WindowHelper.setClicksRouted(root, false)
+
     function effectiveFlags(): int {
         let flags = Qt.Tool | Qt.FramelessWindowHint | Qt.WindowDoesNotAcceptFocus;
+        // Out of the window manager's hands: no frame that would keep taking
+        // clicks, no work area or layer that would move or lift it; the root
+        // keeps it in its place in the stack.
+        if (Qt.platform.pluginName === "xcb")
+            flags |= Qt.X11BypassWindowManagerHint;
         if (!root.drawingContext || !root.drawingContext.drawingModeEnabled)
             flags |= Qt.WindowTransparentForInput;
         return flags;
