@@ -180,6 +180,20 @@ void TstToolbarX11::dockDragAndPanels()
     QCOMPARE(lineWidthPanel->property("finalSide").toString(), QStringLiteral("above"));
     shoot(QStringLiteral("toolbar-horizontal-panel.png"));
 
+    // The slider drags end to end: the preview that opens at the first
+    // change must not take the focus and so cancel the drag.
+    QObject *context = m_root->property("context").value<QObject *>();
+    auto *slider = lineWidthPanel->property("slider").value<QQuickItem *>();
+    const QPoint grooveStart = slider->mapToGlobal(QPointF(10, 10)).toPoint();
+    QVERIFY(moveMouse(grooveStart));
+    QVERIFY(xdotool({QStringLiteral("mousedown"), QStringLiteral("1")}));
+    for (int step = 1; step <= 10; ++step) {
+        QTest::qWait(30);
+        QVERIFY(moveMouse(grooveStart + QPoint(step * 10, 0)));
+    }
+    QVERIFY(xdotool({QStringLiteral("mouseup"), QStringLiteral("1")}));
+    QTRY_COMPARE(context->property("lineWidth").toInt(), 100);
+
     // The switch collapses the bar to grip and switch, and expands it again.
     QObject *appSwitch = toolbar->property("appSwitch").value<QObject *>();
     QVERIFY(moveMouse(centreOf(barItem(toolbar, 1))));
