@@ -35,6 +35,7 @@ set_source_files_properties(native/AppInfo.cpp PROPERTIES
 
 # Compiled into the Windows build only.
 set(INKLY_NATIVE_WIN_SOURCES
+    native/Win32Core.h native/Win32Core_win.cpp
     native/AutoStartHelper_win.cpp
     native/RawInputHandler_win.cpp
     native/SessionChangeHandler_win.cpp
