@@ -15,9 +15,8 @@ constexpr USHORT kUsagePageGeneric = 0x01;
 constexpr USHORT kUsageMouse = 0x02;
 constexpr USHORT kUsageKeyboard = 0x06;
 
-// The value's bytes with room for a terminating NUL after the last whole or
-// half code unit, so a value of odd size or one stored without its NUL still
-// ends inside the buffer.
+// The value's bytes with room for a terminating NUL, so that a value of odd
+// size or one stored without its NUL still ends inside the buffer.
 std::optional<std::wstring> queryString(HKEY key, const std::wstring &valueName, DWORD *type)
 {
     DWORD size = 0;
@@ -35,7 +34,8 @@ std::optional<std::wstring> queryString(HKEY key, const std::wstring &valueName,
         }
         if (status != ERROR_SUCCESS)
             return std::nullopt;
-        buffer.back() = L'\0';
+        // A trailing half code unit is no character; it is cut off.
+        buffer[bytes / 2] = L'\0';
         return std::wstring(buffer.data());
     }
     return std::nullopt;
