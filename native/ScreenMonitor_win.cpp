@@ -5,9 +5,9 @@
 
 #include "Win32Core.h"
 
-void ScreenMonitor::initPlatform() {}
+void ScreenMonitor::initPlatform() { }
 
-void ScreenMonitor::releasePlatform() {}
+void ScreenMonitor::releasePlatform() { }
 
 bool ScreenMonitor::readMonitors(QList<ScreenOrdering::Monitor> *monitors) const
 {
@@ -20,9 +20,9 @@ bool ScreenMonitor::readMonitors(QList<ScreenOrdering::Monitor> *monitors) const
         const RECT &rect = monitor.rect;
         const QRect physical(int(rect.left), int(rect.top), int(rect.right - rect.left),
                 int(rect.bottom - rect.top));
-        monitors->append({ deviceName,
-                ScreenOrdering::logicalMonitorRect(physical, double(monitor.dpiX)),
-                monitor.primary });
+        monitors->append(
+                { deviceName, ScreenOrdering::logicalMonitorRect(physical, double(monitor.dpiX)),
+                        monitor.primary });
     }
     return true;
 }
@@ -44,4 +44,4 @@ void ScreenMonitor::displayChangeNoticed()
     emit windowsDisplayChangeDetected();
 }
 
-void ScreenMonitor::screenChangeNoticed() {}
+void ScreenMonitor::screenChangeNoticed() { }

@@ -127,12 +127,13 @@ std::wstring runKeyData(const std::wstring &programPath, const std::wstring &arg
 bool writeRunValue(const std::wstring &name, const std::wstring &data)
 {
     HKEY key = nullptr;
-    if (RegCreateKeyExW(HKEY_CURRENT_USER, kRunKey, 0, nullptr, 0, KEY_SET_VALUE, nullptr, &key,
-                nullptr)
+    if (RegCreateKeyExW(
+                HKEY_CURRENT_USER, kRunKey, 0, nullptr, 0, KEY_SET_VALUE, nullptr, &key, nullptr)
             != ERROR_SUCCESS)
         return false;
     const LSTATUS status = RegSetValueExW(key, name.c_str(), 0, REG_SZ,
-            reinterpret_cast<const BYTE *>(data.c_str()), DWORD((data.size() + 1) * sizeof(wchar_t)));
+            reinterpret_cast<const BYTE *>(data.c_str()),
+            DWORD((data.size() + 1) * sizeof(wchar_t)));
     RegCloseKey(key);
     return status == ERROR_SUCCESS;
 }
@@ -202,7 +203,8 @@ bool registerRawInput(HWND target, bool mouse, bool keyboard)
     if (keyboard)
         devices.push_back({ kUsagePageGeneric, kUsageKeyboard, RIDEV_INPUTSINK, target });
     return devices.empty()
-            || RegisterRawInputDevices(devices.data(), UINT(devices.size()), sizeof(RAWINPUTDEVICE));
+            || RegisterRawInputDevices(
+                    devices.data(), UINT(devices.size()), sizeof(RAWINPUTDEVICE));
 }
 
 void unregisterRawInput(bool mouse, bool keyboard)

@@ -20,8 +20,8 @@ int failed = 0;
 void check(bool ok, const char *what, const std::wstring &detail = std::wstring())
 {
     (ok ? passed : failed)++;
-    std::printf("%s %s%s%ls\n", ok ? "PASS" : "FAIL", what, detail.empty() ? "" : ": ",
-            detail.c_str());
+    std::printf(
+            "%s %s%s%ls\n", ok ? "PASS" : "FAIL", what, detail.empty() ? "" : ": ", detail.c_str());
 }
 
 std::wstring show(const std::optional<std::wstring> &text)
@@ -44,8 +44,8 @@ int runChild()
     HANDLE mutex = nullptr;
     int seen = claimMutex(sessionMutexName(kMutexName), &mutex) == MutexClaim::AlreadyExists;
     releaseMutex(mutex);
-    const HANDLE pipe = CreateFileW(
-            pipePath().c_str(), GENERIC_WRITE, 0, nullptr, OPEN_EXISTING, 0, nullptr);
+    const HANDLE pipe
+            = CreateFileW(pipePath().c_str(), GENERIC_WRITE, 0, nullptr, OPEN_EXISTING, 0, nullptr);
     if (pipe != INVALID_HANDLE_VALUE) {
         seen |= 2;
         CloseHandle(pipe);
@@ -98,8 +98,8 @@ void testRegistry()
     };
     for (const Value &value : values) {
         HKEY key = nullptr;
-        RegCreateKeyExW(HKEY_LOCAL_MACHINE, subKey, 0, nullptr, 0, KEY_WRITE | value.view,
-                nullptr, &key, nullptr);
+        RegCreateKeyExW(HKEY_LOCAL_MACHINE, subKey, 0, nullptr, 0, KEY_WRITE | value.view, nullptr,
+                &key, nullptr);
         RegSetValueExW(key, value.name, 0, value.type,
                 reinterpret_cast<const BYTE *>(value.bytes.data()), DWORD(value.bytes.size()));
         RegCloseKey(key);
@@ -318,8 +318,8 @@ void testWindowsAndSession()
     HANDLE mutex = nullptr;
     check(claimMutex(sessionMutexName(kMutexName), &mutex) == MutexClaim::Created,
             "single instance: first claim creates the mutex", sessionMutexName(kMutexName));
-    const HANDLE pipe = CreateNamedPipeW(pipePath().c_str(), PIPE_ACCESS_INBOUND, 0, 1, 0, 0, 0,
-            nullptr);
+    const HANDLE pipe
+            = CreateNamedPipeW(pipePath().c_str(), PIPE_ACCESS_INBOUND, 0, 1, 0, 0, 0, nullptr);
     const DWORD child = runSelf(L"--child");
     check(child == 3, "single instance: a second process of the session sees mutex and pipe",
             std::to_wstring(child));
@@ -339,8 +339,8 @@ void testLibraries()
     GetTempPathW(MAX_PATH, temp);
     const std::wstring korean = std::wstring(temp) + L"\uC789\uD074\uB9AC";
     CreateDirectoryW(korean.c_str(), nullptr);
-    CopyFileW((directory + L"\\Tally_x64.dll").c_str(), (korean + L"\\Tally_x64.dll").c_str(),
-            FALSE);
+    CopyFileW(
+            (directory + L"\\Tally_x64.dll").c_str(), (korean + L"\\Tally_x64.dll").c_str(), FALSE);
 
     const HMODULE module = loadLibrary(korean + L"\\Tally_x64.dll");
     check(module != nullptr, "library: loaded from a Korean path");
@@ -361,25 +361,25 @@ void testVersionResource()
     std::vector<BYTE> data(GetFileVersionInfoSizeW(self, &ignored));
     VS_FIXEDFILEINFO *fixed = nullptr;
     UINT length = 0;
-    const bool read = !data.empty()
-            && GetFileVersionInfoW(self, 0, DWORD(data.size()), data.data())
+    const bool read = !data.empty() && GetFileVersionInfoW(self, 0, DWORD(data.size()), data.data())
             && VerQueryValueW(data.data(), L"\\", reinterpret_cast<void **>(&fixed), &length);
-    check(read && fixed->dwFileVersionMS == MAKELONG(3, 26) && fixed->dwFileVersionLS == MAKELONG(25, 3)
+    check(read && fixed->dwFileVersionMS == MAKELONG(3, 26)
+                    && fixed->dwFileVersionLS == MAKELONG(25, 3)
                     && fixed->dwProductVersionMS == MAKELONG(1, 1)
                     && fixed->dwProductVersionLS == MAKELONG(25, 0),
             "version resource: binary file 26.3.3.25, product 1.1.0.25");
-    const wchar_t *fields[][2] = { { L"CompanyName", L"Zemworks" }, { L"FileDescription", L"Inkly" },
-        { L"FileVersion", L"26.3.3.25" }, { L"InternalName", L"Inkly" },
-        { L"OriginalFilename", L"Inkly.exe" }, { L"ProductName", L"Inkly" },
-        { L"ProductVersion", L"1.1.0.25" } };
+    const wchar_t *fields[][2] = { { L"CompanyName", L"Zemworks" },
+        { L"FileDescription", L"Inkly" }, { L"FileVersion", L"26.3.3.25" },
+        { L"InternalName", L"Inkly" }, { L"OriginalFilename", L"Inkly.exe" },
+        { L"ProductName", L"Inkly" }, { L"ProductVersion", L"1.1.0.25" } };
     std::wstring readBack;
     bool allMatch = read;
     for (const auto &field : fields) {
         wchar_t *value = nullptr;
         const std::wstring path = L"\\StringFileInfo\\040904B0\\" + std::wstring(field[0]);
         const bool found = read
-                && VerQueryValueW(data.data(), path.c_str(), reinterpret_cast<void **>(&value),
-                        &length);
+                && VerQueryValueW(
+                        data.data(), path.c_str(), reinterpret_cast<void **>(&value), &length);
         readBack += std::wstring(field[0]) + L"=" + (found ? value : L"(none)") + L"; ";
         allMatch = allMatch && found && std::wstring(value) == field[1];
     }
