@@ -162,22 +162,33 @@ HWND makeWindow()
             nullptr, GetModuleHandleW(nullptr), nullptr);
 }
 
-std::vector<RawEvent> pumpRawInput(HWND window)
+// The raw records that reach `window` within a second, one word each:
+// "<button>v" / "<button>^" for a mouse button, "<vk>/<make>[+E0]v|^" for a key.
+std::wstring pumpRawInput(HWND window)
 {
-    std::vector<RawEvent> events;
+    std::wstring seen;
     const DWORD end = GetTickCount() + 1000;
     MSG message;
     while (GetTickCount() < end) {
         while (PeekMessageW(&message, window, 0, 0, PM_REMOVE)) {
-            if (message.message == WM_INPUT) {
-                if (const auto event = readRawInput(reinterpret_cast<HRAWINPUT>(message.lParam)))
-                    events.push_back(*event);
+            const auto event = message.message == WM_INPUT
+                    ? readRawInput(reinterpret_cast<HRAWINPUT>(message.lParam))
+                    : std::nullopt;
+            wchar_t word[32];
+            for (int b = 0; event && b < RawButtonCount; ++b) {
+                if (event->down[b] || event->up[b])
+                    seen += std::to_wstring(b) + (event->down[b] ? L"v " : L"^ ");
+            }
+            if (event && event->kind == RawEvent::Kind::Keyboard) {
+                swprintf(word, 32, L"%02x/%02x%ls%ls ", event->virtualKey, event->makeCode,
+                        event->extended ? L"+E0" : L"", event->keyDown ? L"v" : L"^");
+                seen += word;
             }
             DispatchMessageW(&message);
         }
         Sleep(10);
     }
-    return events;
+    return seen;
 }
 
 void testRawInput()
@@ -185,86 +196,36 @@ void testRawInput()
     const HWND window = makeWindow();
     check(registerRawInput(window, true, true), "raw input: registered with RIDEV_INPUTSINK");
 
-    INPUT mouse[8] = {};
-    const DWORD mouseFlags[8] = { MOUSEEVENTF_LEFTDOWN, MOUSEEVENTF_LEFTUP, MOUSEEVENTF_LEFTDOWN,
+    const DWORD buttons[] = { MOUSEEVENTF_LEFTDOWN, MOUSEEVENTF_LEFTUP, MOUSEEVENTF_LEFTDOWN,
         MOUSEEVENTF_LEFTUP, MOUSEEVENTF_MIDDLEDOWN, MOUSEEVENTF_MIDDLEUP, MOUSEEVENTF_RIGHTDOWN,
         MOUSEEVENTF_RIGHTUP };
-    for (int i = 0; i < 8; ++i) {
-        mouse[i].type = INPUT_MOUSE;
-        mouse[i].mi.dwFlags = mouseFlags[i];
+    // Shift+A, then the E0 twin of Ctrl and the arrow left of the keypad.
+    const WORD keys[][3]
+            = { { VK_SHIFT, 0x2A, 0 }, { 'A', 0x1E, 0 }, { 'A', 0x1E, KEYEVENTF_KEYUP },
+                  { VK_SHIFT, 0x2A, KEYEVENTF_KEYUP }, { VK_CONTROL, 0x1D, KEYEVENTF_EXTENDEDKEY },
+                  { VK_CONTROL, 0x1D, KEYEVENTF_EXTENDEDKEY | KEYEVENTF_KEYUP },
+                  { VK_LEFT, 0x4B, KEYEVENTF_EXTENDEDKEY },
+                  { VK_LEFT, 0x4B, KEYEVENTF_EXTENDEDKEY | KEYEVENTF_KEYUP } };
+    std::vector<INPUT> inputs;
+    for (const DWORD flags : buttons) {
+        inputs.push_back({ INPUT_MOUSE, {} });
+        inputs.back().mi.dwFlags = flags;
     }
-    SendInput(8, mouse, sizeof(INPUT));
+    for (const auto &key : keys) {
+        inputs.push_back({ INPUT_KEYBOARD, {} });
+        inputs.back().ki = { key[0], key[1], key[2], 0, 0 };
+    }
+    SendInput(UINT(inputs.size()), inputs.data(), sizeof(INPUT));
     // One record per transition: the click counting sees a double click of
     // the left button as press, release, press, release.
-    const int expectedButtons[8][2] = { { RawLeft, 1 }, { RawLeft, 0 }, { RawLeft, 1 },
-        { RawLeft, 0 }, { RawMiddle, 1 }, { RawMiddle, 0 }, { RawRight, 1 }, { RawRight, 0 } };
-    std::vector<RawEvent> events = pumpRawInput(window);
-    std::wstring seen;
-    int matched = 0;
-    for (const RawEvent &event : events) {
-        if (event.kind != RawEvent::Kind::Mouse)
-            continue;
-        for (int b = 0; b < RawButtonCount; ++b) {
-            if (event.down[b] || event.up[b])
-                seen += std::to_wstring(b) + (event.down[b] ? L"v " : L"^ ");
-        }
-        if (matched < 8) {
-            const int button = expectedButtons[matched][0];
-            const bool down = expectedButtons[matched][1];
-            if ((down ? event.down[button] : event.up[button])
-                    && (down ? !event.up[button] : !event.down[button]))
-                ++matched;
-        }
-    }
-    check(matched == 8, "raw input: left double click, middle and right click from SendInput",
-            seen);
-
-    struct Key
-    {
-        WORD virtualKey;
-        WORD scanCode;
-        bool extended;
-        bool up;
-    };
-    // Shift+A, then the E0 twin of Ctrl and the arrow left of the keypad.
-    const Key keys[] = { { VK_SHIFT, 0x2A, false, false }, { 'A', 0x1E, false, false },
-        { 'A', 0x1E, false, true }, { VK_SHIFT, 0x2A, false, true },
-        { VK_CONTROL, 0x1D, true, false }, { VK_CONTROL, 0x1D, true, true },
-        { VK_LEFT, 0x4B, true, false }, { VK_LEFT, 0x4B, true, true } };
-    constexpr int keyCount = int(sizeof(keys) / sizeof(keys[0]));
-    INPUT inputs[keyCount] = {};
-    for (int i = 0; i < keyCount; ++i) {
-        inputs[i].type = INPUT_KEYBOARD;
-        inputs[i].ki.wVk = keys[i].virtualKey;
-        inputs[i].ki.wScan = keys[i].scanCode;
-        inputs[i].ki.dwFlags = (keys[i].extended ? KEYEVENTF_EXTENDEDKEY : 0)
-                | (keys[i].up ? KEYEVENTF_KEYUP : 0);
-    }
-    SendInput(keyCount, inputs, sizeof(INPUT));
-    events = pumpRawInput(window);
-    seen.clear();
-    matched = 0;
-    for (const RawEvent &event : events) {
-        if (event.kind != RawEvent::Kind::Keyboard)
-            continue;
-        wchar_t text[48];
-        swprintf(text, 48, L"%02x/%02x%ls%ls ", event.virtualKey, event.makeCode,
-                event.extended ? L"+E0" : L"", event.keyDown ? L"v" : L"^");
-        seen += text;
-        if (matched < keyCount) {
-            const Key &key = keys[matched];
-            // Raw input names both Ctrl keys VK_CONTROL; Wine may name the side.
-            const bool sameKey = event.virtualKey == key.virtualKey
-                    || (key.virtualKey == VK_CONTROL && event.virtualKey == VK_RCONTROL);
-            if (sameKey && event.makeCode == key.scanCode && event.extended == key.extended
-                    && event.keyDown == !key.up)
-                ++matched;
-        }
-    }
-    check(matched == keyCount, "raw input: Shift+A, right Ctrl and Left with the E0 flag", seen);
+    const std::wstring seen = pumpRawInput(window);
+    check(seen
+                    == L"0v 0^ 0v 0^ 1v 1^ 2v 2^ 10/2av 41/1ev 41/1e^ 10/2a^ 11/1d+E0v 11/1d+E0^ "
+                       L"25/4b+E0v 25/4b+E0^ ",
+            "raw input: left double click, middle and right click, Shift+A, E0 keys", seen);
 
     unregisterRawInput(true, true);
-    SendInput(2, mouse, sizeof(INPUT));
+    SendInput(2, inputs.data(), sizeof(INPUT));
     check(pumpRawInput(window).empty(), "raw input: nothing after unregistering");
     DestroyWindow(window);
 }
