@@ -10,7 +10,7 @@ set(INKLY_NATIVE_SOURCES
     native/DrawItemCodec.h native/DrawItemCodec.cpp
     native/StoredDrawItem.h
     native/DrawingFileReader.h native/DrawingFileReader.cpp
-    native/RawInputHandler.h native/RawInputHandler.cpp
+    native/RawInputHandler.h native/RawInputHandler.cpp native/ClickCounter.h
     native/SessionChangeHandler.h native/SessionChangeHandler.cpp
     native/SettingsStore.h native/SettingsStore.cpp
     native/AutoStartHelper.h native/AutoStartHelper.cpp

@@ -2,6 +2,7 @@
 // registry, Run key, raw input, monitors, mutex and pipe names, session
 // notifications, window stacking, library loading and the version resource.
 // Ends with "N passed, N failed"; `--child` is the second instance.
+#include "ClickCounter.h"
 #include "Win32Core.h"
 
 #include <shellapi.h>
@@ -163,10 +164,12 @@ HWND makeWindow()
 }
 
 // The raw records that reach `window` within a second, one word each:
-// "<button>v" / "<button>^" for a mouse button, "<vk>/<make>[+E0]v|^" for a key.
+// "<button>v" or "<button>^" with C for a click and D for a double click,
+// "<vk>/<make>[+E0]v|^" for a key.
 std::wstring pumpRawInput(HWND window)
 {
     std::wstring seen;
+    ClickCounter::State buttons[RawButtonCount];
     const DWORD end = GetTickCount() + 1000;
     MSG message;
     while (GetTickCount() < end) {
@@ -175,9 +178,17 @@ std::wstring pumpRawInput(HWND window)
                     ? readRawInput(reinterpret_cast<HRAWINPUT>(message.lParam))
                     : std::nullopt;
             wchar_t word[32];
+            POINT cursor = {};
+            GetCursorPos(&cursor);
             for (int b = 0; event && b < RawButtonCount; ++b) {
-                if (event->down[b] || event->up[b])
-                    seen += std::to_wstring(b) + (event->down[b] ? L"v " : L"^ ");
+                if (!event->down[b] && !event->up[b])
+                    continue;
+                // Counted the way the program counts them.
+                const ClickCounter::Step step = ClickCounter::advance(buttons[b], event->down[b],
+                        event->up[b], cursor.x, cursor.y, message.time, int(GetDoubleClickTime()),
+                        GetSystemMetrics(SM_CXDRAG));
+                seen += std::to_wstring(b) + (step.pressed ? L"v" : L"^")
+                        + (step.clicked ? L"C" : L"") + (step.doubleClicked ? L"D " : L" ");
             }
             if (event && event->kind == RawEvent::Kind::Keyboard) {
                 swprintf(word, 32, L"%02x/%02x%ls%ls ", event->virtualKey, event->makeCode,
@@ -196,7 +207,7 @@ void testRawInput()
     const HWND window = makeWindow();
     check(registerRawInput(window, true, true), "raw input: registered with RIDEV_INPUTSINK");
 
-    const DWORD buttons[] = { MOUSEEVENTF_LEFTDOWN, MOUSEEVENTF_LEFTUP, MOUSEEVENTF_LEFTDOWN,
+    const DWORD mouse[] = { MOUSEEVENTF_LEFTDOWN, MOUSEEVENTF_LEFTUP, MOUSEEVENTF_LEFTDOWN,
         MOUSEEVENTF_LEFTUP, MOUSEEVENTF_MIDDLEDOWN, MOUSEEVENTF_MIDDLEUP, MOUSEEVENTF_RIGHTDOWN,
         MOUSEEVENTF_RIGHTUP };
     // Shift+A, then the E0 twin of Ctrl and the arrow left of the keypad.
@@ -207,7 +218,7 @@ void testRawInput()
                   { VK_LEFT, 0x4B, KEYEVENTF_EXTENDEDKEY },
                   { VK_LEFT, 0x4B, KEYEVENTF_EXTENDEDKEY | KEYEVENTF_KEYUP } };
     std::vector<INPUT> inputs;
-    for (const DWORD flags : buttons) {
+    for (const DWORD flags : mouse) {
         inputs.push_back({ INPUT_MOUSE, {} });
         inputs.back().mi.dwFlags = flags;
     }
@@ -216,11 +227,10 @@ void testRawInput()
         inputs.back().ki = { key[0], key[1], key[2], 0, 0 };
     }
     SendInput(UINT(inputs.size()), inputs.data(), sizeof(INPUT));
-    // One record per transition: the click counting sees a double click of
-    // the left button as press, release, press, release.
     const std::wstring seen = pumpRawInput(window);
     check(seen
-                    == L"0v 0^ 0v 0^ 1v 1^ 2v 2^ 10/2av 41/1ev 41/1e^ 10/2a^ 11/1d+E0v 11/1d+E0^ "
+                    == L"0v 0^C 0v 0^CD 1v 1^C 2v 2^C 10/2av 41/1ev 41/1e^ 10/2a^ 11/1d+E0v "
+                       L"11/1d+E0^ "
                        L"25/4b+E0v 25/4b+E0^ ",
             "raw input: left double click, middle and right click, Shift+A, E0 keys", seen);
 
