@@ -25,8 +25,6 @@ std::wstring expandEnvironment(const std::wstring &text);
 
 // --- Autostart (the current user's Run key) -----------------------------------
 
-extern const wchar_t kRunKey[];
-
 // The path in double quotes, then one blank and `args` unchanged when there
 // are any.
 std::wstring runKeyData(const std::wstring &programPath, const std::wstring &args);

@@ -15,6 +15,8 @@ constexpr USHORT kUsagePageGeneric = 0x01;
 constexpr USHORT kUsageMouse = 0x02;
 constexpr USHORT kUsageKeyboard = 0x06;
 
+const wchar_t kRunKey[] = L"Software\\Microsoft\\Windows\\CurrentVersion\\Run";
+
 // The value's bytes with room for a terminating NUL, so that a value of odd
 // size or one stored without its NUL still ends inside the buffer.
 std::optional<std::wstring> queryString(HKEY key, const std::wstring &valueName, DWORD *type)
@@ -113,8 +115,6 @@ std::wstring expandEnvironment(const std::wstring &text)
         return text;
     return std::wstring(expanded.data());
 }
-
-const wchar_t kRunKey[] = L"Software\\Microsoft\\Windows\\CurrentVersion\\Run";
 
 std::wstring runKeyData(const std::wstring &programPath, const std::wstring &args)
 {
