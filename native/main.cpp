@@ -78,8 +78,10 @@ int main(int argc, char *argv[])
 
     auto app = std::make_unique<QApplication>(argc, argv);
     QApplication::setWindowIcon(QIcon(QStringLiteral(":/resources/app/app.ico")));
+#if !defined(Q_OS_WIN)
     // Ties the windows to the installed launcher and its icon.
     QGuiApplication::setDesktopFileName(QStringLiteral(INKLY_DESKTOP_ID));
+#endif
 
     if (!StartUp::parseCommandLine(QCoreApplication::arguments())) {
         app.reset();
