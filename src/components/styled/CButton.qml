@@ -79,7 +79,11 @@ AbstractButton {
         opacity: root.enabled ? 1 : Theme.effectDisabledOpacity
     }
 
-    contentItem: Item {
+    // Bound by reference: an id inside an object written into the deferred
+    // property would make its creation immediate.
+    contentItem: content
+
+    Item {
         id: content
 
         readonly property bool hasIcon: String(root.currentIconSource) !== ""
