@@ -95,8 +95,8 @@ bool AppInstanceGuard::start()
     m_server->setSocketOptions(QLocalServer::UserAccessOption);
 
     // A server left behind by a crashed instance would make listen() fail.
-    QLocalServer::removeServer(m_serverName);
-    if (!m_server->listen(m_serverName))
+    QLocalServer::removeServer(localServerName());
+    if (!m_server->listen(localServerName()))
         return finishStart(false);
 
     connect(m_server, &QLocalServer::newConnection, this, &AppInstanceGuard::handleNewConnection);
@@ -113,7 +113,7 @@ bool AppInstanceGuard::finishStart(bool primary)
 bool AppInstanceGuard::serverAnswers() const
 {
     QLocalSocket socket;
-    socket.connectToServer(m_serverName, QIODevice::ReadWrite);
+    socket.connectToServer(localServerName(), QIODevice::ReadWrite);
     const bool answered = socket.waitForConnected(kSendTimeoutMs);
     socket.abort();
     return answered;
@@ -144,7 +144,7 @@ void AppInstanceGuard::handleNewConnection()
 bool AppInstanceGuard::sendMessage(const QString &message)
 {
     QLocalSocket socket;
-    socket.connectToServer(m_serverName, QIODevice::ReadWrite);
+    socket.connectToServer(localServerName(), QIODevice::ReadWrite);
     if (!socket.waitForConnected(kSendTimeoutMs))
         return false;
 

@@ -66,6 +66,9 @@ private:
     // AppInstanceGuard_unix.cpp.
     MutexResult claimMutex();
     void releaseMutex();
+    // The name the server listens on: on Windows the pipe namespace spans
+    // every session, so the session's id is appended there.
+    QString localServerName() const;
 
     QString m_serverName;
     QString m_mutexName;

@@ -45,3 +45,8 @@ void AppInstanceGuard::releaseMutex()
         m_lockFile->unlock();
     m_lockFile.reset();
 }
+
+QString AppInstanceGuard::localServerName() const
+{
+    return m_serverName;
+}

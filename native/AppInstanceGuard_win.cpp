@@ -1,32 +1,35 @@
 #include "AppInstanceGuard.h"
 
-#include <string>
-
-#include <windows.h>
+#include "Win32Core.h"
 
 AppInstanceGuard::MutexResult AppInstanceGuard::claimMutex()
 {
     // A later try asks afresh: the first instance may have ended meanwhile.
     releaseMutex();
 
-    const std::wstring name = m_mutexName.toStdWString();
-    HANDLE handle = CreateMutexW(nullptr, TRUE, name.c_str());
-    const DWORD error = GetLastError();
+    HANDLE handle = nullptr;
+    const Win32Core::MutexClaim claim = Win32Core::claimMutex(
+            Win32Core::sessionMutexName(m_mutexName.toStdWString()), &handle);
+    // The handle stays open even when the mutex existed; it is closed with the guard.
     m_mutexHandle = handle;
-    if (!handle)
-        return MutexResult::Failed;
-    // The handle stays open even then; it is closed with the guard.
-    if (error == ERROR_ALREADY_EXISTS)
+    switch (claim) {
+    case Win32Core::MutexClaim::Created:
+        return MutexResult::Created;
+    case Win32Core::MutexClaim::AlreadyExists:
         return MutexResult::AlreadyExists;
-    return MutexResult::Created;
+    case Win32Core::MutexClaim::Failed:
+        break;
+    }
+    return MutexResult::Failed;
 }
 
 void AppInstanceGuard::releaseMutex()
 {
-    if (!m_mutexHandle)
-        return;
-    HANDLE handle = static_cast<HANDLE>(m_mutexHandle);
-    ReleaseMutex(handle);
-    CloseHandle(handle);
+    Win32Core::releaseMutex(static_cast<HANDLE>(m_mutexHandle));
     m_mutexHandle = nullptr;
+}
+
+QString AppInstanceGuard::localServerName() const
+{
+    return QString::fromStdWString(Win32Core::sessionScopedName(m_serverName.toStdWString()));
 }

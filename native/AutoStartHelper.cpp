@@ -149,14 +149,6 @@ QString AutoStartHelper::errorString() const
     return m_lastError;
 }
 
-QString AutoStartHelper::buildCommandLine(const QString &programPath, const QString &args)
-{
-    QString data = QLatin1Char('"') + programPath + QLatin1Char('"');
-    if (!args.isEmpty())
-        data += QLatin1Char(' ') + args;
-    return data;
-}
-
 bool AutoStartHelper::sameCommandLine(const QString &stored, const QString &expected)
 {
     // Windows paths ignore letter case; the arguments are the program's own.

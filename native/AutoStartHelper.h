@@ -26,9 +26,6 @@ public:
     Q_INVOKABLE bool disable();
     Q_INVOKABLE QString errorString() const;
 
-    // Run key data: the path in double quotes, then one blank and `args`
-    // unchanged when there are any.
-    static QString buildCommandLine(const QString &programPath, const QString &args);
     // Whether stored Run key data is the data we would write.
     static bool sameCommandLine(const QString &stored, const QString &expected);
 

@@ -1,48 +1,44 @@
 #include "AutoStartHelper.h"
 
+#include "Win32Core.h"
+
 #include <QCoreApplication>
 #include <QDir>
-#include <QSettings>
 
 namespace {
 
-const QString kRunKey
-        = QStringLiteral("HKEY_CURRENT_USER\\Software\\Microsoft\\Windows\\CurrentVersion\\Run");
-
-QString valueName()
+std::wstring valueName()
 {
-    return QCoreApplication::applicationName();
+    return QCoreApplication::applicationName().toStdWString();
+}
+
+std::wstring runKeyData(const QString &programPath, const QString &args)
+{
+    return Win32Core::runKeyData(
+            QDir::toNativeSeparators(programPath).toStdWString(), args.toStdWString());
 }
 
 } // namespace
 
 bool AutoStartHelper::writeEntry(const QString &programPath, const QString &args)
 {
-    QSettings runKey(kRunKey, QSettings::NativeFormat);
-    runKey.setValue(valueName(), buildCommandLine(QDir::toNativeSeparators(programPath), args));
-    runKey.sync();
-    return runKey.status() == QSettings::NoError;
+    return Win32Core::writeRunValue(valueName(), runKeyData(programPath, args));
 }
 
 bool AutoStartHelper::entryMatches(const QString &programPath, const QString &args)
 {
-    const QSettings runKey(kRunKey, QSettings::NativeFormat);
-    if (!runKey.contains(valueName()))
-        return false;
-    return sameCommandLine(runKey.value(valueName()).toString(),
-            buildCommandLine(QDir::toNativeSeparators(programPath), args));
+    const std::optional<std::wstring> stored = Win32Core::readRunValue(valueName());
+    return stored
+            && sameCommandLine(QString::fromStdWString(*stored),
+                    QString::fromStdWString(runKeyData(programPath, args)));
 }
 
 bool AutoStartHelper::hasEntry()
 {
-    const QSettings runKey(kRunKey, QSettings::NativeFormat);
-    return runKey.contains(valueName());
+    return Win32Core::readRunValue(valueName()).has_value();
 }
 
 bool AutoStartHelper::removeEntry()
 {
-    QSettings runKey(kRunKey, QSettings::NativeFormat);
-    runKey.remove(valueName());
-    runKey.sync();
-    return runKey.status() == QSettings::NoError;
+    return Win32Core::removeRunValue(valueName());
 }

@@ -215,36 +215,10 @@ void RawInputHandler::setKeyboardEnabled(bool enabled)
     Q_EMIT keyboardEnabledChanged();
 }
 
-int RawInputHandler::manhattanDistance(const QPoint &a, const QPoint &b)
-{
-    return std::abs(a.x() - b.x()) + std::abs(a.y() - b.y());
-}
-
 RawInputHandler::ButtonResult RawInputHandler::advanceButton(ButtonState &state, bool down, bool up,
         const QPoint &pos, qint64 now, int interval, int distance)
 {
-    ButtonResult result;
-    if (down) {
-        state.pressed = true;
-        state.pressPos = pos;
-        state.pressTime = now;
-        result.pressed = true;
-    }
-    if (up) {
-        const qint64 held = now - state.pressTime;
-        if (state.pressed && held >= 0 && held <= interval
-                && manhattanDistance(pos, state.pressPos) <= distance) {
-            const qint64 gap = now - state.lastClickTime;
-            result.clicked = true;
-            result.doubleClicked = state.hasLastClick && gap >= 0 && gap <= interval
-                    && manhattanDistance(pos, state.lastClickPos) <= distance;
-            state.lastClickPos = pos;
-            state.lastClickTime = now;
-            state.hasLastClick = true;
-        }
-        state.pressed = false;
-    }
-    return result;
+    return ClickCounter::advance(state, down, up, pos.x(), pos.y(), now, interval, distance);
 }
 
 void RawInputHandler::handleButtonEvent(Button button, bool down, bool up, qint64 now)

@@ -1,5 +1,6 @@
 #pragma once
 
+#include "ClickCounter.h"
 #include "QmlSingleton.h"
 
 #include <QAbstractNativeEventFilter>
@@ -32,23 +33,8 @@ public:
     enum class Button { Left, Middle, Right };
     enum class Modifier { None, Shift, Control, Alt, Meta };
 
-    // Times are milliseconds on one monotonic clock.
-    struct ButtonState
-    {
-        bool pressed = false;
-        QPoint pressPos;
-        qint64 pressTime = 0;
-        QPoint lastClickPos;
-        qint64 lastClickTime = 0;
-        bool hasLastClick = false;
-    };
-
-    struct ButtonResult
-    {
-        bool pressed = false;
-        bool clicked = false;
-        bool doubleClicked = false;
-    };
+    using ButtonState = ClickCounter::State;
+    using ButtonResult = ClickCounter::Step;
 
     struct ModifierState
     {
@@ -71,14 +57,9 @@ public:
     // Always false: nothing is ever consumed.
     bool nativeEventFilter(const QByteArray &eventType, void *message, qintptr *result) override;
 
-    // One button's step for one event: the press runs before the release, so
-    // an event that carries both is a press and, within the limits, a click.
-    // A release is a click when it comes at most `interval` ms after the
-    // press and at most `distance` away (|dx| + |dy|); a click is also a
-    // double click under the same limits measured from the previous click.
+    // ClickCounter::advance at `pos`.
     static ButtonResult advanceButton(ButtonState &state, bool down, bool up, const QPoint &pos,
             qint64 now, int interval, int distance);
-    static int manhattanDistance(const QPoint &a, const QPoint &b);
 
     // Windows virtual-key codes.
     static int qtKeyFromVirtualKey(int virtualKey);

@@ -3,12 +3,7 @@
 #include <QCoreApplication>
 #include <QWindow>
 
-#include <windows.h>
-#include <wtsapi32.h>
-
-#ifdef _MSC_VER
-#pragma comment(lib, "wtsapi32")
-#endif
+#include "Win32Core.h"
 
 // The notifications of the current session arrive at a hidden window of ours.
 struct SessionChangeHandler::Backend
@@ -29,7 +24,7 @@ void SessionChangeHandler::createBackend()
 
     const auto handle = reinterpret_cast<HWND>(m_backend->notificationWindow->winId());
     if (handle && !m_backend->registered) {
-        if (WTSRegisterSessionNotification(handle, NOTIFY_FOR_THIS_SESSION))
+        if (Win32Core::registerSessionNotification(handle))
             m_backend->registered = true;
         else
             qWarning("SessionChangeHandler: WTSRegisterSessionNotification failed %lu",
@@ -49,7 +44,7 @@ void SessionChangeHandler::destroyBackend()
         QCoreApplication::instance()->removeNativeEventFilter(this);
     const auto handle = reinterpret_cast<HWND>(m_backend->notificationWindow->winId());
     if (m_backend->registered && handle) {
-        if (!WTSUnRegisterSessionNotification(handle))
+        if (!Win32Core::unregisterSessionNotification(handle))
             qWarning("SessionChangeHandler: WTSUnRegisterSessionNotification failed %lu",
                     GetLastError());
     }
@@ -64,11 +59,17 @@ bool SessionChangeHandler::nativeEventFilter(const QByteArray &eventType, void *
     if (eventType != "windows_generic_MSG" && eventType != "windows_dispatcher_MSG")
         return false;
     const MSG *msg = static_cast<const MSG *>(message);
-    if (!msg || msg->message != WM_WTSSESSION_CHANGE)
+    if (!msg)
         return false;
-    if (msg->wParam == WTS_SESSION_LOCK)
+    switch (Win32Core::sessionChangeOf(*msg)) {
+    case Win32Core::SessionChange::Locked:
         reportSessionLock(true);
-    else if (msg->wParam == WTS_SESSION_UNLOCK)
+        break;
+    case Win32Core::SessionChange::Unlocked:
         reportSessionLock(false);
+        break;
+    case Win32Core::SessionChange::None:
+        break;
+    }
     return false;
 }

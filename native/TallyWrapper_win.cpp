@@ -1,8 +1,8 @@
 #include "TallyWrapper.h"
 
-#include <QDir>
+#include "Win32Core.h"
 
-#include <windows.h>
+#include <QDir>
 
 QString TallyWrapper::moduleFileName()
 {
@@ -11,24 +11,18 @@ QString TallyWrapper::moduleFileName()
 
 void *TallyWrapper::loadModule(const QString &path)
 {
-    // The wide loader: the ANSI one would misread a UTF-8 path that is not
-    // plain ASCII (a user name in Korean, say).
-    const QString nativePath = QDir::toNativeSeparators(path);
-
-    // A broken or missing library must never put a dialog in front of the user.
-    DWORD previousMode = 0;
-    SetThreadErrorMode(SEM_FAILCRITICALERRORS | SEM_NOOPENFILEERRORBOX, &previousMode);
-    HMODULE module = LoadLibraryW(reinterpret_cast<const wchar_t *>(nativePath.utf16()));
-    SetThreadErrorMode(previousMode, nullptr);
-    return module;
+    // The wide loader: the ANSI one would misread a path that is not plain
+    // ASCII (a user name in Korean, say).
+    return Win32Core::loadLibrary(QDir::toNativeSeparators(path).toStdWString());
 }
 
 QFunctionPointer TallyWrapper::resolveEntry(void *module, const char *name)
 {
-    return reinterpret_cast<QFunctionPointer>(GetProcAddress(static_cast<HMODULE>(module), name));
+    return reinterpret_cast<QFunctionPointer>(
+            Win32Core::resolveExport(static_cast<HMODULE>(module), name));
 }
 
 void TallyWrapper::unloadModule(void *module)
 {
-    FreeLibrary(static_cast<HMODULE>(module));
+    Win32Core::freeLibrary(static_cast<HMODULE>(module));
 }

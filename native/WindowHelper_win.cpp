@@ -1,12 +1,11 @@
 #include "WindowHelper.h"
 
-#include <windows.h>
+#include "Win32Core.h"
 
 bool WindowHelper::restackBelow(quintptr aboveHandle, quintptr belowHandle)
 {
-    return SetWindowPos(reinterpret_cast<HWND>(belowHandle), reinterpret_cast<HWND>(aboveHandle),
-                        0, 0, 0, 0, SWP_NOSIZE | SWP_NOMOVE | SWP_NOACTIVATE)
-        != FALSE;
+    return Win32Core::restackBelow(
+            reinterpret_cast<HWND>(aboveHandle), reinterpret_cast<HWND>(belowHandle));
 }
 
 // SWP_NOACTIVATE keeps the focus where it is, so restacking every time is

@@ -1,4 +1,5 @@
 #include "AppController.h"
+#include "AppInfo.h"
 #include "AppInstanceGuard.h"
 #include "MaveloModulesGuard.h"
 #include "SingletonPublisher.h"
@@ -70,13 +71,17 @@ int main(int argc, char *argv[])
     QLoggingCategory::setFilterRules(QStringLiteral("qt.qml.binding.removal.info=true"));
     QCoreApplication::setOrganizationName(QStringLiteral("Zemworks"));
     QCoreApplication::setApplicationName(QStringLiteral("Inkly"));
-    QCoreApplication::setApplicationVersion(QStringLiteral("1.1.0.25"));
+    QCoreApplication::setApplicationVersion(AppInfo::productVersion());
 
     auto settings = std::make_unique<QSettings>();
     StartUp::configureLogging(*settings);
 
     auto app = std::make_unique<QApplication>(argc, argv);
     QApplication::setWindowIcon(QIcon(QStringLiteral(":/resources/app/app.ico")));
+#if !defined(Q_OS_WIN)
+    // Ties the windows to the installed launcher and its icon.
+    QGuiApplication::setDesktopFileName(QStringLiteral(INKLY_DESKTOP_ID));
+#endif
 
     if (!StartUp::parseCommandLine(QCoreApplication::arguments())) {
         app.reset();

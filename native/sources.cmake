@@ -10,7 +10,7 @@ set(INKLY_NATIVE_SOURCES
     native/DrawItemCodec.h native/DrawItemCodec.cpp
     native/StoredDrawItem.h
     native/DrawingFileReader.h native/DrawingFileReader.cpp
-    native/RawInputHandler.h native/RawInputHandler.cpp
+    native/RawInputHandler.h native/RawInputHandler.cpp native/ClickCounter.h
     native/SessionChangeHandler.h native/SessionChangeHandler.cpp
     native/SettingsStore.h native/SettingsStore.cpp
     native/AutoStartHelper.h native/AutoStartHelper.cpp
@@ -35,6 +35,7 @@ set_source_files_properties(native/AppInfo.cpp PROPERTIES
 
 # Compiled into the Windows build only.
 set(INKLY_NATIVE_WIN_SOURCES
+    native/Win32Core.h native/Win32Core_win.cpp
     native/AutoStartHelper_win.cpp
     native/RawInputHandler_win.cpp
     native/SessionChangeHandler_win.cpp

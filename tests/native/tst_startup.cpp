@@ -1,3 +1,4 @@
+#include "AppInfo.h"
 #include "StartUp.h"
 
 #include <QFile>
@@ -155,7 +156,7 @@ private Q_SLOTS:
     {
         const Run version = runInkly({QStringLiteral("--version")});
         QCOMPARE(version.exitCode, 0);
-        QCOMPARE(version.out.trimmed(), QStringLiteral("Inkly 1.1.0.25"));
+        QCOMPARE(version.out.trimmed(), QStringLiteral("Inkly ") + AppInfo::productVersion());
 
         const Run help = runInkly({QStringLiteral("--help")});
         QCOMPARE(help.exitCode, 0);
@@ -166,7 +167,7 @@ private Q_SLOTS:
         // "/silent" is a plain argument, accepted with any option.
         const Run silent = runInkly({QStringLiteral("/silent"), QStringLiteral("--version")});
         QCOMPARE(silent.exitCode, 0);
-        QCOMPARE(silent.out.trimmed(), QStringLiteral("Inkly 1.1.0.25"));
+        QCOMPARE(silent.out.trimmed(), QStringLiteral("Inkly ") + AppInfo::productVersion());
     }
 
     void unknownOptions()

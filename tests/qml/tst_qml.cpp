@@ -1,3 +1,4 @@
+#include "AppInfo.h"
 #include "AppInstanceGuard.h"
 #include "SingletonPublisher.h"
 
@@ -21,7 +22,7 @@ public Q_SLOTS:
     {
         QCoreApplication::setOrganizationName(QStringLiteral("Zemworks"));
         QCoreApplication::setApplicationName(QStringLiteral("Inkly"));
-        QCoreApplication::setApplicationVersion(QStringLiteral("1.1.0.25"));
+        QCoreApplication::setApplicationVersion(AppInfo::productVersion());
         // A guard of this run only, not started: the root component
         // connects to it as it does in the program.
         const QString name = QStringLiteral("Inkly.QmlTest.%1").arg(QCoreApplication::applicationPid());

@@ -167,6 +167,7 @@ TestCase {
         let win = createTemporaryObject(settingsWindowComponent, testCase, { appSettings: settings });
         win.show();
         tryCompare(win, "visible", true);
+        compare(win.autoStartText, "로그인 시 자동 실행");
         verify(win.autoStartSwitch.checked);
         verify(win.wheelDoubleSwitch.checked);
         verify(!win.autoUsageTipsSwitch.checked);

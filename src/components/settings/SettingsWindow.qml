@@ -13,6 +13,9 @@ ApplicationWindow {
     readonly property alias autoUsageTipsSwitch: autoUsageTipsSwitch
     readonly property alias saveButton: saveButton
     readonly property alias cancelButton: cancelButton
+    // Elsewhere the entry starts the program at log-in, not with Windows.
+    readonly property string autoStartText: Qt.platform.os === "windows" ? qsTr("Windows 시작 시 자동 실행")
+                                                                         : qsTr("로그인 시 자동 실행")
 
     // Storing also registers or removes the start at log-on.
     function save() {
@@ -66,7 +69,7 @@ ApplicationWindow {
         SettingsSection {
             width: sections.width
             header: qsTr("일반")
-            text: qsTr("Windows 시작 시 자동 실행")
+            text: root.autoStartText
 
             CSwitch {
                 id: autoStartSwitch

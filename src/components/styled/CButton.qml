@@ -91,7 +91,11 @@ AbstractButton {
         }
     }
 
-    contentItem: Item {
+    // Bound by reference: an id inside an object written into the deferred
+    // property would make its creation immediate.
+    contentItem: content
+
+    Item {
         id: content
 
         readonly property bool hasIcon: String(root.currentIconSource) !== ""

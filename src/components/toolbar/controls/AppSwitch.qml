@@ -41,7 +41,13 @@ Switch {
     background: null
     contentItem: null
 
-    indicator: Item {
+    // Bound by reference: the ids inside would make a deferred assignment
+    // immediate.
+    indicator: indicatorItem
+
+    Item {
+        id: indicatorItem
+
         implicitWidth: root.implicitWidth
         implicitHeight: root.implicitHeight
         x: 0

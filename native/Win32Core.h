@@ -1,0 +1,110 @@
+#pragma once
+
+// The Win32 work of the Windows backends, free of Qt so that it can be built
+// with a bare mingw-w64 toolchain and run under Wine. The Qt-facing classes
+// translate between these plain values and their own types.
+
+#include <windows.h>
+
+#include <optional>
+#include <string>
+#include <vector>
+
+namespace Win32Core {
+
+// --- Registry ---------------------------------------------------------------
+
+// The value's text in the view `viewFlag` (KEY_WOW64_64KEY, KEY_WOW64_32KEY or
+// 0): REG_EXPAND_SZ expanded, any other type read as UTF-16 up to its first
+// NUL. Nothing when the key or the value cannot be read.
+std::optional<std::wstring> readRegistryString(
+        HKEY root, const std::wstring &subKey, const std::wstring &valueName, REGSAM viewFlag);
+
+// ExpandEnvironmentStringsW; the text unchanged when it cannot be expanded.
+std::wstring expandEnvironment(const std::wstring &text);
+
+// --- Autostart (the current user's Run key) -----------------------------------
+
+// The path in double quotes, then one blank and `args` unchanged when there
+// are any.
+std::wstring runKeyData(const std::wstring &programPath, const std::wstring &args);
+bool writeRunValue(const std::wstring &name, const std::wstring &data);
+std::optional<std::wstring> readRunValue(const std::wstring &name);
+// True also when there was nothing to remove.
+bool removeRunValue(const std::wstring &name);
+
+// --- Raw input --------------------------------------------------------------
+
+enum RawButton { RawLeft, RawMiddle, RawRight, RawButtonCount };
+
+struct RawEvent
+{
+    enum class Kind { Other, Mouse, Keyboard };
+    Kind kind = Kind::Other;
+    // Mouse: the down and up bits of each button, a record may carry both.
+    bool down[RawButtonCount] = {};
+    bool up[RawButtonCount] = {};
+    // Keyboard.
+    unsigned virtualKey = 0;
+    unsigned makeCode = 0;
+    bool extended = false;
+    bool keyDown = false;
+};
+
+RawEvent parseRawInput(const RAWINPUT &input);
+// GetRawInputData for the handle of a WM_INPUT; nothing when the size query
+// fails, the size is 0 or the data cannot be read at that size.
+std::optional<RawEvent> readRawInput(HRAWINPUT handle);
+// Registers the enabled classes with RIDEV_INPUTSINK for `target`, in one
+// call; true when there was nothing to register.
+bool registerRawInput(HWND target, bool mouse, bool keyboard);
+void unregisterRawInput(bool mouse, bool keyboard);
+
+// --- Monitors ---------------------------------------------------------------
+
+struct MonitorInfo
+{
+    std::wstring deviceName;
+    RECT rect = {};
+    bool primary = false;
+    // The effective DPI; 96 with dpiKnown false when it cannot be had.
+    unsigned dpiX = 96;
+    bool dpiKnown = false;
+};
+
+// In the order EnumDisplayMonitors reports them; monitors whose information
+// cannot be read are left out.
+std::vector<MonitorInfo> enumerateMonitors();
+
+// Puts `below` directly under `above` without moving, sizing or activating it.
+bool restackBelow(HWND above, HWND below);
+
+// --- Session ----------------------------------------------------------------
+
+DWORD currentSessionId();
+// `name` with the session's id appended: the pipe namespace is machine-wide,
+// so without it a second user's instance would meet the first user's.
+std::wstring sessionScopedName(const std::wstring &name);
+// The mutex in the session's own namespace, spelt out so that no default of
+// the caller can move it into the global one.
+std::wstring sessionMutexName(const std::wstring &name);
+
+enum class MutexClaim { Created, AlreadyExists, Failed };
+// Creates and owns the mutex; the handle stays open for AlreadyExists too.
+MutexClaim claimMutex(const std::wstring &name, HANDLE *handle);
+void releaseMutex(HANDLE handle);
+
+bool registerSessionNotification(HWND window);
+bool unregisterSessionNotification(HWND window);
+enum class SessionChange { None, Locked, Unlocked };
+SessionChange sessionChangeOf(const MSG &message);
+
+// --- Libraries --------------------------------------------------------------
+
+// LoadLibraryW with the error dialogs of the loader switched off.
+HMODULE loadLibrary(const std::wstring &path);
+// The export's address, or null when the library lacks it.
+void *resolveExport(HMODULE module, const char *name);
+void freeLibrary(HMODULE module);
+
+} // namespace Win32Core
