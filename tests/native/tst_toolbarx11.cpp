@@ -1,4 +1,5 @@
 #include "SingletonPublisher.h"
+#include "SolidWindow.h"
 #include "X11TestSupport.h"
 
 #include <QGuiApplication>
@@ -193,6 +194,18 @@ void TstToolbarX11::dockDragAndPanels()
     }
     QVERIFY(xdotool({QStringLiteral("mouseup"), QStringLiteral("1")}));
     QTRY_COMPARE(context->property("lineWidth").toInt(), 100);
+
+    // A click through the tooltip reaches the window below it: the frame
+    // that the manager put round the tooltip lets the pointer through too.
+    SolidWindow below(Qt::darkCyan);
+    below.setGeometry(200, 200, 300, 200);
+    below.show();
+    QVERIFY(QTest::qWaitForWindowExposed(&below));
+    QVERIFY(moveMouse(QPoint(300, 300)));
+    evaluate(QStringLiteral("toolbar.tooltip.openAt(Qt.point(260, 280))"));
+    QTest::qWait(300);
+    QVERIFY(xdotool({QStringLiteral("click"), QStringLiteral("1")}));
+    QTRY_COMPARE(below.presses(), 1);
 
     // The switch collapses the bar to grip and switch, and expands it again.
     QObject *appSwitch = toolbar->property("appSwitch").value<QObject *>();

@@ -109,9 +109,10 @@ Window {
     // An input shape set before the window was mapped reaches the window but
     // not the frame that a window manager puts round it; the manager copies
     // it only on a later change. Off and on again, Qt sets it once more.
+    // Only X11 has such frames.
     function refreshInputShape() {
         const flags = root.flags;
-        if (!root.visible || !(flags & Qt.WindowTransparentForInput))
+        if (Qt.platform.pluginName !== "xcb" || !root.visible || !(flags & Qt.WindowTransparentForInput))
             return;
         root.flags = flags & ~Qt.WindowTransparentForInput;
         root.flags = flags;

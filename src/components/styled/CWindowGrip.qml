@@ -3,9 +3,10 @@ import QtQuick.Controls.Basic
 import Zem.Inkly
 
 // A handle that moves its window with the pointer: a drag, or a long touch or
-// stylus press. On X11 the window follows the pointer from here, so the drop
-// is where the release is; there the window manager's own move ends out of
-// our sight, or not at all without a manager. Elsewhere the platform moves it.
+// stylus press. Where we may place windows (X11) the window follows the
+// pointer from here and the drag ends with the release: a window manager's
+// own move would end out of our sight, and without a manager never start.
+// Windows and Wayland move the window themselves.
 Control {
     id: root
 
@@ -17,7 +18,6 @@ Control {
     property real indicatorLength: 24
     property real indicatorThickness: 4
 
-    // Windows and Wayland move the window themselves, and only they can.
     readonly property bool systemMove: Qt.platform.pluginName === "windows"
                                       || Qt.platform.pluginName.startsWith("wayland")
 

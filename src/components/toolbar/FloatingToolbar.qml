@@ -410,11 +410,16 @@ Window {
     }
 
     onScreenChanged: {
-        if (bar.grip.dragging)
-            Qt.callLater(() => {
+        if (!bar.grip.dragging)
+            return;
+        // A bar that moves with the pointer is pulled onto the screen at the
+        // drop; snapped now, it would jump away from the pointer and back.
+        const snap = bar.grip.systemMove;
+        Qt.callLater(() => {
+            if (snap)
                 root.snapToScreenEdge(null);
-                root.invalidate();
-            });
+            root.invalidate();
+        });
     }
 
     Component.onCompleted: {
