@@ -429,7 +429,7 @@ void TestEndToEnd::desktopMatrix()
     };
     screenSaver("true");
     const bool gone = QTest::qWaitFor([&] { return session.windowIds(kOverlayTitle.arg(homeIndex)).isEmpty(); }, kWaitMs);
-    const bool barStays = !session.windowIds(kToolbarTitle).isEmpty();
+    const bool barStays = QTest::qWaitFor([&] { return !session.windowIds(kToolbarTitle).isEmpty(); }, 2000);
     screenSaver("false");
     const bool back = waitForOverlays();
     check("saver", gone && barStays && back,
