@@ -212,8 +212,13 @@ void TestEndToEnd::desktopMatrix_data()
     QTest::addColumn<QStringList>("manager");
     QTest::addColumn<bool>("xcompmgr");
     QTest::addColumn<int>("monitors");
+    // Every manager is in charge once it sets _NET_SUPPORTING_WM_CHECK on
+    // the root (kwin takes up to ten seconds here); all get a session bus.
+    // Without a session manager each is told not to look for one.
     QTest::newRow("mutter") << QStringList { "mutter", "--x11", "--replace", "--sm-disable" } << false << 2;
     QTest::newRow("kwin") << QStringList { "kwin_x11", "--replace" } << false << 2;
+    // xfwm4 places new windows itself (the program below is moved back);
+    // its compositor on this server paints the first monitor only.
     QTest::newRow("xfwm4") << QStringList { "xfwm4", "--replace", "--compositor=on", "--sm-client-disable" }
                            << false << 2;
     QTest::newRow("xfwm4-nocompositor")
@@ -372,7 +377,8 @@ void TestEndToEnd::desktopMatrix()
     check("3", painted >= points.size() * 8 / 10,
             QStringLiteral("the stroke is painted (%1 of %2 points, %3)").arg(painted).arg(points.size()).arg(strokeShot));
 
-    // Another program comes to the front over the ink.
+    // Another program comes to the front over the ink; without a manager
+    // there is no _NET_ACTIVE_WINDOW, so raise and focus it by hand.
     if (manager.isEmpty())
         session.xdotool({ QStringLiteral("windowraise"), xev, QStringLiteral("windowfocus"), xev });
     else
