@@ -48,6 +48,10 @@ set(INKLY_QML_FILES
     src/components/toolbar/extension-panels/LineWidthPreviewPanel.qml
     src/components/toolbar/extension-panels/MorePanel.qml
     src/components/toolbar/extension-panels/ColorPanel.qml
+    src/components/toolbar/ToolbarPlacement.qml
+    src/components/toolbar/ToolbarButtonBar.qml
+    src/components/toolbar/ToolbarPanels.qml
+    src/components/toolbar/CaptureCommand.qml
     src/components/toolbar/FloatingToolbar.qml
     src/components/tray/TrayMenu.qml
     src/components/overview/Overview.qml
@@ -65,4 +69,5 @@ set(INKLY_QML_SINGLETONS
     src/theme/Theme.qml
     src/constants/AppConstants.qml
     src/utils/Utils.qml
+    src/components/toolbar/ToolbarPlacement.qml
 )

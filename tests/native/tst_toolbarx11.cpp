@@ -1,4 +1,5 @@
 #include "SingletonPublisher.h"
+#include "SolidWindow.h"
 #include "X11TestSupport.h"
 
 #include <QGuiApplication>
@@ -55,7 +56,8 @@ QQuickWindow *windowProperty(QObject *toolbar, const char *name)
 } // namespace
 
 // The real toolbar on an X server with two monitors, a compositor and a
-// window manager: docking, a drag with the grip, panel sides, collapsing.
+// window manager: docking, a drag with the grip (also once the manager is
+// gone), panel sides, collapsing.
 class TstToolbarX11 : public QObject
 {
     Q_OBJECT
@@ -179,6 +181,32 @@ void TstToolbarX11::dockDragAndPanels()
     QCOMPARE(lineWidthPanel->property("finalSide").toString(), QStringLiteral("above"));
     shoot(QStringLiteral("toolbar-horizontal-panel.png"));
 
+    // The slider drags end to end: the preview that opens at the first
+    // change must not take the focus and so cancel the drag.
+    QObject *context = m_root->property("context").value<QObject *>();
+    auto *slider = lineWidthPanel->property("slider").value<QQuickItem *>();
+    const QPoint grooveStart = slider->mapToGlobal(QPointF(10, 10)).toPoint();
+    QVERIFY(moveMouse(grooveStart));
+    QVERIFY(xdotool({QStringLiteral("mousedown"), QStringLiteral("1")}));
+    for (int step = 1; step <= 10; ++step) {
+        QTest::qWait(30);
+        QVERIFY(moveMouse(grooveStart + QPoint(step * 10, 0)));
+    }
+    QVERIFY(xdotool({QStringLiteral("mouseup"), QStringLiteral("1")}));
+    QTRY_COMPARE(context->property("lineWidth").toInt(), 100);
+
+    // A click through the tooltip reaches the window below it: the frame
+    // that the manager put round the tooltip lets the pointer through too.
+    SolidWindow below(Qt::darkCyan);
+    below.setGeometry(200, 200, 300, 200);
+    below.show();
+    QVERIFY(QTest::qWaitForWindowExposed(&below));
+    QVERIFY(moveMouse(QPoint(300, 300)));
+    evaluate(QStringLiteral("toolbar.tooltip.openAt(Qt.point(260, 280))"));
+    QTest::qWait(300);
+    QVERIFY(xdotool({QStringLiteral("click"), QStringLiteral("1")}));
+    QTRY_COMPARE(below.presses(), 1);
+
     // The switch collapses the bar to grip and switch, and expands it again.
     QObject *appSwitch = toolbar->property("appSwitch").value<QObject *>();
     QVERIFY(moveMouse(centreOf(barItem(toolbar, 1))));
@@ -214,19 +242,36 @@ void TstToolbarX11::dockDragAndPanels()
     // turned flat, docked at the bottom and pulled inside that monitor.
     evaluate(QStringLiteral("toolbar.placeAtScreenEdge(null, 'right', Qt.Vertical)"));
     QTRY_COMPARE(window->x(), 960 - 68 - 8);
-    const QPoint grip = centreOf(barItem(toolbar, 0));
-    const QPoint drop(1400, 1000);
-    QVERIFY(moveMouse(grip));
-    QVERIFY(xdotool({QStringLiteral("mousedown"), QStringLiteral("1")}));
-    for (int step = 1; step <= 20; ++step) {
-        QTest::qWait(30);
-        QVERIFY(moveMouse(grip + (drop - grip) * step / 20));
-    }
-    QTest::qWait(200);
-    QVERIFY(xdotool({QStringLiteral("mouseup"), QStringLiteral("1")}));
+    const auto dragGrip = [&](const QPoint &drop) {
+        const QPoint grip = centreOf(barItem(toolbar, 0));
+        QVERIFY(moveMouse(grip));
+        QVERIFY(xdotool({QStringLiteral("mousedown"), QStringLiteral("1")}));
+        for (int step = 1; step <= 20; ++step) {
+            QTest::qWait(30);
+            QVERIFY(moveMouse(grip + (drop - grip) * step / 20));
+        }
+        QTest::qWait(200);
+        QVERIFY(xdotool({QStringLiteral("mouseup"), QStringLiteral("1")}));
+    };
+    // Once dropped and docked, the bar no longer follows the pointer.
+    const auto staysPut = [&](const QRect &expected) {
+        QTRY_COMPARE(window->geometry(), expected);
+        QVERIFY(moveMouse(QPoint(500, 150)));
+        QTest::qWait(800);
+        QCOMPARE(window->geometry(), expected);
+    };
+    dragGrip(QPoint(1400, 1000));
     QTRY_COMPARE(toolbar->property("orientation").toInt(), int(Qt::Horizontal));
-    QTRY_COMPARE(window->geometry(), QRect(1920 - 667 - 8, 1080 - 68 - 8, 667, 68));
+    staysPut(QRect(1920 - 667 - 8, 1080 - 68 - 8, 667, 68));
     QCOMPARE(settings->property("lastPlaceAtScreenEdge").toString(), QStringLiteral("bottom"));
+
+    // Without a window manager the window moves itself all the same; dropped
+    // far from every edge, it stays where it was dropped.
+    X11TestSupport::stopHelper(m_manager);
+    QTest::qWait(500);
+    const QPoint gripOffset = centreOf(barItem(toolbar, 0)) - window->position();
+    dragGrip(QPoint(100, 400) + gripOffset);
+    staysPut(QRect(100, 400, 667, 68));
 }
 
 QTEST_MAIN(TstToolbarX11)

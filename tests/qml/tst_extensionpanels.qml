@@ -263,9 +263,13 @@ TestCase {
         mouseRelease(slider, end, 10);
         verify(moves.count > 0);
         const last = moves.signalArguments[moves.count - 1][0];
-        verify(last > 60 && last < 90, "dragged well to the right: " + last);
+        compare(last, 75, "the value under the pointer");
         compare(last, slider.value, "moved with the slider's value, a whole width");
         compare(label.text, String(last));
+        for (const [fraction, expected] of [[0.2, 21], [0.8, 80]]) {
+            mouseClick(slider, slider.leftPadding + fraction * slider.availableWidth, 10);
+            compare(slider.value, expected);
+        }
 
         // The owner's answer comes back through `lineWidth`.
         panel.lineWidth = 12;

@@ -141,7 +141,9 @@ TestCase {
             "openUrl": url => testCase.openedUrls.push(String(url))
         });
         verify(bar);
+        const placedAt = Qt.point(bar.x, bar.y);
         tryCompare(bar, "loaded", true);
+        compare(Qt.point(bar.x, bar.y), placedAt, "placed before it could be shown");
         testCase.toolbar = bar;
         return bar;
     }
@@ -192,32 +194,35 @@ TestCase {
         verify(!bar.appOn, "a hidden toolbar is not on");
     }
 
-    function test_firstStart_data() {
-        return [{
-                "tag": "ultra-wide",
-                "screen": [0, 0, 2560, 1080, 40],
-                "orientation": Qt.Horizontal,
-                "x": 947,
-                "y": 1040 - 68 - 8,
-                "edge": "bottom"
-            }, {
-                "tag": "16:9",
-                "screen": [0, 0, 1920, 1080, 48],
-                "orientation": Qt.Vertical,
-                "x": 1920 - 68 - 8,
-                "y": 183,
-                "edge": "right"
-            }];
+    function test_placementRules_data() {
+        const V = Qt.Vertical, H = Qt.Horizontal;
+        const r = (x, y, w, h) => ({ "x": x, "y": y, "width": w, "height": h });
+        const full = r(0, 0, 1920, 1032), narrow = r(0, 0, 1097, 569);
+        const decided = (edge, orientation) => ({ "edge": edge, "orientation": orientation });
+        return [
+            { tag: "first start, ultra-wide", fn: "firstEdge", args: ["", r(0, 0, 2560, 1080), r(0, 0, 2560, 1040), 68, 667], expect: decided("bottom", H) },
+            { tag: "first start, 16:9", fn: "firstEdge", args: ["", r(0, 0, 1920, 1080), full, 68, 667], expect: decided("right", V) },
+            { tag: "remembered top", fn: "firstEdge", args: ["top", r(0, 0, 1080, 1920), r(0, 0, 1080, 1920), 68, 667], expect: decided("top", H) },
+            { tag: "remembered left, too narrow", fn: "firstEdge", args: ["left", narrow, narrow, 68, 667], expect: decided("left", H) },
+            { tag: "left edge", fn: "decideEdge", args: [{ "left": true }, full, H, 68, 667], expect: decided("left", V) },
+            { tag: "left edge, too narrow", fn: "decideEdge", args: [{ "left": true }, narrow, H, 68, 667], expect: decided("left", H) },
+            { tag: "bottom edge", fn: "decideEdge", args: [{ "bottom": true }, full, V, 68, 667], expect: decided("bottom", H) },
+            { tag: "right-bottom corner keeps vertical", fn: "decideEdge", args: [{ "right": true, "bottom": true }, full, V, 68, 667], expect: decided("right", V) },
+            { tag: "top-left corner keeps horizontal", fn: "decideEdge", args: [{ "left": true, "top": true }, full, H, 68, 667], expect: decided("left", H) },
+            { tag: "corner, nothing fits, wide", fn: "decideEdge", args: [{ "left": true, "top": true }, r(0, 0, 600, 500), V, 68, 667], expect: decided("left", H) },
+            { tag: "panels of a right bar", fn: "panelSide", args: [r(1844, 100, 68, 667), full, V], expect: "left" },
+            { tag: "panels of a left bar", fn: "panelSide", args: [r(8, 100, 68, 667), full, V], expect: "right" },
+            { tag: "panels of a centred bar", fn: "panelSide", args: [r(926, 100, 68, 667), r(0, 0, 1920, 1032), V], expect: "right" },
+            { tag: "panels of a bottom bar", fn: "panelSide", args: [r(600, 956, 667, 68), full, H], expect: "above" },
+            { tag: "panels of a top bar", fn: "panelSide", args: [r(600, 8, 667, 68), full, H], expect: "below" },
+            { tag: "panels without a screen", fn: "panelSide", args: [r(0, 0, 68, 667), null, V], expect: "left" },
+            { tag: "tooltip of panels below", fn: "tooltipPlacement", args: ["below"], expect: { "side": "above", "origin": "left" } },
+            { tag: "tooltip of panels right", fn: "tooltipPlacement", args: ["right"], expect: { "side": "below", "origin": "right" } }
+        ];
     }
 
-    function test_firstStart(data) {
-        const s = data.screen;
-        screenSource.list = [makeScreen(s[0], s[1], s[2], s[3], s[4], 1)];
-        const bar = createToolbar("");
-        compare(bar.orientation, data.orientation);
-        compare(bar.x, data.x);
-        compare(bar.y, data.y);
-        compare(testCase.settings.lastPlaceAtScreenEdge, data.edge);
+    function test_placementRules(data) {
+        compare(JSON.stringify(ToolbarPlacement[data.fn](...data.args)), JSON.stringify(data.expect));
     }
 
     function test_restoredEdges() {
@@ -300,23 +305,6 @@ TestCase {
         compare(bar.x, 8);
     }
 
-    function test_barTooLongForTheScreen() {
-        // 1920 x 1080 at 175 % with a task bar: 1097 x 569 available.
-        screenSource.list = [makeScreen(0, 0, 1097, 617, 48, 1.75)];
-        const bar = createToolbar("");
-        // Remembered or not, a vertical bar would overhang: it lies flat.
-        compare(bar.orientation, Qt.Horizontal);
-        place(bar, Qt.Horizontal, 10, 200);
-        screenSource.cursor = Qt.point(30, 220);
-        bar.finalizeDragPosition();
-        compare(bar.orientation, Qt.Horizontal);
-        compare(bar.x, 8);
-        compare(testCase.settings.lastPlaceAtScreenEdge, "left");
-        const restarted = createToolbar();
-        compare(restarted.orientation, Qt.Horizontal);
-        verify(restarted.y + restarted.height <= 569);
-    }
-
     function test_dragAcrossScales() {
         screenSource.list = [makeScreen(0, 0, 1920, 1080, 0, 1), makeScreen(1920, 0, 1280, 720, 0, 2)];
         const bar = createToolbar("");
@@ -384,25 +372,6 @@ TestCase {
         tryCompare(bar, "appSwitchAnimationPending", false);
         compare(bar.width, 116);
         compare(bar.height, 68);
-    }
-
-    function test_panelSides() {
-        const bar = createToolbar("");
-        compare(bar.decidePanelPreferredSide(), "left");
-        compare(bar.decideTooltipPlacement().side, "below");
-        compare(bar.decideTooltipPlacement().origin, "left");
-        bar.placeAtScreenEdge(null, "left", Qt.Vertical);
-        compare(bar.decidePanelPreferredSide(), "right");
-        compare(bar.decideTooltipPlacement().origin, "right");
-        bar.placeAtScreenEdge(null, "bottom", Qt.Horizontal);
-        compare(bar.decidePanelPreferredSide(), "above");
-        bar.placeAtScreenEdge(null, "top", Qt.Horizontal);
-        compare(bar.decidePanelPreferredSide(), "below");
-        compare(bar.decideTooltipPlacement().side, "above");
-        screenSource.list = [];
-        compare(bar.decidePanelPreferredSide(), "above");
-        bar.orientation = Qt.Vertical;
-        compare(bar.decidePanelPreferredSide(), "left");
     }
 
     function test_panelRules() {
@@ -540,6 +509,19 @@ TestCase {
         keyClick(Qt.Key_Right);
         compare(testCase.context.drawingTool, DrawingTool.Highlighter);
         verify(bar.navigator.extensionForward);
+
+        // A key that stays on the shape opens its panel, but not at a
+        // collapsed bar, where nothing is there to open it at.
+        bar.orientation = Qt.Vertical;
+        bar.show();
+        tryCompare(bar, "visible", true);
+        testCase.context.setDrawingTool(DrawingTool.Rectangle);
+        for (const on of [false, true]) {
+            bar.appSwitch.checked = on;
+            tryCompare(bar, "appSwitchAnimationPending", false);
+            keyClick(Qt.Key_Left);
+            compare(bar.shapePanel.visible, on);
+        }
     }
 
     function test_middleDoubleClick() {

@@ -401,7 +401,12 @@ TestCase {
         longBox.close();
     }
 
-    function test_messageBoxReturnConfirms() {
+    function test_messageBoxKeys_data() {
+        return [{ tag: "Return confirms", key: Qt.Key_Return, accepted: 1, rejected: 0 },
+                { tag: "Escape cancels", key: Qt.Key_Escape, accepted: 0, rejected: 1 }];
+    }
+
+    function test_messageBoxKeys(data) {
         const box = createTemporaryObject(messageBoxComponent, testCase, {
             "text": "캡처 프로그램을 설치할까요?"
         });
@@ -409,16 +414,12 @@ TestCase {
         const rejected = spyOn(box, "rejected");
         box.open();
         tryCompare(box.confirmButton, "activeFocus", true);
-        keyClick(Qt.Key_Return);
-        compare(accepted.count, 1);
-        compare(rejected.count, 0);
-        verify(!box.visible);
-
-        box.open();
-        tryCompare(box.confirmButton, "activeFocus", true);
-        box.cancelButton.clicked();
-        compare(rejected.count, 1);
-        compare(accepted.count, 1);
+        verify(box.confirmButton.background.children[0].visible, "the focus shows");
+        compare(Qt.size(box.maximumWidth, box.maximumHeight), Qt.size(box.width, box.height), "fixed size");
+        compare(Qt.size(box.minimumWidth, box.minimumHeight), Qt.size(box.width, box.height), "fixed size");
+        keyClick(data.key);
+        compare(accepted.count, data.accepted);
+        compare(rejected.count, data.rejected);
         verify(!box.visible);
     }
 }

@@ -220,7 +220,7 @@ TestCase {
         fuzzyCompare(handleCentre(), x, slider.background.width / 99 + 0.01);
         mouseRelease(slider, x, y);
         compare(slider.value, Math.round(1 + 99 * (x - slider.background.x) / slider.background.width));
-        compare(slider.handle.border.width, 3);
+        compare(slider.handle.children[0].border.width, 3);
     }
 
     function test_switchToggles() {

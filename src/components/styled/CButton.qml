@@ -77,6 +77,18 @@ AbstractButton {
         border.color: Theme.colorButtonOutlinedBorder
         color: root.enabled ? stateColor : Qt.tint(stateColor, Theme.colorBackground)
         opacity: root.enabled ? 1 : Theme.effectDisabledOpacity
+
+        // Buttons take the keyboard focus only when given it (a dialog's
+        // default button): then Return acts on it, so show where it is.
+        Rectangle {
+            anchors.fill: parent
+            anchors.margins: -3
+            visible: root.activeFocus
+            radius: root.borderRadius + 3
+            color: "transparent"
+            border.width: 2
+            border.color: Theme.colorButtonContained
+        }
     }
 
     // Bound by reference: an id inside an object written into the deferred

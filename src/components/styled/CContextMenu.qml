@@ -38,5 +38,7 @@ CPopup {
                                        area.height - 2 * margin));
     }
 
+    flags: Qt.Tool | Qt.WindowStaysOnTopHint | Qt.FramelessWindowHint | Qt.WindowDoesNotAcceptFocus
+
     onAboutToShow: root.equalizeContentWidths()
 }

@@ -92,16 +92,29 @@ ApplicationWindow {
     visible: false
     width: internal.showing && !root.isInvalidating ? container.implicitWidth : 0
     height: internal.showing && !root.isInvalidating ? container.implicitHeight : 0
+    // The fixed-size hint is Windows' own; elsewhere equal size limits keep
+    // the window manager from offering to maximise or resize it.
+    minimumWidth: internal.showing ? container.implicitWidth : 0
+    maximumWidth: internal.showing ? container.implicitWidth : internal.noLimit
+    minimumHeight: internal.showing ? container.implicitHeight : 0
+    maximumHeight: internal.showing ? container.implicitHeight : internal.noLimit
 
     onVisibleChanged: {
         if (!root.visible)
             internal.showing = false;
     }
 
+    Shortcut {
+        sequence: "Escape"
+        onActivated: root.cancel()
+    }
+
     QtObject {
         id: internal
 
         property bool showing: false
+        // QWINDOWSIZE_MAX, Qt's own "no maximum".
+        readonly property int noLimit: 16777215
     }
 
     Item {

@@ -51,6 +51,9 @@ CPopup {
         Qt.callLater(root.open);
     }
 
+    // A panel that took the focus would cancel the press under way in the
+    // window it belongs to.
+    flags: Qt.Tool | Qt.WindowStaysOnTopHint | Qt.FramelessWindowHint | Qt.WindowDoesNotAcceptFocus
     parentWindow: root.anchorWindow
     backgroundColor: Theme.colorPopoverBackground
 

@@ -17,8 +17,7 @@ Slider {
 
     readonly property bool gliding: root.hovered && !internal.dragging
 
-    implicitWidth: Math.max(root.implicitBackgroundWidth + root.leftPadding + root.rightPadding,
-                            root.implicitHandleWidth + root.leftPadding + root.rightPadding)
+    implicitWidth: root.implicitBackgroundWidth + root.leftPadding + root.rightPadding
     implicitHeight: Math.max(root.grooveHeight, root.implicitHandleHeight) + root.topPadding + root.bottomPadding
 
     leftPadding: root.handleRadius
@@ -71,15 +70,13 @@ Slider {
         }
     }
 
-    handle: Rectangle {
-        x: root.leftPadding + root.visualPosition * root.availableWidth - width / 2
+    // Zero wide to the control, so that a press maps over the whole groove
+    // the handle's centre runs on; the circle overhangs into the padding.
+    handle: Item {
+        x: root.leftPadding + root.visualPosition * root.availableWidth
         y: root.topPadding + (root.availableHeight - height) / 2
-        implicitWidth: root.handleRadius * 2
+        implicitWidth: 0
         implicitHeight: root.handleRadius * 2
-        radius: width / 2
-        color: root.handleFillColor
-        border.color: root.handleBorderColor
-        border.width: root.pressed ? 4 : root.hovered ? 3 : 2
 
         Behavior on x {
             enabled: root.gliding
@@ -87,6 +84,16 @@ Slider {
                 duration: Theme.animationDurationFast
                 easing.type: Easing.OutCubic
             }
+        }
+
+        Rectangle {
+            x: -width / 2
+            width: root.handleRadius * 2
+            height: root.handleRadius * 2
+            radius: width / 2
+            color: root.handleFillColor
+            border.color: root.handleBorderColor
+            border.width: root.pressed ? 4 : root.hovered ? 3 : 2
         }
     }
 
