@@ -238,6 +238,9 @@ QProcess *X11TestSession::startInkly(const QStringList &arguments)
     m_inkly = std::make_unique<QProcess>();
     m_inkly->setProcessEnvironment(m_environment);
     m_inkly->setProcessChannelMode(QProcess::MergedChannels);
+    // A file holds all of it at once; a pipe is read only as the test's
+    // event loop gets round to it.
+    m_inkly->setStandardOutputFile(m_dir.filePath(QStringLiteral("inkly.log")));
     m_inkly->start(QStringLiteral(INKLY_BINARY), arguments);
     m_inkly->waitForStarted(kProcessTimeoutMs);
     return m_inkly.get();
@@ -247,9 +250,8 @@ QString X11TestSession::inklyLog() const
 {
     if (!m_inkly)
         return QString();
-    // Peeking keeps the text for later calls.
-    const qint64 available = m_inkly->bytesAvailable();
-    return QString::fromLocal8Bit(m_inkly->peek(available));
+    QFile log(m_dir.filePath(QStringLiteral("inkly.log")));
+    return log.open(QIODevice::ReadOnly) ? QString::fromLocal8Bit(log.readAll()) : QString();
 }
 
 int X11TestSession::runInklyToEnd(const QStringList &arguments, QString *log, int timeoutMs) const
