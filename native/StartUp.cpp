@@ -8,9 +8,17 @@
 #include <QCommandLineParser>
 #include <QCoreApplication>
 #include <QDebug>
+#include <QGuiApplication>
+#include <QOffscreenSurface>
+#include <QOpenGLContext>
+#include <QOpenGLFunctions>
+#include <QProcess>
+#include <QQuickWindow>
 #include <QSettings>
 
+#include <algorithm>
 #include <array>
+#include <cstdio>
 
 namespace StartUp {
 
@@ -183,6 +191,73 @@ void runUninstallTasks()
         qInfo() << "[Uninstaller] autostart removal succeeded";
     else
         qWarning() << "[Uninstaller] autostart removal failed:" << autoStart->errorString();
+}
+
+bool isSoftwareRasteriser(const QString &renderer)
+{
+    static const QStringList software{QStringLiteral("llvmpipe"), QStringLiteral("softpipe"),
+            QStringLiteral("swrast"), QStringLiteral("software rasterizer")};
+    return std::any_of(software.cbegin(), software.cend(), [&renderer](const QString &name) {
+        return renderer.contains(name, Qt::CaseInsensitive);
+    });
+}
+
+int printOpenGLRenderer(int argc, char *argv[])
+{
+    QGuiApplication app(argc, argv);
+    QOpenGLContext context;
+    QOffscreenSurface surface;
+    surface.setFormat(context.format());
+    surface.create();
+    if (!context.create() || !context.makeCurrent(&surface))
+        return 1;
+    const auto *name = context.functions()->glGetString(GL_RENDERER);
+    std::fputs(name ? reinterpret_cast<const char *>(name) : "", stdout);
+    context.doneCurrent();
+    return 0;
+}
+
+void chooseSceneGraphBackend()
+{
+    for (const char *variable : {"QT_QUICK_BACKEND", "QSG_RHI_BACKEND"}) {
+        if (!qEnvironmentVariableIsEmpty(variable)) {
+            qInfo().noquote() << "[App] Scene graph backend:" << qEnvironmentVariable(variable)
+                              << "(chosen by" << variable << "in the environment)";
+            return;
+        }
+    }
+    const QString platform = QGuiApplication::platformName();
+    if (platform != QLatin1String("xcb") && !platform.startsWith(QLatin1String("wayland"))) {
+        qInfo().noquote() << "[App] Scene graph backend: Qt's default (platform" << platform
+                          << "is not probed)";
+        return;
+    }
+    // Asked in a child process: once loaded, a software OpenGL driver stays
+    // in memory for the life of the process, whichever renderer draws.
+    QProcess probe;
+    QProcessEnvironment environment = QProcessEnvironment::systemEnvironment();
+    environment.insert(QString::fromLatin1(kRendererProbeVariable), QStringLiteral("1"));
+    probe.setProcessEnvironment(environment);
+    probe.setProcessChannelMode(QProcess::SeparateChannels);
+    probe.start(QCoreApplication::applicationFilePath(), {});
+    const bool finished = probe.waitForFinished(5000);
+    if (!finished)
+        probe.kill();
+    const QString renderer = QString::fromUtf8(probe.readAllStandardOutput()).trimmed();
+    if (!finished || probe.exitStatus() != QProcess::NormalExit || probe.exitCode() != 0
+            || renderer.isEmpty()) {
+        qInfo().noquote() << "[App] Scene graph backend: Qt's default (the OpenGL renderer could "
+                             "not be identified)";
+        return;
+    }
+    if (isSoftwareRasteriser(renderer)) {
+        QQuickWindow::setGraphicsApi(QSGRendererInterface::Software);
+        qInfo().noquote() << "[App] Scene graph backend: software (OpenGL renders in software:"
+                          << renderer << ")";
+        return;
+    }
+    qInfo().noquote() << "[App] Scene graph backend: Qt's default (OpenGL renderer:" << renderer
+                      << ")";
 }
 
 } // namespace StartUp

@@ -60,6 +60,16 @@ void systemShutdownHandler(MaveloModulesGuard *modules)
 int main(int argc, char *argv[])
 {
 #if !defined(Q_OS_WIN)
+    if (qEnvironmentVariableIsSet(StartUp::kRendererProbeVariable))
+        return StartUp::printOpenGLRenderer(argc, argv);
+#endif
+    // Every pointer movement is a point of the stroke: Qt would otherwise
+    // merge the moves queued while a frame paints, and fast strokes would
+    // lose their corners.
+    QCoreApplication::setAttribute(Qt::AA_CompressHighFrequencyEvents, false);
+    QCoreApplication::setAttribute(Qt::AA_CompressTabletEvents, false);
+
+#if !defined(Q_OS_WIN)
     const bool headless = noDisplay();
     if (headless)
         qputenv("QT_QPA_PLATFORM", "offscreen");
@@ -117,6 +127,10 @@ int main(int argc, char *argv[])
     TrayIcon::instance()->initialize(QApplication::tr("잉클리"));
 
     SingletonPublisher::publishSingletons(guard.get());
+
+#if !defined(Q_OS_WIN)
+    StartUp::chooseSceneGraphBackend();
+#endif
 
     auto engine = std::make_unique<QQmlApplicationEngine>();
     QObject::connect(
