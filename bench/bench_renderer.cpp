@@ -131,6 +131,57 @@ Item {
         drawingCanvas.refreshCanvas();
     }
 
+    // The whole picture in one paint, as every full repaint was made before
+    // it was cut into slices.
+    function repaintAllAtOnce() {
+        drawingCanvas.msPerCostUnit = 1e-9;
+        drawingCanvas.refreshCanvas();
+    }
+
+    // Smooth handwriting: 30 to 80 points a few pixels apart, turning gently.
+    function makeHandwriting() {
+        const count = 30 + Math.floor(root.random() * 51);
+        const points = [];
+        let x = 50 + root.random() * (root.width - 100);
+        let y = 50 + root.random() * (root.height - 100);
+        let heading = root.random() * 2 * Math.PI;
+        for (let i = 0; i < count; ++i) {
+            heading += (root.random() - 0.5) * 0.6;
+            const step = 2 + root.random() * 2;
+            x = Math.min(root.width, Math.max(0, x + step * Math.cos(heading)));
+            y = Math.min(root.height, Math.max(0, y + step * Math.sin(heading)));
+            points.push(x, y);
+        }
+        return { drawingTool: DrawingTool.Pen, windowId: root.windowId,
+                 lineColor: Qt.rgba(root.random(), root.random(), root.random(), 1),
+                 lineWidth: AppConstants.defaultLineWidth, points: points };
+    }
+
+    function setHandwriting(count: int) {
+        root.seed = 3;
+        const items = [];
+        for (let i = 0; i < count; ++i)
+            items.push(root.makeHandwriting());
+        root.drawingContext.drawItems = items;
+        root.drawingContext.undoStack = [];
+    }
+
+    // Undo as the user does it, the save snapshot included.
+    function undoLast() {
+        root.drawingContext.undo();
+    }
+
+    // The same undo, followed by the full repaint it used to cost.
+    function undoLastWithFullRepaint() {
+        root.drawingContext.undo();
+        root.repaintAllAtOnce();
+    }
+
+    // Puts the undone stroke back and lets it paint.
+    function redoLast() {
+        root.drawingContext.redo();
+    }
+
     // What a pushed stroke asks of the canvas, without the save it schedules.
     function appendStroke() {
         root.drawingContext.drawItems.push(root.makeStroke(false));
@@ -245,8 +296,11 @@ public:
         connect(&m_probe, &QTimer::timeout, this, &RepaintMeter::tick);
     }
 
-    Sample measure(const std::function<void()> &action)
+    // `done`, when given, tells whether a painted frame is the last one the
+    // action causes (a picture painted in slices shows in several frames).
+    Sample measure(const std::function<void()> &action, const std::function<bool()> &done = {})
     {
+        m_done = done;
         {
             QMutexLocker lock(&m_mutex);
             m_frames.clear();
@@ -303,7 +357,7 @@ private Q_SLOTS:
 
     void notePainted()
     {
-        if (m_paintAt >= 0 && m_paintedAt < 0)
+        if (m_paintAt >= 0 && m_paintedAt < 0 && (!m_done || m_done()))
             m_paintedAt = nowMs();
     }
 
@@ -341,6 +395,7 @@ private:
     QMutex m_mutex;
     QList<double> m_frames;
     QList<double> m_ticks;
+    std::function<bool()> m_done;
     double m_start = 0;
     double m_paintAt = -1;
     double m_paintedAt = -1;
@@ -388,6 +443,13 @@ public:
     Sample repaint(const char *function)
     {
         return m_drawingMeter->measure([this, function] { call(function); });
+    }
+
+    // Until the last slice of the picture is on the screen.
+    Sample repaintWhole(const char *function)
+    {
+        return m_drawingMeter->measure([this, function] { call(function); },
+                [this] { return !m_canvas->property("paintPending").toBool(); });
     }
 
     Sample previewStep()
@@ -441,9 +503,9 @@ Figures fullRepaint(Scene &scene, int strokes, bool worstCase, int runs)
 {
     scene.setStrokes(strokes, worstCase);
     Figures figures;
-    scene.repaint("repaintAll"); // warm-up: the script engine compiles on first use
+    scene.repaintWhole("repaintAll"); // warm-up: the script engine compiles on first use
     for (int run = 0; run < runs; ++run)
-        figures.add(scene.repaint("repaintAll"));
+        figures.add(scene.repaintWhole("repaintAll"));
     return figures;
 }
 
@@ -555,6 +617,43 @@ int main(int argc, char *argv[])
                     int(times.size()), median(times), kept);
         }
         std::fflush(stdout);
+    }
+
+    {
+        // Undo of one stroke of handwriting, and a new overlay's first
+        // picture, each beside what it cost when every such paint was full.
+        Scene scene(engine, false);
+        if (!scene.isValid())
+            return 1;
+        std::printf("\nhandwriting (30-80 points a stroke), against the full repaint it replaces\n");
+        printHeader();
+        const QList<int> undoSizes = quick ? QList<int> { 100 } : QList<int> { 1000, 10000 };
+        for (const int strokes : undoSizes) {
+            QMetaObject::invokeMethod(scene.root(), "setHandwriting", Q_ARG(int, strokes));
+            scene.repaintWhole("repaintAllAtOnce");
+            scene.call("undoLast"); // the first save encodes every item
+            scene.repaintWhole("redoLast");
+            for (const bool full : { true, false }) {
+                Figures figures;
+                for (int run = 0; run < runs; ++run) {
+                    figures.add(scene.repaintWhole(full ? "undoLastWithFullRepaint" : "undoLast"));
+                    scene.repaintWhole("redoLast");
+                }
+                printRow(QStringLiteral("undo of 1 stroke on %1: %2").arg(strokes).arg(
+                                 full ? QStringLiteral("full repaint (before)") : QStringLiteral("area repair")),
+                        figures);
+            }
+        }
+        const int creationStrokes = quick ? 500 : 10000;
+        QMetaObject::invokeMethod(scene.root(), "setHandwriting", Q_ARG(int, creationStrokes));
+        for (const bool once : { true, false }) {
+            Figures figures;
+            for (int run = 0; run < std::min(runs, 3); ++run)
+                figures.add(scene.repaintWhole(once ? "repaintAllAtOnce" : "repaintAll"));
+            printRow(QStringLiteral("whole picture of %1: %2").arg(creationStrokes).arg(
+                             once ? QStringLiteral("one paint (before)") : QStringLiteral("in slices")),
+                    figures);
+        }
     }
 
     std::printf("\nrender strategy of the drawing canvas, full repaint of %d random-walk strokes\n",
