@@ -221,15 +221,15 @@ void chooseSceneGraphBackend()
 {
     for (const char *variable : {"QT_QUICK_BACKEND", "QSG_RHI_BACKEND"}) {
         if (!qEnvironmentVariableIsEmpty(variable)) {
-            qInfo().noquote() << "[App] Scene graph backend:" << qEnvironmentVariable(variable)
-                              << "(chosen by" << variable << "in the environment)";
+            qInfo().noquote() << QStringLiteral("[App] Scene graph backend: %1 (chosen by %2 in the environment)")
+                                         .arg(qEnvironmentVariable(variable), QString::fromLatin1(variable));
             return;
         }
     }
     const QString platform = QGuiApplication::platformName();
     if (platform != QLatin1String("xcb") && !platform.startsWith(QLatin1String("wayland"))) {
-        qInfo().noquote() << "[App] Scene graph backend: Qt's default (platform" << platform
-                          << "is not probed)";
+        qInfo().noquote() << QStringLiteral("[App] Scene graph backend: Qt's default (platform %1 is not probed)")
+                                     .arg(platform);
         return;
     }
     // Asked in a child process: once loaded, a software OpenGL driver stays
@@ -252,12 +252,13 @@ void chooseSceneGraphBackend()
     }
     if (isSoftwareRasteriser(renderer)) {
         QQuickWindow::setGraphicsApi(QSGRendererInterface::Software);
-        qInfo().noquote() << "[App] Scene graph backend: software (OpenGL renders in software:"
-                          << renderer << ")";
+        qInfo().noquote()
+                << QStringLiteral("[App] Scene graph backend: software (OpenGL renders in software: %1)")
+                           .arg(renderer);
         return;
     }
-    qInfo().noquote() << "[App] Scene graph backend: Qt's default (OpenGL renderer:" << renderer
-                      << ")";
+    qInfo().noquote() << QStringLiteral("[App] Scene graph backend: Qt's default (OpenGL renderer: %1)")
+                                 .arg(renderer);
 }
 
 } // namespace StartUp

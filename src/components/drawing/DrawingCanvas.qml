@@ -29,15 +29,17 @@ Canvas {
     property var lastPaintedItem: null
     // Canvas rectangles whose paint must be rebuilt from the items left.
     property var damagedAreas: []
-    // Measured cost of painting, in milliseconds per renderer cost unit.
-    property real msPerCostUnit: 0.01
+    // Renderer cost units one slice paints, learnt from the time between
+    // slices: the slice's script, its rasterisation and the frame that
+    // shows it.
+    property real sliceBudget: 1500
     property real sliceStartedAt: -1
-    property real sliceCost: 0
-    // About three frames: a slice may hold up the pointer that long at most.
-    readonly property real sliceBudgetMs: 25
+    // A slice and its frame may hold up the pointer about this long.
+    readonly property real sliceIntervalMs: 30
+    readonly property real minimumSliceBudget: 100
     // A repair that replays more than this many slices' work starts over in
     // slices instead.
-    property real repairSliceLimit: 2
+    property real repairSliceLimit: 3
 
     renderStrategy: Canvas.Cooperative
 
@@ -68,6 +70,11 @@ Canvas {
 
     onPaint: {
         const started = Date.now();
+        if (root.sliceStartedAt >= 0) {
+            const interval = Math.max(1, started - root.sliceStartedAt);
+            const factor = Math.min(1.5, Math.max(0.5, root.sliceIntervalMs / interval));
+            root.sliceBudget = Math.max(root.minimumSliceBudget, root.sliceBudget * factor);
+        }
         const ctx = root.getContext("2d");
         const items = root.drawingContext ? root.drawingContext.drawItems : [];
         if (!root.canKeepPicture(items)) {
@@ -76,7 +83,7 @@ Canvas {
             root.damagedAreas = [];
         }
         let cost = root.repairDamagedAreas(ctx, items);
-        const budget = Math.max(1, root.sliceBudgetMs / root.msPerCostUnit);
+        const budget = root.sliceBudget;
         let index = root.drawItemStartIndex;
         let count = 0;
         for (; index < items.length && (count === 0 || cost < budget); ++index) {
@@ -90,21 +97,11 @@ Canvas {
         console.debug("[" + root.windowId + "] draw count: " + count);
         root.drawItemStartIndex = index;
         root.lastPaintedItem = index > 0 ? items[index - 1] : null;
-        root.sliceStartedAt = started;
-        root.sliceCost = cost;
         root.paintPending = index < items.length;
+        root.sliceStartedAt = root.paintPending ? started : -1;
         root.incrementalRendering = true;
         if (root.paintPending)
             Qt.callLater(root.requestPaint);
-    }
-
-    // The slice is on the screen: learn how long its kind of work takes.
-    onPainted: {
-        if (root.sliceStartedAt < 0 || root.sliceCost < 1)
-            return;
-        const rate = (Date.now() - root.sliceStartedAt) / root.sliceCost;
-        root.msPerCostUnit = Math.max(1e-5, 0.5 * root.msPerCostUnit + 0.5 * rate);
-        root.sliceStartedAt = -1;
     }
 
     function requestCanvasPaint(windowId: string, incrementalRendering: bool) {
@@ -157,7 +154,10 @@ Canvas {
         if (areas.length === 0)
             return 0;
         const end = root.drawItemStartIndex;
-        const limit = root.repairSliceLimit * root.sliceBudgetMs / root.msPerCostUnit;
+        const windowId = root.windowId;
+        const scale = root.scale;
+        const margin = DrawingRenderer.antialiasMargin;
+        const limit = root.repairSliceLimit * root.sliceBudget;
         const plans = [];
         let cost = 0;
         for (const area of areas) {
@@ -165,9 +165,21 @@ Canvas {
             if (rect.width <= 0 || rect.height <= 0)
                 continue;
             const replay = [];
+            const left = rect.x;
+            const top = rect.y;
+            const right = rect.x + rect.width;
+            const bottom = rect.y + rect.height;
+            // This runs over every item of the picture: no property of a
+            // QML object is read inside the loop.
             for (let i = 0; i < end; ++i) {
                 const item = items[i];
-                if (item && item.windowId === root.windowId && root.intersects(DrawingRenderer.itemBounds(item, root.scale), rect)) {
+                if (!item || item.windowId !== windowId)
+                    continue;
+                const g = item.paintGeometry !== undefined ? item.paintGeometry : DrawingRenderer.geometryOf(item);
+                if (!g)
+                    continue;
+                const pad = g.reach * g.lineWidth / scale + margin;
+                if (g.minX - pad < right && left < g.maxX + pad && g.minY - pad < bottom && top < g.maxY + pad) {
                     replay.push(item);
                     cost += DrawingRenderer.paintCost(item, root.scale);
                 }
@@ -201,10 +213,6 @@ Canvas {
         const right = Math.min(root.width, Math.ceil(area.x + area.width));
         const bottom = Math.min(root.height, Math.ceil(area.y + area.height));
         return { x: x, y: y, width: right - x, height: bottom - y };
-    }
-
-    function intersects(a, b): bool {
-        return a !== null && a.x < b.x + b.width && b.x < a.x + a.width && a.y < b.y + b.height && b.y < a.y + a.height;
     }
 
     function hasOwnItems(): bool {

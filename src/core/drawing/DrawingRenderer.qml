@@ -117,7 +117,7 @@ QtObject {
         const g = root.geometryOf(item);
         if (!g || !(scale > 0))
             return null;
-        const pad = root.reachBeyondPath(item.drawingTool, item.lineWidth / scale) + root.antialiasMargin;
+        const pad = root.paintReach(g, scale);
         return {
             x: g.minX - pad,
             y: g.minY - pad,
@@ -126,16 +126,21 @@ QtObject {
         };
     }
 
-    // How far paint can reach past the item's points for a line width w.
-    function reachBeyondPath(tool: int, w: real): real {
+    // How far paint reaches past the points of an item's geometry.
+    function paintReach(g, scale: real): real {
+        return g.reach * g.lineWidth / scale + root.antialiasMargin;
+    }
+
+    // How far paint can reach past the item's points, in line widths.
+    function reachFactor(tool: int): real {
         if (DrawingTool.isStar(tool))
-            return w / 2 * root.miterLimit;
+            return root.miterLimit / 2;
         if (DrawingTool.isArrow(tool))
-            return w * root.arrowHeadLengthFactor;
+            return root.arrowHeadLengthFactor;
         // Square caps and right-angled mitres stick out by half a diagonal.
         if (DrawingTool.drawsAsShape(tool))
-            return w / 2 * Math.SQRT2;
-        return w / 2;
+            return Math.SQRT2 / 2;
+        return 0.5;
     }
 
     // A rough measure of the time an item takes to paint: its points plus the
@@ -144,8 +149,7 @@ QtObject {
         const g = root.geometryOf(item);
         if (!g || !(scale > 0))
             return root.costPerItem;
-        const w = item.lineWidth / scale + 1;
-        return root.costPerItem + g.count + g.length * w / root.costAreaPerUnit;
+        return root.costPerItem + g.count + g.length * (g.lineWidth / scale + 1) / root.costAreaPerUnit;
     }
 
     function geometryOf(item): var {
@@ -180,6 +184,8 @@ QtObject {
         } else {
             return null;
         }
+        g.reach = root.reachFactor(item.drawingTool);
+        g.lineWidth = Number.isFinite(item.lineWidth) ? item.lineWidth : 0;
         // Kept with the item, hidden from enumeration like its stored form;
         // items never change once pushed.
         try {
