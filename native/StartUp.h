@@ -52,7 +52,9 @@ int printOpenGLRenderer(int argc, char *argv[]);
 
 // Before the first Qt Quick window: when OpenGL would rasterise in software
 // anyway, Qt Quick's own software renderer does the same work with far less
-// memory and time. A backend the user chose is kept. Logs the choice.
-void chooseSceneGraphBackend();
+// memory and time. A backend the user chose is kept. The renderer's name is
+// remembered in `settings`, which must outlive the event loop. Logs the
+// choice.
+void chooseSceneGraphBackend(QSettings &settings);
 
 } // namespace StartUp

@@ -63,12 +63,6 @@ int main(int argc, char *argv[])
     if (qEnvironmentVariableIsSet(StartUp::kRendererProbeVariable))
         return StartUp::printOpenGLRenderer(argc, argv);
 #endif
-    // Every pointer movement is a point of the stroke: Qt would otherwise
-    // merge the moves queued while a frame paints, and fast strokes would
-    // lose their corners.
-    QCoreApplication::setAttribute(Qt::AA_CompressHighFrequencyEvents, false);
-    QCoreApplication::setAttribute(Qt::AA_CompressTabletEvents, false);
-
 #if !defined(Q_OS_WIN)
     const bool headless = noDisplay();
     if (headless)
@@ -86,6 +80,12 @@ int main(int argc, char *argv[])
     StartUp::configureLogging(*settings);
 
     auto app = std::make_unique<QApplication>(argc, argv);
+    // Every pointer movement is a point of the stroke: Qt would otherwise
+    // merge the moves queued while a frame paints, and fast strokes would
+    // lose their corners. The application object turns merging on for X11,
+    // so this comes after it; the flags are read at each event.
+    QCoreApplication::setAttribute(Qt::AA_CompressHighFrequencyEvents, false);
+    QCoreApplication::setAttribute(Qt::AA_CompressTabletEvents, false);
     QApplication::setWindowIcon(QIcon(QStringLiteral(":/resources/app/app.ico")));
 
     if (!StartUp::parseCommandLine(QCoreApplication::arguments())) {
@@ -129,7 +129,7 @@ int main(int argc, char *argv[])
     SingletonPublisher::publishSingletons(guard.get());
 
 #if !defined(Q_OS_WIN)
-    StartUp::chooseSceneGraphBackend();
+    StartUp::chooseSceneGraphBackend(*settings);
 #endif
 
     auto engine = std::make_unique<QQmlApplicationEngine>();
