@@ -8,9 +8,19 @@
 #include <QCommandLineParser>
 #include <QCoreApplication>
 #include <QDebug>
+#include <QGuiApplication>
+#include <QOffscreenSurface>
+#include <QOpenGLContext>
+#include <QOpenGLFunctions>
+#include <QProcess>
+#include <QQuickWindow>
 #include <QSettings>
+#include <QTimer>
 
+#include <algorithm>
 #include <array>
+#include <cstdio>
+#include <memory>
 
 namespace StartUp {
 
@@ -183,6 +193,120 @@ void runUninstallTasks()
         qInfo() << "[Uninstaller] autostart removal succeeded";
     else
         qWarning() << "[Uninstaller] autostart removal failed:" << autoStart->errorString();
+}
+
+bool isSoftwareRasteriser(const QString &renderer)
+{
+    static const QStringList software{QStringLiteral("llvmpipe"), QStringLiteral("softpipe"),
+            QStringLiteral("swrast"), QStringLiteral("software rasterizer")};
+    return std::any_of(software.cbegin(), software.cend(), [&renderer](const QString &name) {
+        return renderer.contains(name, Qt::CaseInsensitive);
+    });
+}
+
+int printOpenGLRenderer(int argc, char *argv[])
+{
+    QGuiApplication app(argc, argv);
+    QOpenGLContext context;
+    QOffscreenSurface surface;
+    surface.setFormat(context.format());
+    surface.create();
+    if (!context.create() || !context.makeCurrent(&surface))
+        return 1;
+    const auto *name = context.functions()->glGetString(GL_RENDERER);
+    std::fputs(name ? reinterpret_cast<const char *>(name) : "", stdout);
+    context.doneCurrent();
+    return 0;
+}
+
+namespace {
+
+const QString kRendererKey = QStringLiteral("graphics/openGLRenderer");
+// The later check waits until start-up is over.
+constexpr int kRendererRecheckDelayMs = 15000;
+
+// Asked in a child process: once loaded, a software OpenGL driver stays in
+// memory for the life of the process, whichever renderer draws.
+QProcess *startRendererProbe(QObject *parent)
+{
+    auto *probe = new QProcess(parent);
+    QProcessEnvironment environment = QProcessEnvironment::systemEnvironment();
+    environment.insert(QString::fromLatin1(kRendererProbeVariable), QStringLiteral("1"));
+    probe->setProcessEnvironment(environment);
+    probe->setProcessChannelMode(QProcess::SeparateChannels);
+    probe->start(QCoreApplication::applicationFilePath(), {});
+    return probe;
+}
+
+// The renderer's name, or an empty string when the probe failed.
+QString rendererOf(QProcess *probe)
+{
+    if (probe->exitStatus() != QProcess::NormalExit || probe->exitCode() != 0)
+        return {};
+    return QString::fromUtf8(probe->readAllStandardOutput()).trimmed();
+}
+
+} // namespace
+
+void chooseSceneGraphBackend(QSettings &settings)
+{
+    for (const char *variable : {"QT_QUICK_BACKEND", "QSG_RHI_BACKEND"}) {
+        if (!qEnvironmentVariableIsEmpty(variable)) {
+            qInfo().noquote() << QStringLiteral("[App] Scene graph backend: %1 (chosen by %2 in the environment)")
+                                         .arg(qEnvironmentVariable(variable), QString::fromLatin1(variable));
+            return;
+        }
+    }
+    const QString platform = QGuiApplication::platformName();
+    if (platform != QLatin1String("xcb") && !platform.startsWith(QLatin1String("wayland"))) {
+        qInfo().noquote() << QStringLiteral("[App] Scene graph backend: Qt's default (platform %1 is not probed)")
+                                     .arg(platform);
+        return;
+    }
+
+    // The probe costs about as much as starting OpenGL itself, so the name
+    // found last time decides, and is checked again once the program runs.
+    QString renderer = settings.value(kRendererKey).toString();
+    const bool remembered = !renderer.isEmpty();
+    if (remembered) {
+        QTimer::singleShot(kRendererRecheckDelayMs, qApp, [&settings] {
+            QProcess *probe = startRendererProbe(qApp);
+            QObject::connect(probe, &QProcess::finished, probe, [probe, &settings] {
+                const QString found = rendererOf(probe);
+                if (!found.isEmpty() && found != settings.value(kRendererKey).toString()) {
+                    qInfo().noquote() << QStringLiteral("[App] OpenGL renderer is now %1; the scene graph "
+                                                        "backend follows at the next start")
+                                                 .arg(found);
+                    settings.setValue(kRendererKey, found);
+                }
+                probe->deleteLater();
+            });
+        });
+    } else {
+        std::unique_ptr<QProcess> probe(startRendererProbe(nullptr));
+        if (probe->waitForFinished(5000))
+            renderer = rendererOf(probe.get());
+        else
+            probe->kill();
+        if (!renderer.isEmpty())
+            settings.setValue(kRendererKey, renderer);
+    }
+
+    if (renderer.isEmpty()) {
+        qInfo().noquote() << "[App] Scene graph backend: Qt's default (the OpenGL renderer could "
+                             "not be identified)";
+        return;
+    }
+    const QString how = remembered ? QStringLiteral("as found at an earlier start") : QStringLiteral("probed");
+    if (isSoftwareRasteriser(renderer)) {
+        QQuickWindow::setGraphicsApi(QSGRendererInterface::Software);
+        qInfo().noquote()
+                << QStringLiteral("[App] Scene graph backend: software (OpenGL renders in software: %1, %2)")
+                           .arg(renderer, how);
+        return;
+    }
+    qInfo().noquote() << QStringLiteral("[App] Scene graph backend: Qt's default (OpenGL renderer: %1, %2)")
+                                 .arg(renderer, how);
 }
 
 } // namespace StartUp

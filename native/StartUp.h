@@ -38,4 +38,23 @@ bool parseCommandLine(const QStringList &arguments);
 void runInstallTasks();
 void runUninstallTasks();
 
+// --- Scene graph backend --------------------------------------------------
+
+// Set in the environment of the child process that only reports the OpenGL
+// renderer's name.
+const char *const kRendererProbeVariable = "INKLY_PROBE_OPENGL_RENDERER";
+
+// Whether an OpenGL renderer's name is that of a software rasteriser.
+bool isSoftwareRasteriser(const QString &renderer);
+
+// The child's whole work: prints the renderer's name; the exit code.
+int printOpenGLRenderer(int argc, char *argv[]);
+
+// Before the first Qt Quick window: when OpenGL would rasterise in software
+// anyway, Qt Quick's own software renderer does the same work with far less
+// memory and time. A backend the user chose is kept. The renderer's name is
+// remembered in `settings`, which must outlive the event loop. Logs the
+// choice.
+void chooseSceneGraphBackend(QSettings &settings);
+
 } // namespace StartUp

@@ -61,6 +61,10 @@ void systemShutdownHandler(MaveloModulesGuard *modules)
 int main(int argc, char *argv[])
 {
 #if !defined(Q_OS_WIN)
+    if (qEnvironmentVariableIsSet(StartUp::kRendererProbeVariable))
+        return StartUp::printOpenGLRenderer(argc, argv);
+#endif
+#if !defined(Q_OS_WIN)
     const bool headless = noDisplay();
     if (headless)
         qputenv("QT_QPA_PLATFORM", "offscreen");
@@ -77,6 +81,12 @@ int main(int argc, char *argv[])
     StartUp::configureLogging(*settings);
 
     auto app = std::make_unique<QApplication>(argc, argv);
+    // Every pointer movement is a point of the stroke: Qt would otherwise
+    // merge the moves queued while a frame paints, and fast strokes would
+    // lose their corners. The application object turns merging on for X11,
+    // so this comes after it; the flags are read at each event.
+    QCoreApplication::setAttribute(Qt::AA_CompressHighFrequencyEvents, false);
+    QCoreApplication::setAttribute(Qt::AA_CompressTabletEvents, false);
     QApplication::setWindowIcon(QIcon(QStringLiteral(":/resources/app/app.ico")));
 #if !defined(Q_OS_WIN)
     // Ties the windows to the installed launcher and its icon.
@@ -122,6 +132,10 @@ int main(int argc, char *argv[])
     TrayIcon::instance()->initialize(QApplication::tr("잉클리"));
 
     SingletonPublisher::publishSingletons(guard.get());
+
+#if !defined(Q_OS_WIN)
+    StartUp::chooseSceneGraphBackend(*settings);
+#endif
 
     auto engine = std::make_unique<QQmlApplicationEngine>();
     QObject::connect(

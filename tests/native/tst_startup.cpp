@@ -127,6 +127,15 @@ private Q_SLOTS:
         QVERIFY(!StartUp::isSpuriousQmlCycleWarning(QtWarningMsg, QStringLiteral("[App] quit called")));
     }
 
+    // Only a software OpenGL renderer makes Qt Quick draw in software.
+    void softwareRasteriserNames()
+    {
+        for (const char *name : { "llvmpipe (LLVM 15.0.6, 256 bits)", "softpipe", "Software Rasterizer" })
+            QVERIFY2(StartUp::isSoftwareRasteriser(QString::fromLatin1(name)), name);
+        for (const char *name : { "Mesa Intel(R) UHD Graphics 620 (KBL GT2)", "AMD Radeon RX 580", "" })
+            QVERIFY2(!StartUp::isSoftwareRasteriser(QString::fromLatin1(name)), name);
+    }
+
     void filterDropsBelowLevel()
     {
         // The filter sits in front of whatever handler was installed before.

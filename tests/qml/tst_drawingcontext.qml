@@ -16,6 +16,10 @@ TestCase {
         signalName: "repaintRequested"
     }
     SignalSpy {
+        id: repaintAreaSpy
+        signalName: "repaintAreaRequested"
+    }
+    SignalSpy {
         id: repaintAllSpy
         signalName: "repaintAllRequested"
     }
@@ -38,7 +42,7 @@ TestCase {
     function createContext() {
         const context = createTemporaryObject(contextComponent, testCase);
         verify(context !== null);
-        for (const spy of [repaintSpy, repaintAllSpy, toolSpy, settingsSpy]) {
+        for (const spy of [repaintSpy, repaintAreaSpy, repaintAllSpy, toolSpy, settingsSpy]) {
             spy.target = context;
             spy.clear();
         }
@@ -125,16 +129,17 @@ TestCase {
         compare(repaint(0), ["DrawingOverlay_1", true]);
         verify(context.canUndo && !context.canRedo && context.canClear);
 
-        // The most recent item goes first, whatever its window; one full
-        // repaint of that window only.
+        // The most recent item goes first, whatever its window; its window
+        // repaints the area it covered.
         context.undo();
-        compare(repaintSpy.count, 4);
-        compare(repaint(3), ["DrawingOverlay_0", false]);
+        compare(repaintSpy.count, 3);
+        compare(repaintAreaSpy.count, 1);
+        verify(repaintAreaSpy.signalArguments[0][0] === "DrawingOverlay_0" && repaintAreaSpy.signalArguments[0][1] === c);
         verify(context.undoStack[0] === c);
         verify(context.canRedo);
 
         context.redo();
-        compare(repaint(4), ["DrawingOverlay_0", true]);
+        compare(repaint(3), ["DrawingOverlay_0", true]);
         compare(context.drawItems.length, 3);
         verify(!context.canRedo);
 
@@ -161,10 +166,10 @@ TestCase {
         context.clear();
         context.clear();
         verify(!context.canClear);
-        const signalsBefore = repaintSpy.count;
+        const signalsBefore = repaintSpy.count + repaintAreaSpy.count;
         context.undo();
         context.redo();
-        compare(repaintSpy.count, signalsBefore);
+        compare(repaintSpy.count + repaintAreaSpy.count, signalsBefore);
     }
 
     function test_clearAfterUndoDropsTheRedoList() {

@@ -55,6 +55,9 @@ QtObject {
 
     signal repaintAllRequested
     signal repaintRequested(string windowId, bool incrementalRendering)
+    // Undo took `removedItem` off the end of the list; its window repaints
+    // the area the item covered.
+    signal repaintAreaRequested(string windowId, var removedItem)
     signal drawingToolManuallyChanged
     signal lineColorManuallyChanged
     signal lineWidthManuallyChanged
@@ -245,7 +248,7 @@ QtObject {
         const item = root.drawItems.pop();
         root.undoStack.push(item);
         root.updateFlags();
-        root.repaintRequested(item.windowId, false);
+        root.repaintAreaRequested(item.windowId, item);
         root.saveDrawings();
     }
 
