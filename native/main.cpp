@@ -20,30 +20,36 @@
 #include "UnixSignalWatcher.h"
 
 #include <csignal>
+#include <cstdio>
 #endif
 
 Q_IMPORT_QML_PLUGIN(Zem_InklyPlugin)
 
 namespace {
 
-void preferXcbUnderWayland()
+// Picks the platform plugin before the application object exists and tells
+// whether the program has a display to run on. The overlays need global input,
+// stacking and screen geometry that only X11 gives, so under Wayland XWayland
+// is asked for, but only when an X display is there: without one Qt would end
+// the process even for --help. The command-line tasks then run offscreen.
+// `chosenByUs` is set when the variable was written here, so that it can be
+// taken back before programs we start inherit it.
+bool choosePlatform(bool *chosenByUs)
 {
-    // The overlays need global input, stacking and screen geometry that only
-    // X11 gives; under Wayland ask for XWayland unless the user chose.
-    if (qEnvironmentVariableIsSet("QT_QPA_PLATFORM"))
-        return;
-    if (qEnvironmentVariable("XDG_SESSION_TYPE") == QLatin1String("wayland")
-            || qEnvironmentVariableIsSet("WAYLAND_DISPLAY")) {
-        qputenv("QT_QPA_PLATFORM", "xcb");
+    *chosenByUs = false;
+    const QByteArray chosen = qgetenv("QT_QPA_PLATFORM");
+    if (!chosen.isEmpty() && !chosen.startsWith("xcb"))
+        return true;
+    if (!qEnvironmentVariableIsEmpty("DISPLAY")) {
+        if (chosen.isEmpty()) {
+            qputenv("QT_QPA_PLATFORM", "xcb");
+            *chosenByUs = true;
+        }
+        return true;
     }
-}
-
-// True when no display server can be reached. The command-line tasks (help,
-// version, install, uninstall) still work then, on Qt's offscreen platform.
-bool noDisplay()
-{
-    return !qEnvironmentVariableIsSet("QT_QPA_PLATFORM") && qEnvironmentVariableIsEmpty("DISPLAY")
-            && qEnvironmentVariableIsEmpty("WAYLAND_DISPLAY");
+    qputenv("QT_QPA_PLATFORM", "offscreen");
+    *chosenByUs = true;
+    return false;
 }
 
 // The session is ending: save now and let the companion libraries go while
@@ -60,11 +66,8 @@ void systemShutdownHandler(MaveloModulesGuard *modules)
 int main(int argc, char *argv[])
 {
 #if !defined(Q_OS_WIN)
-    const bool headless = noDisplay();
-    if (headless)
-        qputenv("QT_QPA_PLATFORM", "offscreen");
-    else
-        preferXcbUnderWayland();
+    bool platformChosenByUs = false;
+    const bool hasDisplay = choosePlatform(&platformChosenByUs);
 #endif
 
     QLoggingCategory::setFilterRules(QStringLiteral("qt.qml.binding.removal.info=true"));
@@ -77,6 +80,12 @@ int main(int argc, char *argv[])
 
     auto app = std::make_unique<QApplication>(argc, argv);
     QApplication::setWindowIcon(QIcon(QStringLiteral(":/resources/app/app.ico")));
+#if !defined(Q_OS_WIN)
+    // Read once by the application object; the browser or capture program
+    // we start picks its own.
+    if (platformChosenByUs)
+        qunsetenv("QT_QPA_PLATFORM");
+#endif
 
     if (!StartUp::parseCommandLine(QCoreApplication::arguments())) {
         app.reset();
@@ -85,8 +94,10 @@ int main(int argc, char *argv[])
     }
 
 #if !defined(Q_OS_WIN)
-    if (headless) {
-        qCritical() << "[App] No display found: set DISPLAY to start Inkly";
+    if (!hasDisplay) {
+        // Told whatever the log level, like the help text: the user started
+        // the program and nothing else would say why it ended.
+        std::fputs("Inkly needs an X11 display (XWayland)\n", stderr);
         app.reset();
         settings.reset();
         return 1;
