@@ -9,8 +9,10 @@
 #include <QCoreApplication>
 #include <QDebug>
 #include <QSettings>
+#include <QThread>
 
 #include <array>
+#include <cstdlib>
 
 namespace StartUp {
 
@@ -18,6 +20,33 @@ namespace {
 
 int s_logLevel = 2;
 QtMessageHandler s_previousHandler = nullptr;
+std::function<void()> s_displayLostHandler;
+bool s_displayLostArmed = false;
+
+bool onGuiThread()
+{
+    const QCoreApplication *const app = QCoreApplication::instance();
+    return app && QThread::currentThread() == app->thread();
+}
+
+void runDisplayLostHandler()
+{
+    // exit() may also come from another thread; the handler touches the
+    // declarative engine, which lives on the GUI thread only.
+    if (s_displayLostHandler && onGuiThread())
+        s_displayLostHandler();
+}
+
+// Registered only once the connection is known to be broken: a function
+// registered with atexit runs before the statics constructed earlier are
+// destroyed, and by then Qt's are all built.
+void armDisplayLostHandler()
+{
+    if (s_displayLostArmed || !s_displayLostHandler || !onGuiThread())
+        return;
+    s_displayLostArmed = true;
+    std::atexit(runDisplayLostHandler);
+}
 
 struct LevelName
 {
@@ -77,6 +106,16 @@ bool messagePasses(QtMsgType type, int level)
     return false;
 }
 
+bool isDisplayLostMessage(QtMsgType type, const QString &message)
+{
+    return type == QtWarningMsg && message.startsWith(QLatin1String("The X11 connection broke"));
+}
+
+void setDisplayLostHandler(std::function<void()> handler)
+{
+    s_displayLostHandler = std::move(handler);
+}
+
 void configureLogging(QSettings &settings)
 {
     // An absent value reads as "warning"; a stored value that is neither a
@@ -107,6 +146,8 @@ bool isSpuriousQmlCycleWarning(QtMsgType type, const QString &message)
 void filteredMessageHandler(QtMsgType type, const QMessageLogContext &context,
                             const QString &message)
 {
+    if (isDisplayLostMessage(type, message))
+        armDisplayLostHandler();
     if (!messagePasses(type, s_logLevel) || isSpuriousQmlCycleWarning(type, message))
         return;
     if (s_previousHandler)

@@ -150,6 +150,9 @@ int main(int argc, char *argv[])
             Qt::DirectConnection);
 #endif
 
+    // The X server went away: the session is ending all the same.
+    StartUp::setDisplayLostHandler([modules = modules.get()] { systemShutdownHandler(modules); });
+
 #if QT_VERSION >= QT_VERSION_CHECK(6, 5, 0)
     engine->loadFromModule("Zem.Inkly", "App");
 #else
@@ -160,6 +163,7 @@ int main(int argc, char *argv[])
 #endif
 
     const int result = QApplication::exec();
+    StartUp::setDisplayLostHandler({});
 
 #if !defined(Q_OS_WIN)
     signalWatcher.reset();
