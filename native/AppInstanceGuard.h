@@ -58,17 +58,25 @@ private:
     Q_DISABLE_COPY_MOVE(AppInstanceGuard)
 
     bool finishStart(bool primary);
+    // What the server listens on and later starts connect to.
+    QString serverAddress() const
+    {
+        return m_serverAddress.isEmpty() ? m_serverName : m_serverAddress;
+    }
     void handleNewConnection();
     // True when a server of our name accepts a connection.
     bool serverAnswers() const;
 
     // Operating-system side, in AppInstanceGuard_win.cpp and
-    // AppInstanceGuard_unix.cpp.
+    // AppInstanceGuard_unix.cpp. claimMutex may also give the server a full
+    // address of its own (m_serverAddress).
     MutexResult claimMutex();
     void releaseMutex();
 
     QString m_serverName;
     QString m_mutexName;
+    // Empty: the server name itself.
+    QString m_serverAddress;
     bool m_primary = false;
     QLocalServer *m_server = nullptr;
     // The handle of CreateMutexW on Windows.
