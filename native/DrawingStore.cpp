@@ -71,6 +71,8 @@ QVariantMap DrawingStore::readDrawItems(const QVariantMap &rules) const
     codecRules.defaultWindowId = rules.value(QStringLiteral("windowId")).toString();
     codecRules.defaultLineColor = rules.value(QStringLiteral("lineColor")).value<QColor>();
     codecRules.defaultLineWidth = rules.value(QStringLiteral("lineWidth")).toDouble();
+    codecRules.minLineWidth = rules.value(QStringLiteral("minLineWidth")).toDouble();
+    codecRules.maxLineWidth = rules.value(QStringLiteral("maxLineWidth")).toDouble();
 
     const DrawItemCodec::Decoded decoded = m_itemsHeld == ItemsHeld::AsRead
             ? DrawItemCodec::decode(m_readItems, codecRules, m_fileText)

@@ -35,7 +35,8 @@ public:
 
     // The stored items as in-memory records, by the rules the drawing state
     // gives: {toolNames (by tool value), windowId, lineColor, lineWidth (the
-    // defaults)}. Returns {storedCount, items, storedForms}.
+    // defaults), minLineWidth, maxLineWidth}. Returns {storedCount, items,
+    // storedForms}.
     Q_INVOKABLE QVariantMap readDrawItems(const QVariantMap &rules) const;
     // The stored form of one in-memory record.
     Q_INVOKABLE StoredDrawItem encodeDrawItem(
