@@ -43,6 +43,11 @@ public:
             const QVariantMap &item, const QString &type, const QString &toolName) const;
     // Replaces the items by these stored forms and writes the file.
     Q_INVOKABLE void setStoredDrawItems(const QVariantList &storedForms);
+    // The items the drawing state is about to save, held so that they can
+    // still be written when the process has to end before the save is due.
+    Q_INVOKABLE void setPendingDrawItems(const QVariantList &storedForms);
+    // Writes the pending items, if any; true when there were some.
+    bool savePending();
 
     // The same document, without the round trip through variants.
     QJsonArray items() const;
@@ -68,6 +73,7 @@ private:
     void save();
     // Switches to `held`, dropping what the other ways held.
     void holdItems(ItemsHeld held);
+    static QList<StoredDrawItem> storedItemsOf(const QVariantList &storedForms);
 
     QJsonObject m_document;
 
@@ -77,4 +83,6 @@ private:
     qsizetype m_itemsLength = 0;
     QList<DrawItemCodec::StoredFields> m_readItems;
     QList<StoredDrawItem> m_storedItems;
+    QList<StoredDrawItem> m_pendingItems;
+    bool m_hasPending = false;
 };

@@ -8,10 +8,13 @@
 #include <QCommandLineParser>
 #include <QCoreApplication>
 #include <QDebug>
+#include <QSemaphore>
 #include <QSettings>
 #include <QThread>
 
 #include <array>
+#include <atomic>
+#include <cstdio>
 #include <cstdlib>
 
 namespace StartUp {
@@ -21,6 +24,11 @@ namespace {
 int s_logLevel = 2;
 QtMessageHandler s_previousHandler = nullptr;
 std::function<void()> s_displayLostHandler;
+std::function<void()> s_displayLostFallback;
+// Read by threads other than the GUI thread, which alone writes the handler.
+std::atomic<bool> s_displayLostHandlerSet { false };
+std::atomic<bool> s_displayLostHandled { false };
+std::atomic<bool> s_guiThreadExiting { false };
 bool s_displayLostArmed = false;
 
 bool onGuiThread()
@@ -29,23 +37,76 @@ bool onGuiThread()
     return app && QThread::currentThread() == app->thread();
 }
 
-void runDisplayLostHandler()
+// The handler touches the declarative engine, so it runs on the GUI thread
+// only, and once.
+void runDisplayLostHandlerOnce()
 {
-    // exit() may also come from another thread; the handler touches the
-    // declarative engine, which lives on the GUI thread only.
-    if (s_displayLostHandler && onGuiThread())
+    if (onGuiThread() && s_displayLostHandler && !s_displayLostHandled.exchange(true))
         s_displayLostHandler();
 }
 
-// Registered only once the connection is known to be broken: a function
-// registered with atexit runs before the statics constructed earlier are
-// destroyed, and by then Qt's are all built.
-void armDisplayLostHandler()
+// The GUI thread is stuck; what it would touch is left alone meanwhile.
+void runDisplayLostFallbackOnce()
 {
-    if (s_displayLostArmed || !s_displayLostHandler || !onGuiThread())
+    if (s_displayLostFallback && !s_displayLostHandled.exchange(true))
+        s_displayLostFallback();
+}
+
+void runDisplayLostHandlerAtExit()
+{
+    if (!onGuiThread())
+        return;
+    s_guiThreadExiting = true;
+    runDisplayLostHandlerOnce();
+}
+
+// The GUI thread learns of the broken connection in Qt's event processing and
+// calls exit() next. A function registered with atexit runs before the statics
+// constructed earlier are destroyed, and by now Qt's are all built.
+void armDisplayLostHandlerOnGuiThread()
+{
+    if (s_displayLostArmed)
         return;
     s_displayLostArmed = true;
-    std::atexit(runDisplayLostHandler);
+    std::atexit(runDisplayLostHandlerAtExit);
+}
+
+// A render thread learns of it from Xlib, which ends the process from that
+// thread as soon as this returns. The GUI thread is asked to save and end the
+// process itself; the render thread waits for that, unless the GUI thread does
+// not answer (it may be waiting for this very thread).
+void handDisplayLostToGuiThread()
+{
+    static std::atomic<bool> posted { false };
+    static QSemaphore never;
+    if (!posted.exchange(true)) {
+        QMetaObject::invokeMethod(
+                QCoreApplication::instance(),
+                [] {
+                    runDisplayLostHandlerOnce();
+                    std::fflush(nullptr);
+                    // Nothing is left to tear down without the display, and the
+                    // waiting threads would end the process with exit() anyway.
+                    std::_Exit(1);
+                },
+                Qt::QueuedConnection);
+    }
+    if (never.tryAcquire(1, 2000))
+        return;
+    // The GUI thread is saving or ending the process already.
+    if (s_guiThreadExiting || s_displayLostHandled)
+        never.acquire();
+    runDisplayLostFallbackOnce();
+}
+
+void onDisplayLost()
+{
+    if (!s_displayLostHandlerSet || !QCoreApplication::instance())
+        return;
+    if (onGuiThread())
+        armDisplayLostHandlerOnGuiThread();
+    else
+        handDisplayLostToGuiThread();
 }
 
 struct LevelName
@@ -111,9 +172,11 @@ bool isDisplayLostMessage(QtMsgType type, const QString &message)
     return type == QtWarningMsg && message.startsWith(QLatin1String("The X11 connection broke"));
 }
 
-void setDisplayLostHandler(std::function<void()> handler)
+void setDisplayLostHandler(std::function<void()> handler, std::function<void()> fallback)
 {
     s_displayLostHandler = std::move(handler);
+    s_displayLostFallback = std::move(fallback);
+    s_displayLostHandlerSet = bool(s_displayLostHandler);
 }
 
 void configureLogging(QSettings &settings)
@@ -146,12 +209,11 @@ bool isSpuriousQmlCycleWarning(QtMsgType type, const QString &message)
 void filteredMessageHandler(QtMsgType type, const QMessageLogContext &context,
                             const QString &message)
 {
-    if (isDisplayLostMessage(type, message))
-        armDisplayLostHandler();
-    if (!messagePasses(type, s_logLevel) || isSpuriousQmlCycleWarning(type, message))
-        return;
-    if (s_previousHandler)
+    if (messagePasses(type, s_logLevel) && !isSpuriousQmlCycleWarning(type, message)
+            && s_previousHandler)
         s_previousHandler(type, context, message);
+    if (isDisplayLostMessage(type, message))
+        onDisplayLost();
 }
 
 bool parseCommandLine(const QStringList &arguments)

@@ -1,4 +1,6 @@
 #include "AppController.h"
+#include "DrawingStore.h"
+#include "SettingsStore.h"
 #include "AppInstanceGuard.h"
 #include "MaveloModulesGuard.h"
 #include "SingletonPublisher.h"
@@ -6,6 +8,7 @@
 #include "TrayIcon.h"
 
 #include <QApplication>
+#include <QDateTime>
 #include <QDebug>
 #include <QIcon>
 #include <QLoggingCategory>
@@ -150,8 +153,16 @@ int main(int argc, char *argv[])
             Qt::DirectConnection);
 #endif
 
-    // The X server went away: the session is ending all the same.
-    StartUp::setDisplayLostHandler([modules = modules.get()] { systemShutdownHandler(modules); });
+    // The X server went away: the session is ending all the same. Without the
+    // GUI thread only what the native stores hold can be written.
+    StartUp::setDisplayLostHandler(
+            [modules = modules.get()] { systemShutdownHandler(modules); },
+            [] {
+                qInfo() << "[App] X11 connection lost - saving the drawing";
+                DrawingStore::instance()->savePending();
+                SettingsStore::instance()->setValue(QStringLiteral("app.runtime.lastExitAt"),
+                        QDateTime::currentDateTimeUtc().toString(Qt::ISODateWithMs));
+            });
 
 #if QT_VERSION >= QT_VERSION_CHECK(6, 5, 0)
     engine->loadFromModule("Zem.Inkly", "App");
@@ -163,7 +174,7 @@ int main(int argc, char *argv[])
 #endif
 
     const int result = QApplication::exec();
-    StartUp::setDisplayLostHandler({});
+    StartUp::setDisplayLostHandler({}, {});
 
 #if !defined(Q_OS_WIN)
     signalWatcher.reset();

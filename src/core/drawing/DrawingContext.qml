@@ -288,6 +288,8 @@ QtObject {
         for (let i = 0; i < items.length; ++i)
             storedForms[i] = root.storedFormOf(items[i]);
         root.saveDrawingsDebounce.trigger(storedForms);
+        // Written from there if the display goes away within the delay.
+        DrawingStore.setPendingDrawItems(storedForms);
     }
 
     function storedFormOf(item) {
