@@ -73,30 +73,32 @@ void armDisplayLostHandlerOnGuiThread()
 
 // A render thread learns of it from Xlib, which ends the process from that
 // thread as soon as this returns. The GUI thread is asked to save and end the
-// process itself; the render thread waits for that, unless the GUI thread does
-// not answer (it may be waiting for this very thread).
+// process itself. If it does not answer (it may be waiting for this very
+// thread), the native fallback saves from here. Either way the process ends
+// here in the end: no wait is without limit, and an exit() racing with the
+// GUI thread's is worse than none.
 void handDisplayLostToGuiThread()
 {
     static std::atomic<bool> posted { false };
-    static QSemaphore never;
+    static QSemaphore neverReleased;
     if (!posted.exchange(true)) {
         QMetaObject::invokeMethod(
                 QCoreApplication::instance(),
                 [] {
                     runDisplayLostHandlerOnce();
                     std::fflush(nullptr);
-                    // Nothing is left to tear down without the display, and the
-                    // waiting threads would end the process with exit() anyway.
+                    // Nothing is left to tear down without the display.
                     std::_Exit(1);
                 },
                 Qt::QueuedConnection);
     }
-    if (never.tryAcquire(1, 2000))
-        return;
-    // The GUI thread is saving or ending the process already.
+    neverReleased.tryAcquire(1, 2000);
     if (s_guiThreadExiting || s_displayLostHandled)
-        never.acquire();
-    runDisplayLostFallbackOnce();
+        neverReleased.tryAcquire(1, 5000);
+    else
+        runDisplayLostFallbackOnce();
+    std::fflush(nullptr);
+    std::_Exit(1);
 }
 
 void onDisplayLost()

@@ -245,12 +245,12 @@ void TestEndToEnd::firstStartDocksAndSecondStartHandsOver()
         const uid_t uid = 40000 + uid_t(QCoreApplication::applicationPid() % 20000);
         std::unique_ptr<QProcess> theirs = startInklyAs(session, uid, other.path());
         QTRY_VERIFY2_WITH_TIMEOUT(session.windowIds(kToolbarTitle).size() == 2,
-                qPrintable(QString::fromLocal8Bit(theirs->readAll())), kWaitMs);
+                qPrintable(QString::fromLocal8Bit(theirs->readAll())), 2 * kWaitMs);
         QVERIFY(session.stopInkly(SIGKILL, nullptr));
         theirs->terminate();
         QVERIFY(theirs->waitForFinished(kWaitMs));
         theirs = startInklyAs(session, uid, other.path());
-        QTRY_VERIFY_WITH_TIMEOUT(session.windowIds(kToolbarTitle).size() == 1, kWaitMs);
+        QTRY_VERIFY_WITH_TIMEOUT(session.windowIds(kToolbarTitle).size() == 1, 2 * kWaitMs);
         QCOMPARE(theirs->state(), QProcess::Running);
         theirs->terminate();
         QVERIFY(theirs->waitForFinished(kWaitMs));
