@@ -81,9 +81,9 @@ void connectLogindSession(SessionChangeDBusReceiver *receiver, const QString &pa
             kLogindService, path, kLogindSession, QStringLiteral("Lock"), receiver, SLOT(onLock()));
     const bool unlock = bus.connect(kLogindService, path, kLogindSession, QStringLiteral("Unlock"),
             receiver, SLOT(onUnlock()));
-    const bool hint = bus.connect(kLogindService, path, kProperties,
-            QStringLiteral("PropertiesChanged"), receiver,
-            SLOT(onLogindPropertiesChanged(QString, QVariantMap, QStringList)));
+    const bool hint
+            = bus.connect(kLogindService, path, kProperties, QStringLiteral("PropertiesChanged"),
+                    receiver, SLOT(onLogindPropertiesChanged(QString, QVariantMap, QStringList)));
     if (!lock || !unlock || !hint)
         qWarning().noquote() << "[SessionChangeHandler] Could not watch the logind session" << path;
 }

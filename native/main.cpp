@@ -1,8 +1,8 @@
 #include "AppController.h"
-#include "DrawingStore.h"
-#include "SettingsStore.h"
 #include "AppInstanceGuard.h"
+#include "DrawingStore.h"
 #include "MaveloModulesGuard.h"
+#include "SettingsStore.h"
 #include "SingletonPublisher.h"
 #include "StartUp.h"
 #include "TrayIcon.h"
@@ -155,8 +155,7 @@ int main(int argc, char *argv[])
 
     // The X server went away: the session is ending all the same. Without the
     // GUI thread only what the native stores hold can be written.
-    StartUp::setDisplayLostHandler(
-            [modules = modules.get()] { systemShutdownHandler(modules); },
+    StartUp::setDisplayLostHandler([modules = modules.get()] { systemShutdownHandler(modules); },
             [] {
                 qInfo() << "[App] X11 connection lost - saving the drawing";
                 DrawingStore::instance()->savePending();

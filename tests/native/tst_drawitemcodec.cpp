@@ -166,8 +166,9 @@ private Q_SLOTS:
             QJsonObject { { "type", "stroke" }, { "drawingTool", "Highlighter" },
                     { "lineWidth", 0 }, { "lineColor", QJsonObject { { "r", 2 }, { "g", -1 } } },
                     { "points", QJsonArray { point(0, 0) } } },
-            QJsonObject { { "type", "shape" }, { "drawingTool", "Rectangle" }, { "lineWidth", 3000 },
-                    { "startX", 1 }, { "startY", 2 }, { "endX", 3 }, { "endY", 4 } },
+            QJsonObject { { "type", "shape" }, { "drawingTool", "Rectangle" },
+                    { "lineWidth", 3000 }, { "startX", 1 }, { "startY", 2 }, { "endX", 3 },
+                    { "endY", 4 } },
             QJsonValue(42),
         };
         const DrawItemCodec::Decoded decoded = DrawItemCodec::decode(stored, rules());
