@@ -14,12 +14,16 @@
 #include <QOpenGLFunctions>
 #include <QProcess>
 #include <QQuickWindow>
+#include <QSemaphore>
 #include <QSettings>
+#include <QThread>
 #include <QTimer>
 
 #include <algorithm>
 #include <array>
+#include <atomic>
 #include <cstdio>
+#include <cstdlib>
 #include <memory>
 
 namespace StartUp {
@@ -28,6 +32,93 @@ namespace {
 
 int s_logLevel = 2;
 QtMessageHandler s_previousHandler = nullptr;
+std::function<void()> s_displayLostHandler;
+std::function<void()> s_displayLostFallback;
+// Read by threads other than the GUI thread, which alone writes the handler.
+std::atomic<bool> s_displayLostHandlerSet { false };
+std::atomic<bool> s_displayLostHandled { false };
+std::atomic<bool> s_guiThreadExiting { false };
+bool s_displayLostArmed = false;
+
+bool onGuiThread()
+{
+    const QCoreApplication *const app = QCoreApplication::instance();
+    return app && QThread::currentThread() == app->thread();
+}
+
+// The handler touches the declarative engine, so it runs on the GUI thread
+// only, and once.
+void runDisplayLostHandlerOnce()
+{
+    if (onGuiThread() && s_displayLostHandler && !s_displayLostHandled.exchange(true))
+        s_displayLostHandler();
+}
+
+// The GUI thread is stuck; what it would touch is left alone meanwhile.
+void runDisplayLostFallbackOnce()
+{
+    if (s_displayLostFallback && !s_displayLostHandled.exchange(true))
+        s_displayLostFallback();
+}
+
+void runDisplayLostHandlerAtExit()
+{
+    if (!onGuiThread())
+        return;
+    s_guiThreadExiting = true;
+    runDisplayLostHandlerOnce();
+}
+
+// The GUI thread learns of the broken connection in Qt's event processing and
+// calls exit() next. A function registered with atexit runs before the statics
+// constructed earlier are destroyed, and by now Qt's are all built.
+void armDisplayLostHandlerOnGuiThread()
+{
+    if (s_displayLostArmed)
+        return;
+    s_displayLostArmed = true;
+    std::atexit(runDisplayLostHandlerAtExit);
+}
+
+// A render thread learns of it from Xlib, which ends the process from that
+// thread as soon as this returns. The GUI thread is asked to save and end the
+// process itself. If it does not answer (it may be waiting for this very
+// thread), the native fallback saves from here. Either way the process ends
+// here in the end: no wait is without limit, and an exit() racing with the
+// GUI thread's is worse than none.
+void handDisplayLostToGuiThread()
+{
+    static std::atomic<bool> posted { false };
+    static QSemaphore neverReleased;
+    if (!posted.exchange(true)) {
+        QMetaObject::invokeMethod(
+                QCoreApplication::instance(),
+                [] {
+                    runDisplayLostHandlerOnce();
+                    std::fflush(nullptr);
+                    // Nothing is left to tear down without the display.
+                    std::_Exit(1);
+                },
+                Qt::QueuedConnection);
+    }
+    neverReleased.tryAcquire(1, 2000);
+    if (s_guiThreadExiting || s_displayLostHandled)
+        neverReleased.tryAcquire(1, 5000);
+    else
+        runDisplayLostFallbackOnce();
+    std::fflush(nullptr);
+    std::_Exit(1);
+}
+
+void onDisplayLost()
+{
+    if (!s_displayLostHandlerSet || !QCoreApplication::instance())
+        return;
+    if (onGuiThread())
+        armDisplayLostHandlerOnGuiThread();
+    else
+        handDisplayLostToGuiThread();
+}
 
 struct LevelName
 {
@@ -87,6 +178,18 @@ bool messagePasses(QtMsgType type, int level)
     return false;
 }
 
+bool isDisplayLostMessage(QtMsgType type, const QString &message)
+{
+    return type == QtWarningMsg && message.startsWith(QLatin1String("The X11 connection broke"));
+}
+
+void setDisplayLostHandler(std::function<void()> handler, std::function<void()> fallback)
+{
+    s_displayLostHandler = std::move(handler);
+    s_displayLostFallback = std::move(fallback);
+    s_displayLostHandlerSet = bool(s_displayLostHandler);
+}
+
 void configureLogging(QSettings &settings)
 {
     // An absent value reads as "warning"; a stored value that is neither a
@@ -117,10 +220,11 @@ bool isSpuriousQmlCycleWarning(QtMsgType type, const QString &message)
 void filteredMessageHandler(QtMsgType type, const QMessageLogContext &context,
                             const QString &message)
 {
-    if (!messagePasses(type, s_logLevel) || isSpuriousQmlCycleWarning(type, message))
-        return;
-    if (s_previousHandler)
+    if (messagePasses(type, s_logLevel) && !isSpuriousQmlCycleWarning(type, message)
+            && s_previousHandler)
         s_previousHandler(type, context, message);
+    if (isDisplayLostMessage(type, message))
+        onDisplayLost();
 }
 
 bool parseCommandLine(const QStringList &arguments)

@@ -4,6 +4,8 @@
 #include <QVariant>
 #include <QtGlobal>
 
+#include <functional>
+
 class QSettings;
 
 // The entry point's steps that tests and the program share: logging, the
@@ -26,6 +28,19 @@ bool messagePasses(QtMsgType type, int level);
 // module they belong to (QTBUG-66976); nothing is wrong then, so the line is
 // not shown.
 bool isSpuriousQmlCycleWarning(QtMsgType type, const QString &message);
+
+// Qt's X11 plugin (or Xlib, in a render thread) ends the process with exit()
+// once the connection to the X server breaks, and says so in a warning just
+// before.
+bool isDisplayLostMessage(QtMsgType type, const QString &message);
+
+// Runs `handler` on the GUI thread when the process ends because the X server
+// went away, before anything static is destroyed, so that the drawing and the
+// settings can still be saved. When the end comes from another thread and the
+// GUI thread does not answer (it may be waiting for that very thread), the
+// native `fallback` runs there instead. Empty handlers turn it off. Set and
+// cleared on the GUI thread while no other thread logs the message above.
+void setDisplayLostHandler(std::function<void()> handler, std::function<void()> fallback);
 
 void configureLogging(QSettings &settings);
 void filteredMessageHandler(QtMsgType type, const QMessageLogContext &context,

@@ -100,14 +100,26 @@ bool X11TestSession::start(const Options &options)
         return false;
     if (options.compositor)
         spawn(QStringLiteral("xcompmgr"), {});
-    if (options.tray) {
-        spawn(QStringLiteral("trayer"),
-                { QStringLiteral("--edge"), QStringLiteral("bottom"), QStringLiteral("--align"),
-                        QStringLiteral("left"), QStringLiteral("--widthtype"), QStringLiteral("pixel"),
-                        QStringLiteral("--width"), QStringLiteral("120"), QStringLiteral("--height"),
-                        QStringLiteral("32"), QStringLiteral("--SetDockType"), QStringLiteral("false") });
-    }
+    if (options.tray)
+        startTray();
     return true;
+}
+
+void X11TestSession::startTray()
+{
+    spawn(QStringLiteral("trayer"),
+            { QStringLiteral("--edge"), QStringLiteral("bottom"), QStringLiteral("--align"),
+                    QStringLiteral("left"), QStringLiteral("--widthtype"), QStringLiteral("pixel"),
+                    QStringLiteral("--width"), QStringLiteral("120"), QStringLiteral("--height"),
+                    QStringLiteral("32"), QStringLiteral("--SetDockType"), QStringLiteral("false") });
+}
+
+void X11TestSession::stopXServer()
+{
+    if (!m_xvfb)
+        return;
+    m_xvfb->kill();
+    m_xvfb->waitForFinished(5000);
 }
 
 bool X11TestSession::startXvfb(const QSize &size)

@@ -209,7 +209,7 @@ Canvas {
             item.points = root.simplifyStroke(item.points, item.lineWidth, epsilon);
             const after = root.pointCount(item);
             const reduced = ((1 - after / before) * 100).toFixed(1);
-            console.info("[" + root.windowId + "] simplified: " + before + " -> " + after + " (" + reduced + "% reduced)");
+            console.debug("[" + root.windowId + "] simplified: " + before + " -> " + after + " (" + reduced + "% reduced)");
         }
         root.logFinishDrawing(item);
         if (root.drawingContext)
@@ -225,7 +225,7 @@ Canvas {
         let line = "[" + root.windowId + "] draw " + DrawingTool.toString(item.drawingTool);
         if (DrawingTool.drawsAsStroke(item.drawingTool))
             line += " points: " + root.pointCount(item);
-        console.info(line);
+        console.debug(line);
     }
 
     function simplifyStroke(points, lineWidth: real, epsilon: real) {
