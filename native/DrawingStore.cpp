@@ -1,5 +1,7 @@
 #include "DrawingStore.h"
 
+#include "FileUtils.h"
+
 #include "DrawItemCodec.h"
 #include "DrawingFileReader.h"
 
@@ -16,6 +18,14 @@
 #include <utility>
 
 namespace {
+
+// The next save replaces the file; what could not be read is kept aside.
+void keepDamaged(const QString &path)
+{
+    const QString copy = FileUtils::keepDamagedCopy(path);
+    if (!copy.isEmpty())
+        qWarning().noquote() << "[DrawingStore] Kept the unreadable file as" << copy;
+}
 const QString kVersionKey = QStringLiteral("version");
 const QString kItemsKey = QStringLiteral("items");
 
@@ -216,11 +226,13 @@ void DrawingStore::load()
         json = QJsonDocument::fromJson(data, &error);
     if (error.error != QJsonParseError::NoError) {
         qWarning() << "[DrawingStore] JSON parse error:" << error.errorString();
+        keepDamaged(path);
         m_document = emptyDocument();
         return;
     }
     if (!json.isObject()) {
         qWarning() << "[DrawingStore] Invalid JSON structure";
+        keepDamaged(path);
         m_document = emptyDocument();
         return;
     }
@@ -243,6 +255,7 @@ void DrawingStore::load()
 
     qWarning() << "[DrawingStore] Version mismatch: saved=" << version
                << "current=" << kCurrentVersion << "- discarding items";
+    keepDamaged(path);
     m_document.insert(kVersionKey, kCurrentVersion);
     m_document.insert(kItemsKey, QJsonArray());
 }

@@ -223,6 +223,8 @@ QtObject {
         root.appSettings.lastExitAt = Utils.isoNow();
         console.debug("[App] Last Exit At: " + root.appSettings.lastExitAt);
         root.drawingContext.saveDrawingsDebounce.flush();
+        // A colour or width chosen in the last second is kept too.
+        root.drawingContext.saveDrawingSettingsDebounce.flush();
         root.appSettings.save(false);
         root.isQuitPrepared = true;
     }
