@@ -5,9 +5,10 @@
 // figure covers the script, the rasterisation and the frame that shows it.
 // Prints medians; asserts nothing.
 //
-//   bench/bench_renderer [--runs N] [--quick]
+//   bench/bench_renderer [--runs N] [--quick] [--handwriting]
 //
-// --quick runs each case twice on small drawings, to see that it works.
+// --quick runs each case twice on small drawings, to see that it works;
+// --handwriting runs only the undo and new-overlay cases.
 // The render loop follows QSG_RENDER_LOOP (basic or threaded).
 
 #include <QElapsedTimer>
@@ -64,6 +65,7 @@ Item {
     readonly property bool ready: drawingCanvas.available && previewCanvas.available
     property int seed: 1
     property int previewStepIndex: 0
+    property real learntSliceBudget: 0
 
     width: 1920
     height: 1080
@@ -129,6 +131,66 @@ Item {
 
     function repaintAll() {
         drawingCanvas.refreshCanvas();
+    }
+
+    // The whole picture in one paint, as every full repaint was made before
+    // it was cut into slices.
+    function repaintAllAtOnce() {
+        if (root.learntSliceBudget === 0)
+            root.learntSliceBudget = drawingCanvas.sliceBudget;
+        drawingCanvas.sliceBudget = 1e12;
+        drawingCanvas.refreshCanvas();
+    }
+
+    // Back to the slices the canvas had learnt.
+    function restoreSlices() {
+        if (root.learntSliceBudget > 0)
+            drawingCanvas.sliceBudget = root.learntSliceBudget;
+        root.learntSliceBudget = 0;
+    }
+
+    // Smooth handwriting: 30 to 80 points a few pixels apart, turning gently.
+    function makeHandwriting() {
+        const count = 30 + Math.floor(root.random() * 51);
+        const points = [];
+        let x = 50 + root.random() * (root.width - 100);
+        let y = 50 + root.random() * (root.height - 100);
+        let heading = root.random() * 2 * Math.PI;
+        for (let i = 0; i < count; ++i) {
+            heading += (root.random() - 0.5) * 0.6;
+            const step = 2 + root.random() * 2;
+            x = Math.min(root.width, Math.max(0, x + step * Math.cos(heading)));
+            y = Math.min(root.height, Math.max(0, y + step * Math.sin(heading)));
+            points.push(x, y);
+        }
+        return { drawingTool: DrawingTool.Pen, windowId: root.windowId,
+                 lineColor: Qt.rgba(root.random(), root.random(), root.random(), 1),
+                 lineWidth: AppConstants.defaultLineWidth, points: points };
+    }
+
+    function setHandwriting(count: int) {
+        root.seed = 3;
+        const items = [];
+        for (let i = 0; i < count; ++i)
+            items.push(root.makeHandwriting());
+        root.drawingContext.drawItems = items;
+        root.drawingContext.undoStack = [];
+    }
+
+    // Undo as the user does it, the save snapshot included.
+    function undoLast() {
+        root.drawingContext.undo();
+    }
+
+    // The same undo, followed by the full repaint it used to cost.
+    function undoLastWithFullRepaint() {
+        root.drawingContext.undo();
+        root.repaintAllAtOnce();
+    }
+
+    // Puts the undone stroke back and lets it paint.
+    function redoLast() {
+        root.drawingContext.redo();
     }
 
     // What a pushed stroke asks of the canvas, without the save it schedules.
@@ -245,8 +307,11 @@ public:
         connect(&m_probe, &QTimer::timeout, this, &RepaintMeter::tick);
     }
 
-    Sample measure(const std::function<void()> &action)
+    // `done`, when given, tells whether a painted frame is the last one the
+    // action causes (a picture painted in slices shows in several frames).
+    Sample measure(const std::function<void()> &action, const std::function<bool()> &done = {})
     {
+        m_done = done;
         {
             QMutexLocker lock(&m_mutex);
             m_frames.clear();
@@ -303,7 +368,7 @@ private Q_SLOTS:
 
     void notePainted()
     {
-        if (m_paintAt >= 0 && m_paintedAt < 0)
+        if (m_paintAt >= 0 && m_paintedAt < 0 && (!m_done || m_done()))
             m_paintedAt = nowMs();
     }
 
@@ -341,6 +406,7 @@ private:
     QMutex m_mutex;
     QList<double> m_frames;
     QList<double> m_ticks;
+    std::function<bool()> m_done;
     double m_start = 0;
     double m_paintAt = -1;
     double m_paintedAt = -1;
@@ -388,6 +454,13 @@ public:
     Sample repaint(const char *function)
     {
         return m_drawingMeter->measure([this, function] { call(function); });
+    }
+
+    // Until the last slice of the picture is on the screen.
+    Sample repaintWhole(const char *function)
+    {
+        return m_drawingMeter->measure([this, function] { call(function); },
+                [this] { return !m_canvas->property("paintPending").toBool(); });
     }
 
     Sample previewStep()
@@ -441,9 +514,9 @@ Figures fullRepaint(Scene &scene, int strokes, bool worstCase, int runs)
 {
     scene.setStrokes(strokes, worstCase);
     Figures figures;
-    scene.repaint("repaintAll"); // warm-up: the script engine compiles on first use
+    scene.repaintWhole("repaintAll"); // warm-up: the script engine compiles on first use
     for (int run = 0; run < runs; ++run)
-        figures.add(scene.repaint("repaintAll"));
+        figures.add(scene.repaintWhole("repaintAll"));
     return figures;
 }
 
@@ -468,19 +541,21 @@ int main(int argc, char *argv[])
 
     const QStringList arguments = app.arguments();
     const bool quick = arguments.contains(QStringLiteral("--quick"));
+    // Only the handwriting cases: undo and a new overlay's picture.
+    const bool handwritingOnly = arguments.contains(QStringLiteral("--handwriting"));
     int runs = quick ? 2 : 7;
     const qsizetype runsAt = arguments.indexOf(QStringLiteral("--runs"));
     if (runsAt > 0 && runsAt + 1 < arguments.size())
         runs = std::max(1, arguments.at(runsAt + 1).toInt());
     const QList<int> sizes = quick ? QList<int> { 10, 100 } : QList<int> { 100, 1000, 5000 };
-    const QList<int> worstSizes = quick ? QList<int> { 2 } : QList<int> { 10, 100 };
+    const QList<int> worstSizes = quick ? QList<int> { 2 } : QList<int> { 10 };
     const int appendBase = quick ? 100 : 1000;
     const int strategyStrokes = quick ? 100 : 1000;
 
     QQmlEngine engine;
     engine.addImportPath(QStringLiteral("qrc:/qt/qml"));
 
-    {
+    if (!handwritingOnly) {
         Scene scene(engine, false);
         if (!scene.isValid())
             return 1;
@@ -557,10 +632,58 @@ int main(int argc, char *argv[])
         std::fflush(stdout);
     }
 
+    {
+        // Undo of one stroke of handwriting, and a new overlay's first
+        // picture, each beside what it cost when every such paint was full.
+        Scene scene(engine, false);
+        if (!scene.isValid())
+            return 1;
+        std::printf("\nhandwriting (30-80 points a stroke), against the full repaint it replaces\n");
+        printHeader();
+        const QList<int> undoSizes = quick ? QList<int> { 100 } : QList<int> { 1000, 10000 };
+        for (const int strokes : undoSizes) {
+            QMetaObject::invokeMethod(scene.root(), "setHandwriting", Q_ARG(int, strokes));
+            scene.repaintWhole("repaintAllAtOnce");
+            scene.call("restoreSlices");
+            scene.call("undoLast"); // the first save encodes every item
+            scene.repaintWhole("redoLast");
+            for (const bool full : { true, false }) {
+                Figures figures;
+                for (int run = 0; run < runs; ++run) {
+                    figures.add(scene.repaintWhole(full ? "undoLastWithFullRepaint" : "undoLast"));
+                    scene.call("restoreSlices");
+                    scene.repaintWhole("redoLast");
+                }
+                printRow(QStringLiteral("undo of 1 stroke on %1: %2").arg(strokes).arg(
+                                 full ? QStringLiteral("full repaint (before)") : QStringLiteral("area repair")),
+                        figures);
+            }
+        }
+        // The save that the last redo scheduled is left to pass first.
+        QElapsedTimer settle;
+        settle.start();
+        while (settle.elapsed() < 1500)
+            QCoreApplication::processEvents(QEventLoop::WaitForMoreEvents, 50);
+        const int creationStrokes = quick ? 500 : 10000;
+        QMetaObject::invokeMethod(scene.root(), "setHandwriting", Q_ARG(int, creationStrokes));
+        for (const bool once : { true, false }) {
+            Figures figures;
+            for (int run = 0; run < std::min(runs, 3); ++run) {
+                figures.add(scene.repaintWhole(once ? "repaintAllAtOnce" : "repaintAll"));
+                scene.call("restoreSlices");
+            }
+            printRow(QStringLiteral("whole picture of %1: %2").arg(creationStrokes).arg(
+                             once ? QStringLiteral("one paint (before)") : QStringLiteral("in slices")),
+                    figures);
+        }
+    }
+
     std::printf("\nrender strategy of the drawing canvas, full repaint of %d random-walk strokes\n",
             strategyStrokes);
     printHeader();
     for (const bool threaded : { false, true }) {
+        if (handwritingOnly)
+            break;
         Scene scene(engine, threaded);
         if (!scene.isValid())
             return 1;

@@ -72,6 +72,7 @@ void AppInstanceGuard::setServerName(const QString &name)
         return;
     }
     m_serverName = name;
+    m_serverAddress.clear();
     Q_EMIT serverNameChanged();
 }
 
@@ -95,8 +96,8 @@ bool AppInstanceGuard::start()
     m_server->setSocketOptions(QLocalServer::UserAccessOption);
 
     // A server left behind by a crashed instance would make listen() fail.
-    QLocalServer::removeServer(localServerName());
-    if (!m_server->listen(localServerName()))
+    QLocalServer::removeServer(serverAddress());
+    if (!m_server->listen(serverAddress()))
         return finishStart(false);
 
     connect(m_server, &QLocalServer::newConnection, this, &AppInstanceGuard::handleNewConnection);
@@ -113,7 +114,7 @@ bool AppInstanceGuard::finishStart(bool primary)
 bool AppInstanceGuard::serverAnswers() const
 {
     QLocalSocket socket;
-    socket.connectToServer(localServerName(), QIODevice::ReadWrite);
+    socket.connectToServer(serverAddress(), QIODevice::ReadWrite);
     const bool answered = socket.waitForConnected(kSendTimeoutMs);
     socket.abort();
     return answered;
@@ -144,7 +145,7 @@ void AppInstanceGuard::handleNewConnection()
 bool AppInstanceGuard::sendMessage(const QString &message)
 {
     QLocalSocket socket;
-    socket.connectToServer(localServerName(), QIODevice::ReadWrite);
+    socket.connectToServer(serverAddress(), QIODevice::ReadWrite);
     if (!socket.waitForConnected(kSendTimeoutMs))
         return false;
 

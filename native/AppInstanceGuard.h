@@ -58,20 +58,27 @@ private:
     Q_DISABLE_COPY_MOVE(AppInstanceGuard)
 
     bool finishStart(bool primary);
+    // What the server listens on and later starts connect to.
+    QString serverAddress() const
+    {
+        return m_serverAddress.isEmpty() ? m_serverName : m_serverAddress;
+    }
     void handleNewConnection();
     // True when a server of our name accepts a connection.
     bool serverAnswers() const;
 
     // Operating-system side, in AppInstanceGuard_win.cpp and
-    // AppInstanceGuard_unix.cpp.
+    // AppInstanceGuard_unix.cpp. claimMutex may also give the server a full
+    // address of its own (m_serverAddress): the user's runtime directory on
+    // Linux; on Windows the pipe namespace spans every session, so the
+    // session's id is appended there.
     MutexResult claimMutex();
     void releaseMutex();
-    // The name the server listens on: on Windows the pipe namespace spans
-    // every session, so the session's id is appended there.
-    QString localServerName() const;
 
     QString m_serverName;
     QString m_mutexName;
+    // Empty: the server name itself.
+    QString m_serverAddress;
     bool m_primary = false;
     QLocalServer *m_server = nullptr;
     // The handle of CreateMutexW on Windows.

@@ -7,13 +7,19 @@
 // The named mutex is a lock file of the same name in the user's runtime
 // directory. QLockFile writes our PID into it and keeps a native lock on it, so
 // the lock of a process that died is recognised and taken over.
+//
+// The server's socket lies beside it. A bare name would put it in /tmp, one
+// for every user of the machine: a second user could neither listen there
+// nor reach the first user's server, and ended unseen.
 AppInstanceGuard::MutexResult AppInstanceGuard::claimMutex()
 {
     releaseMutex();
 
+    // Made user-only by Qt when it creates it.
     const QString directory = QStandardPaths::writableLocation(QStandardPaths::RuntimeLocation);
     if (directory.isEmpty() || !QDir().mkpath(directory))
         return MutexResult::Failed;
+    m_serverAddress = QDir(directory).filePath(m_serverName);
 
     m_lockFile = std::make_unique<QLockFile>(
             QDir(directory).filePath(m_mutexName + QLatin1String(".lock")));
@@ -44,9 +50,4 @@ void AppInstanceGuard::releaseMutex()
     if (m_lockFile && m_lockFile->isLocked())
         m_lockFile->unlock();
     m_lockFile.reset();
-}
-
-QString AppInstanceGuard::localServerName() const
-{
-    return m_serverName;
 }

@@ -6,6 +6,7 @@ AppInstanceGuard::MutexResult AppInstanceGuard::claimMutex()
 {
     // A later try asks afresh: the first instance may have ended meanwhile.
     releaseMutex();
+    m_serverAddress = QString::fromStdWString(Win32Core::sessionScopedName(m_serverName.toStdWString()));
 
     HANDLE handle = nullptr;
     const Win32Core::MutexClaim claim = Win32Core::claimMutex(
@@ -27,9 +28,4 @@ void AppInstanceGuard::releaseMutex()
 {
     Win32Core::releaseMutex(static_cast<HANDLE>(m_mutexHandle));
     m_mutexHandle = nullptr;
-}
-
-QString AppInstanceGuard::localServerName() const
-{
-    return QString::fromStdWString(Win32Core::sessionScopedName(m_serverName.toStdWString()));
 }

@@ -278,6 +278,12 @@ Decoded decode(const QList<StoredFields> &stored, const Rules &rules, const QByt
         if ((entry.valid & Key::LineWidth) && entry.lineWidth > 0
                 && std::isfinite(entry.lineWidth)) {
             fields.lineWidth = entry.lineWidth;
+            // A hand-edited width of thousands would paint over the whole screen.
+            if (rules.maxLineWidth > 0 && rules.minLineWidth <= rules.maxLineWidth) {
+                fields.lineWidth
+                        = std::clamp(entry.lineWidth, rules.minLineWidth, rules.maxLineWidth);
+                unchanged = unchanged && fields.lineWidth == entry.lineWidth;
+            }
         } else {
             fields.lineWidth = rules.defaultLineWidth;
             unchanged = false;

@@ -32,6 +32,10 @@ struct Rules
     QString defaultWindowId;
     QColor defaultLineColor;
     double defaultLineWidth = 0;
+    // Widths the toolbar offers; a stored width outside is moved into them.
+    // No limits while the maximum is 0.
+    double minLineWidth = 0;
+    double maxLineWidth = 0;
 };
 
 // What one stored entry holds, as far as the rules look at it. Members that

@@ -1,5 +1,7 @@
 #include "DrawingStore.h"
 
+#include "FileUtils.h"
+
 #include "DrawItemCodec.h"
 #include "DrawingFileReader.h"
 
@@ -13,7 +15,17 @@
 #include <QSaveFile>
 #include <QStandardPaths>
 
+#include <utility>
+
 namespace {
+
+// The next save replaces the file; what could not be read is kept aside.
+void keepDamaged(const QString &path)
+{
+    const QString copy = FileUtils::keepDamagedCopy(path);
+    if (!copy.isEmpty())
+        qWarning().noquote() << "[DrawingStore] Kept the unreadable file as" << copy;
+}
 const QString kVersionKey = QStringLiteral("version");
 const QString kItemsKey = QStringLiteral("items");
 
@@ -71,6 +83,8 @@ QVariantMap DrawingStore::readDrawItems(const QVariantMap &rules) const
     codecRules.defaultWindowId = rules.value(QStringLiteral("windowId")).toString();
     codecRules.defaultLineColor = rules.value(QStringLiteral("lineColor")).value<QColor>();
     codecRules.defaultLineWidth = rules.value(QStringLiteral("lineWidth")).toDouble();
+    codecRules.minLineWidth = rules.value(QStringLiteral("minLineWidth")).toDouble();
+    codecRules.maxLineWidth = rules.value(QStringLiteral("maxLineWidth")).toDouble();
 
     const DrawItemCodec::Decoded decoded = m_itemsHeld == ItemsHeld::AsRead
             ? DrawItemCodec::decode(m_readItems, codecRules, m_fileText)
@@ -92,6 +106,34 @@ StoredDrawItem DrawingStore::encodeDrawItem(
 
 void DrawingStore::setStoredDrawItems(const QVariantList &storedForms)
 {
+    m_hasPending = false;
+    m_pendingItems.clear();
+    holdItems(ItemsHeld::AsStored);
+    m_storedItems = storedItemsOf(storedForms);
+    m_document.insert(kVersionKey, kCurrentVersion);
+    save();
+}
+
+void DrawingStore::setPendingDrawItems(const QVariantList &storedForms)
+{
+    m_pendingItems = storedItemsOf(storedForms);
+    m_hasPending = true;
+}
+
+bool DrawingStore::savePending()
+{
+    if (!m_hasPending)
+        return false;
+    m_hasPending = false;
+    holdItems(ItemsHeld::AsStored);
+    m_storedItems = std::exchange(m_pendingItems, {});
+    m_document.insert(kVersionKey, kCurrentVersion);
+    save();
+    return true;
+}
+
+QList<StoredDrawItem> DrawingStore::storedItemsOf(const QVariantList &storedForms)
+{
     QList<StoredDrawItem> forms;
     forms.reserve(storedForms.size());
     int skipped = 0;
@@ -108,11 +150,7 @@ void DrawingStore::setStoredDrawItems(const QVariantList &storedForms)
         qWarning()
                 << "[DrawingStore] setStoredDrawItems: skipped entries that are not stored items:"
                 << skipped;
-
-    holdItems(ItemsHeld::AsStored);
-    m_storedItems = forms;
-    m_document.insert(kVersionKey, kCurrentVersion);
-    save();
+    return forms;
 }
 
 QJsonArray DrawingStore::items() const
@@ -134,6 +172,8 @@ QJsonArray DrawingStore::items() const
 
 void DrawingStore::setItems(const QJsonArray &items)
 {
+    m_hasPending = false;
+    m_pendingItems.clear();
     holdItems(ItemsHeld::InDocument);
     m_document.insert(kVersionKey, kCurrentVersion);
     m_document.insert(kItemsKey, items);
@@ -154,6 +194,8 @@ void DrawingStore::holdItems(ItemsHeld held)
 
 void DrawingStore::reload()
 {
+    m_hasPending = false;
+    m_pendingItems.clear();
     load();
 }
 
@@ -184,11 +226,13 @@ void DrawingStore::load()
         json = QJsonDocument::fromJson(data, &error);
     if (error.error != QJsonParseError::NoError) {
         qWarning() << "[DrawingStore] JSON parse error:" << error.errorString();
+        keepDamaged(path);
         m_document = emptyDocument();
         return;
     }
     if (!json.isObject()) {
         qWarning() << "[DrawingStore] Invalid JSON structure";
+        keepDamaged(path);
         m_document = emptyDocument();
         return;
     }
@@ -211,6 +255,7 @@ void DrawingStore::load()
 
     qWarning() << "[DrawingStore] Version mismatch: saved=" << version
                << "current=" << kCurrentVersion << "- discarding items";
+    keepDamaged(path);
     m_document.insert(kVersionKey, kCurrentVersion);
     m_document.insert(kItemsKey, QJsonArray());
 }

@@ -35,13 +35,19 @@ public:
 
     // The stored items as in-memory records, by the rules the drawing state
     // gives: {toolNames (by tool value), windowId, lineColor, lineWidth (the
-    // defaults)}. Returns {storedCount, items, storedForms}.
+    // defaults), minLineWidth, maxLineWidth}. Returns {storedCount, items,
+    // storedForms}.
     Q_INVOKABLE QVariantMap readDrawItems(const QVariantMap &rules) const;
     // The stored form of one in-memory record.
     Q_INVOKABLE StoredDrawItem encodeDrawItem(
             const QVariantMap &item, const QString &type, const QString &toolName) const;
     // Replaces the items by these stored forms and writes the file.
     Q_INVOKABLE void setStoredDrawItems(const QVariantList &storedForms);
+    // The items the drawing state is about to save, held so that they can
+    // still be written when the process has to end before the save is due.
+    Q_INVOKABLE void setPendingDrawItems(const QVariantList &storedForms);
+    // Writes the pending items, if any; true when there were some.
+    bool savePending();
 
     // The same document, without the round trip through variants.
     QJsonArray items() const;
@@ -67,6 +73,7 @@ private:
     void save();
     // Switches to `held`, dropping what the other ways held.
     void holdItems(ItemsHeld held);
+    static QList<StoredDrawItem> storedItemsOf(const QVariantList &storedForms);
 
     QJsonObject m_document;
 
@@ -76,4 +83,6 @@ private:
     qsizetype m_itemsLength = 0;
     QList<DrawItemCodec::StoredFields> m_readItems;
     QList<StoredDrawItem> m_storedItems;
+    QList<StoredDrawItem> m_pendingItems;
+    bool m_hasPending = false;
 };

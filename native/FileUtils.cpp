@@ -1,5 +1,6 @@
 #include "FileUtils.h"
 
+#include <QDateTime>
 #include <QDebug>
 #include <QDir>
 #include <QFile>
@@ -60,4 +61,18 @@ QStringList FileUtils::listFiles(const QString &dirPath)
 QUrl FileUtils::toFileUrl(const QString &localPath) const
 {
     return QUrl::fromLocalFile(QDir::fromNativeSeparators(localPath));
+}
+
+QString FileUtils::keepDamagedCopy(const QString &path)
+{
+    const QFileInfo info(path);
+    if (!info.isFile())
+        return {};
+    const QString stamp = QDateTime::currentDateTime().toString(QStringLiteral("yyyyMMdd-HHmmss"));
+    QString copy = info.dir().filePath(info.completeBaseName() + QStringLiteral(".damaged-") + stamp
+                                       + QLatin1Char('.') + info.suffix());
+    for (int n = 2; QFileInfo::exists(copy); ++n)
+        copy = info.dir().filePath(info.completeBaseName() + QStringLiteral(".damaged-") + stamp
+                                   + QLatin1Char('-') + QString::number(n) + QLatin1Char('.') + info.suffix());
+    return QFile::copy(path, copy) ? copy : QString();
 }

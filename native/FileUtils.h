@@ -22,6 +22,11 @@ public:
 
     // "qrc:/a/b" becomes the resource path ":/a/b"; anything else is unchanged.
     static QString mapResourcePath(const QString &path);
+    // Copies a stored file that could not be read to a name of its own
+    // beside it ("drawings.json" becomes "drawings.damaged-<time>.json"), so
+    // the next save does not destroy what may still be rescued by hand.
+    // Returns the copy's path, or empty when nothing was copied.
+    static QString keepDamagedCopy(const QString &path);
 
     Q_INVOKABLE QString readFile(const QString &filePath);
     Q_INVOKABLE bool fileExists(const QString &filePath);

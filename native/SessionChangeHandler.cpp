@@ -16,11 +16,13 @@ SessionChangeHandler::~SessionChangeHandler()
     destroyBackend();
 }
 
-void SessionChangeHandler::reportSessionLock(bool locked)
+void SessionChangeHandler::reportSessionLock(bool locked, LockSource source)
 {
-    if (m_locked == locked)
+    const bool wasLocked = isLocked();
+    const unsigned bit = 1u << unsigned(source);
+    m_lockedSources = locked ? (m_lockedSources | bit) : (m_lockedSources & ~bit);
+    if (isLocked() == wasLocked)
         return;
-    m_locked = locked;
     if (locked)
         Q_EMIT sessionLocked();
     else

@@ -22,12 +22,16 @@ public:
     // Always false: the messages go on to their window.
     bool nativeEventFilter(const QByteArray &eventType, void *message, qintptr *result) override;
 
-    bool isLocked() const { return m_locked; }
+    // Who reports a lock. Linux has two: logind (its Lock and Unlock signals
+    // and its LockedHint) and the desktop's screen saver.
+    enum class LockSource { System, ScreenSaver };
 
-    // Entry point of the platform code. Several sources can report one lock
-    // (logind and the screen saver both do on Linux), so only a change of the
-    // state is signalled.
-    void reportSessionLock(bool locked);
+    bool isLocked() const { return m_lockedSources != 0; }
+
+    // Entry point of the platform code. The session is locked while any
+    // source says so: the screen saver going off is no unlock while logind
+    // still reports the lock. Only a change of that state is signalled.
+    void reportSessionLock(bool locked, LockSource source = LockSource::System);
 
 Q_SIGNALS:
     void sessionUnlocked();
@@ -42,6 +46,6 @@ private:
     void createBackend();
     void destroyBackend();
 
-    bool m_locked = false;
+    unsigned m_lockedSources = 0;
     Backend *m_backend = nullptr;
 };

@@ -15,11 +15,14 @@ const QString kLogindPath = QStringLiteral("/org/freedesktop/login1");
 const QString kLogindManager = QStringLiteral("org.freedesktop.login1.Manager");
 const QString kLogindSession = QStringLiteral("org.freedesktop.login1.Session");
 const QString kScreenSaver = QStringLiteral("org.freedesktop.ScreenSaver");
+const QString kProperties = QStringLiteral("org.freedesktop.DBus.Properties");
+const QString kLockedHint = QStringLiteral("LockedHint");
 } // namespace
 
 // Two sources stand for the Windows session notifications: logind's Lock and
-// Unlock of our own session on the system bus, and the desktop's screen saver
-// on the session bus. Either may be missing.
+// Unlock of our own session and its LockedHint property on the system bus (a
+// desktop such as GNOME reports its lock only through the hint), and the
+// desktop's screen saver on the session bus. Either may be missing.
 class SessionChangeDBusReceiver : public QObject
 {
     Q_OBJECT
@@ -33,7 +36,17 @@ public:
 public Q_SLOTS:
     void onLock() { m_handler->reportSessionLock(true); }
     void onUnlock() { m_handler->reportSessionLock(false); }
-    void onScreenSaverActiveChanged(bool active) { m_handler->reportSessionLock(active); }
+    void onLogindPropertiesChanged(
+            const QString &interface, const QVariantMap &changed, const QStringList &)
+    {
+        const auto hint = changed.constFind(kLockedHint);
+        if (interface == kLogindSession && hint != changed.cend())
+            m_handler->reportSessionLock(hint->toBool());
+    }
+    void onScreenSaverActiveChanged(bool active)
+    {
+        m_handler->reportSessionLock(active, SessionChangeHandler::LockSource::ScreenSaver);
+    }
 
 private:
     SessionChangeHandler *m_handler;
@@ -68,7 +81,10 @@ void connectLogindSession(SessionChangeDBusReceiver *receiver, const QString &pa
             kLogindService, path, kLogindSession, QStringLiteral("Lock"), receiver, SLOT(onLock()));
     const bool unlock = bus.connect(kLogindService, path, kLogindSession, QStringLiteral("Unlock"),
             receiver, SLOT(onUnlock()));
-    if (!lock || !unlock)
+    const bool hint
+            = bus.connect(kLogindService, path, kProperties, QStringLiteral("PropertiesChanged"),
+                    receiver, SLOT(onLogindPropertiesChanged(QString, QVariantMap, QStringList)));
+    if (!lock || !unlock || !hint)
         qWarning().noquote() << "[SessionChangeHandler] Could not watch the logind session" << path;
 }
 

@@ -1,5 +1,7 @@
 #include "SettingsStore.h"
 
+#include "FileUtils.h"
+
 #include <QAssociativeIterable>
 #include <QByteArray>
 #include <QColor>
@@ -19,6 +21,14 @@
 #include <limits>
 
 namespace {
+
+// The next save replaces the file; what could not be read is kept aside.
+void keepDamaged(const QString &path)
+{
+    const QString copy = FileUtils::keepDamagedCopy(path);
+    if (!copy.isEmpty())
+        qWarning().noquote() << "[SettingsStore] Kept the unreadable file as" << copy;
+}
 
 // A written key deeper than this would make a file that the JSON reader
 // refuses (it stops at 1024 levels) and so lose every setting at the next
@@ -283,11 +293,13 @@ void SettingsStore::load()
     const QJsonDocument json = QJsonDocument::fromJson(data, &error);
     if (error.error != QJsonParseError::NoError) {
         qWarning() << "[SettingsStore] JSON parse error:" << error.errorString();
+        keepDamaged(path);
         m_document = QJsonObject();
         return;
     }
     if (!json.isObject()) {
         qWarning() << "[SettingsStore] Invalid JSON structure";
+        keepDamaged(path);
         m_document = QJsonObject();
         return;
     }

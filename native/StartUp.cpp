@@ -8,9 +8,23 @@
 #include <QCommandLineParser>
 #include <QCoreApplication>
 #include <QDebug>
+#include <QGuiApplication>
+#include <QOffscreenSurface>
+#include <QOpenGLContext>
+#include <QOpenGLFunctions>
+#include <QProcess>
+#include <QQuickWindow>
+#include <QSemaphore>
 #include <QSettings>
+#include <QThread>
+#include <QTimer>
 
+#include <algorithm>
 #include <array>
+#include <atomic>
+#include <cstdio>
+#include <cstdlib>
+#include <memory>
 
 namespace StartUp {
 
@@ -18,6 +32,93 @@ namespace {
 
 int s_logLevel = 2;
 QtMessageHandler s_previousHandler = nullptr;
+std::function<void()> s_displayLostHandler;
+std::function<void()> s_displayLostFallback;
+// Read by threads other than the GUI thread, which alone writes the handler.
+std::atomic<bool> s_displayLostHandlerSet { false };
+std::atomic<bool> s_displayLostHandled { false };
+std::atomic<bool> s_guiThreadExiting { false };
+bool s_displayLostArmed = false;
+
+bool onGuiThread()
+{
+    const QCoreApplication *const app = QCoreApplication::instance();
+    return app && QThread::currentThread() == app->thread();
+}
+
+// The handler touches the declarative engine, so it runs on the GUI thread
+// only, and once.
+void runDisplayLostHandlerOnce()
+{
+    if (onGuiThread() && s_displayLostHandler && !s_displayLostHandled.exchange(true))
+        s_displayLostHandler();
+}
+
+// The GUI thread is stuck; what it would touch is left alone meanwhile.
+void runDisplayLostFallbackOnce()
+{
+    if (s_displayLostFallback && !s_displayLostHandled.exchange(true))
+        s_displayLostFallback();
+}
+
+void runDisplayLostHandlerAtExit()
+{
+    if (!onGuiThread())
+        return;
+    s_guiThreadExiting = true;
+    runDisplayLostHandlerOnce();
+}
+
+// The GUI thread learns of the broken connection in Qt's event processing and
+// calls exit() next. A function registered with atexit runs before the statics
+// constructed earlier are destroyed, and by now Qt's are all built.
+void armDisplayLostHandlerOnGuiThread()
+{
+    if (s_displayLostArmed)
+        return;
+    s_displayLostArmed = true;
+    std::atexit(runDisplayLostHandlerAtExit);
+}
+
+// A render thread learns of it from Xlib, which ends the process from that
+// thread as soon as this returns. The GUI thread is asked to save and end the
+// process itself. If it does not answer (it may be waiting for this very
+// thread), the native fallback saves from here. Either way the process ends
+// here in the end: no wait is without limit, and an exit() racing with the
+// GUI thread's is worse than none.
+void handDisplayLostToGuiThread()
+{
+    static std::atomic<bool> posted { false };
+    static QSemaphore neverReleased;
+    if (!posted.exchange(true)) {
+        QMetaObject::invokeMethod(
+                QCoreApplication::instance(),
+                [] {
+                    runDisplayLostHandlerOnce();
+                    std::fflush(nullptr);
+                    // Nothing is left to tear down without the display.
+                    std::_Exit(1);
+                },
+                Qt::QueuedConnection);
+    }
+    neverReleased.tryAcquire(1, 2000);
+    if (s_guiThreadExiting || s_displayLostHandled)
+        neverReleased.tryAcquire(1, 5000);
+    else
+        runDisplayLostFallbackOnce();
+    std::fflush(nullptr);
+    std::_Exit(1);
+}
+
+void onDisplayLost()
+{
+    if (!s_displayLostHandlerSet || !QCoreApplication::instance())
+        return;
+    if (onGuiThread())
+        armDisplayLostHandlerOnGuiThread();
+    else
+        handDisplayLostToGuiThread();
+}
 
 struct LevelName
 {
@@ -77,6 +178,18 @@ bool messagePasses(QtMsgType type, int level)
     return false;
 }
 
+bool isDisplayLostMessage(QtMsgType type, const QString &message)
+{
+    return type == QtWarningMsg && message.startsWith(QLatin1String("The X11 connection broke"));
+}
+
+void setDisplayLostHandler(std::function<void()> handler, std::function<void()> fallback)
+{
+    s_displayLostHandler = std::move(handler);
+    s_displayLostFallback = std::move(fallback);
+    s_displayLostHandlerSet = bool(s_displayLostHandler);
+}
+
 void configureLogging(QSettings &settings)
 {
     // An absent value reads as "warning"; a stored value that is neither a
@@ -107,10 +220,11 @@ bool isSpuriousQmlCycleWarning(QtMsgType type, const QString &message)
 void filteredMessageHandler(QtMsgType type, const QMessageLogContext &context,
                             const QString &message)
 {
-    if (!messagePasses(type, s_logLevel) || isSpuriousQmlCycleWarning(type, message))
-        return;
-    if (s_previousHandler)
+    if (messagePasses(type, s_logLevel) && !isSpuriousQmlCycleWarning(type, message)
+            && s_previousHandler)
         s_previousHandler(type, context, message);
+    if (isDisplayLostMessage(type, message))
+        onDisplayLost();
 }
 
 bool parseCommandLine(const QStringList &arguments)
@@ -183,6 +297,120 @@ void runUninstallTasks()
         qInfo() << "[Uninstaller] autostart removal succeeded";
     else
         qWarning() << "[Uninstaller] autostart removal failed:" << autoStart->errorString();
+}
+
+bool isSoftwareRasteriser(const QString &renderer)
+{
+    static const QStringList software{QStringLiteral("llvmpipe"), QStringLiteral("softpipe"),
+            QStringLiteral("swrast"), QStringLiteral("software rasterizer")};
+    return std::any_of(software.cbegin(), software.cend(), [&renderer](const QString &name) {
+        return renderer.contains(name, Qt::CaseInsensitive);
+    });
+}
+
+int printOpenGLRenderer(int argc, char *argv[])
+{
+    QGuiApplication app(argc, argv);
+    QOpenGLContext context;
+    QOffscreenSurface surface;
+    surface.setFormat(context.format());
+    surface.create();
+    if (!context.create() || !context.makeCurrent(&surface))
+        return 1;
+    const auto *name = context.functions()->glGetString(GL_RENDERER);
+    std::fputs(name ? reinterpret_cast<const char *>(name) : "", stdout);
+    context.doneCurrent();
+    return 0;
+}
+
+namespace {
+
+const QString kRendererKey = QStringLiteral("graphics/openGLRenderer");
+// The later check waits until start-up is over.
+constexpr int kRendererRecheckDelayMs = 15000;
+
+// Asked in a child process: once loaded, a software OpenGL driver stays in
+// memory for the life of the process, whichever renderer draws.
+QProcess *startRendererProbe(QObject *parent)
+{
+    auto *probe = new QProcess(parent);
+    QProcessEnvironment environment = QProcessEnvironment::systemEnvironment();
+    environment.insert(QString::fromLatin1(kRendererProbeVariable), QStringLiteral("1"));
+    probe->setProcessEnvironment(environment);
+    probe->setProcessChannelMode(QProcess::SeparateChannels);
+    probe->start(QCoreApplication::applicationFilePath(), {});
+    return probe;
+}
+
+// The renderer's name, or an empty string when the probe failed.
+QString rendererOf(QProcess *probe)
+{
+    if (probe->exitStatus() != QProcess::NormalExit || probe->exitCode() != 0)
+        return {};
+    return QString::fromUtf8(probe->readAllStandardOutput()).trimmed();
+}
+
+} // namespace
+
+void chooseSceneGraphBackend(QSettings &settings)
+{
+    for (const char *variable : {"QT_QUICK_BACKEND", "QSG_RHI_BACKEND"}) {
+        if (!qEnvironmentVariableIsEmpty(variable)) {
+            qInfo().noquote() << QStringLiteral("[App] Scene graph backend: %1 (chosen by %2 in the environment)")
+                                         .arg(qEnvironmentVariable(variable), QString::fromLatin1(variable));
+            return;
+        }
+    }
+    const QString platform = QGuiApplication::platformName();
+    if (platform != QLatin1String("xcb") && !platform.startsWith(QLatin1String("wayland"))) {
+        qInfo().noquote() << QStringLiteral("[App] Scene graph backend: Qt's default (platform %1 is not probed)")
+                                     .arg(platform);
+        return;
+    }
+
+    // The probe costs about as much as starting OpenGL itself, so the name
+    // found last time decides, and is checked again once the program runs.
+    QString renderer = settings.value(kRendererKey).toString();
+    const bool remembered = !renderer.isEmpty();
+    if (remembered) {
+        QTimer::singleShot(kRendererRecheckDelayMs, qApp, [&settings] {
+            QProcess *probe = startRendererProbe(qApp);
+            QObject::connect(probe, &QProcess::finished, probe, [probe, &settings] {
+                const QString found = rendererOf(probe);
+                if (!found.isEmpty() && found != settings.value(kRendererKey).toString()) {
+                    qInfo().noquote() << QStringLiteral("[App] OpenGL renderer is now %1; the scene graph "
+                                                        "backend follows at the next start")
+                                                 .arg(found);
+                    settings.setValue(kRendererKey, found);
+                }
+                probe->deleteLater();
+            });
+        });
+    } else {
+        std::unique_ptr<QProcess> probe(startRendererProbe(nullptr));
+        if (probe->waitForFinished(5000))
+            renderer = rendererOf(probe.get());
+        else
+            probe->kill();
+        if (!renderer.isEmpty())
+            settings.setValue(kRendererKey, renderer);
+    }
+
+    if (renderer.isEmpty()) {
+        qInfo().noquote() << "[App] Scene graph backend: Qt's default (the OpenGL renderer could "
+                             "not be identified)";
+        return;
+    }
+    const QString how = remembered ? QStringLiteral("as found at an earlier start") : QStringLiteral("probed");
+    if (isSoftwareRasteriser(renderer)) {
+        QQuickWindow::setGraphicsApi(QSGRendererInterface::Software);
+        qInfo().noquote()
+                << QStringLiteral("[App] Scene graph backend: software (OpenGL renders in software: %1, %2)")
+                           .arg(renderer, how);
+        return;
+    }
+    qInfo().noquote() << QStringLiteral("[App] Scene graph backend: Qt's default (OpenGL renderer: %1, %2)")
+                                 .arg(renderer, how);
 }
 
 } // namespace StartUp

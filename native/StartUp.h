@@ -4,6 +4,8 @@
 #include <QVariant>
 #include <QtGlobal>
 
+#include <functional>
+
 class QSettings;
 
 // The entry point's steps that tests and the program share: logging, the
@@ -27,6 +29,19 @@ bool messagePasses(QtMsgType type, int level);
 // not shown.
 bool isSpuriousQmlCycleWarning(QtMsgType type, const QString &message);
 
+// Qt's X11 plugin (or Xlib, in a render thread) ends the process with exit()
+// once the connection to the X server breaks, and says so in a warning just
+// before.
+bool isDisplayLostMessage(QtMsgType type, const QString &message);
+
+// Runs `handler` on the GUI thread when the process ends because the X server
+// went away, before anything static is destroyed, so that the drawing and the
+// settings can still be saved. When the end comes from another thread and the
+// GUI thread does not answer (it may be waiting for that very thread), the
+// native `fallback` runs there instead. Empty handlers turn it off. Set and
+// cleared on the GUI thread while no other thread logs the message above.
+void setDisplayLostHandler(std::function<void()> handler, std::function<void()> fallback);
+
 void configureLogging(QSettings &settings);
 void filteredMessageHandler(QtMsgType type, const QMessageLogContext &context,
                             const QString &message);
@@ -37,5 +52,24 @@ bool parseCommandLine(const QStringList &arguments);
 
 void runInstallTasks();
 void runUninstallTasks();
+
+// --- Scene graph backend --------------------------------------------------
+
+// Set in the environment of the child process that only reports the OpenGL
+// renderer's name.
+const char *const kRendererProbeVariable = "INKLY_PROBE_OPENGL_RENDERER";
+
+// Whether an OpenGL renderer's name is that of a software rasteriser.
+bool isSoftwareRasteriser(const QString &renderer);
+
+// The child's whole work: prints the renderer's name; the exit code.
+int printOpenGLRenderer(int argc, char *argv[]);
+
+// Before the first Qt Quick window: when OpenGL would rasterise in software
+// anyway, Qt Quick's own software renderer does the same work with far less
+// memory and time. A backend the user chose is kept. The renderer's name is
+// remembered in `settings`, which must outlive the event loop. Logs the
+// choice.
+void chooseSceneGraphBackend(QSettings &settings);
 
 } // namespace StartUp

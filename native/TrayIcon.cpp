@@ -20,10 +20,10 @@ void TrayIcon::initialize(const QString &toolTip)
 {
     if (m_trayIcon)
         return;
-    if (!QSystemTrayIcon::isSystemTrayAvailable()) {
+    // At log-in the panel often starts after the programs started with the
+    // session: the icon is made all the same and docks once a tray appears.
+    if (!QSystemTrayIcon::isSystemTrayAvailable())
         qWarning("System tray is not available on this system");
-        return;
-    }
 
     m_trayIcon = new QSystemTrayIcon(this);
     m_trayIcon->setIcon(QIcon(QStringLiteral(":/resources/app/app-tray.ico")));

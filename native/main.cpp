@@ -1,12 +1,15 @@
 #include "AppController.h"
 #include "AppInfo.h"
 #include "AppInstanceGuard.h"
+#include "DrawingStore.h"
 #include "MaveloModulesGuard.h"
+#include "SettingsStore.h"
 #include "SingletonPublisher.h"
 #include "StartUp.h"
 #include "TrayIcon.h"
 
 #include <QApplication>
+#include <QDateTime>
 #include <QDebug>
 #include <QIcon>
 #include <QLoggingCategory>
@@ -21,30 +24,36 @@
 #include "UnixSignalWatcher.h"
 
 #include <csignal>
+#include <cstdio>
 #endif
 
 Q_IMPORT_QML_PLUGIN(Zem_InklyPlugin)
 
 namespace {
 
-void preferXcbUnderWayland()
+// Picks the platform plugin before the application object exists and tells
+// whether the program has a display to run on. The overlays need global input,
+// stacking and screen geometry that only X11 gives, so under Wayland XWayland
+// is asked for, but only when an X display is there: without one Qt would end
+// the process even for --help. The command-line tasks then run offscreen.
+// `chosenByUs` is set when the variable was written here, so that it can be
+// taken back before programs we start inherit it.
+bool choosePlatform(bool *chosenByUs)
 {
-    // The overlays need global input, stacking and screen geometry that only
-    // X11 gives; under Wayland ask for XWayland unless the user chose.
-    if (qEnvironmentVariableIsSet("QT_QPA_PLATFORM"))
-        return;
-    if (qEnvironmentVariable("XDG_SESSION_TYPE") == QLatin1String("wayland")
-            || qEnvironmentVariableIsSet("WAYLAND_DISPLAY")) {
-        qputenv("QT_QPA_PLATFORM", "xcb");
+    *chosenByUs = false;
+    const QByteArray chosen = qgetenv("QT_QPA_PLATFORM");
+    if (!chosen.isEmpty() && !chosen.startsWith("xcb"))
+        return true;
+    if (!qEnvironmentVariableIsEmpty("DISPLAY")) {
+        if (chosen.isEmpty()) {
+            qputenv("QT_QPA_PLATFORM", "xcb");
+            *chosenByUs = true;
+        }
+        return true;
     }
-}
-
-// True when no display server can be reached. The command-line tasks (help,
-// version, install, uninstall) still work then, on Qt's offscreen platform.
-bool noDisplay()
-{
-    return !qEnvironmentVariableIsSet("QT_QPA_PLATFORM") && qEnvironmentVariableIsEmpty("DISPLAY")
-            && qEnvironmentVariableIsEmpty("WAYLAND_DISPLAY");
+    qputenv("QT_QPA_PLATFORM", "offscreen");
+    *chosenByUs = true;
+    return false;
 }
 
 // The session is ending: save now and let the companion libraries go while
@@ -61,11 +70,10 @@ void systemShutdownHandler(MaveloModulesGuard *modules)
 int main(int argc, char *argv[])
 {
 #if !defined(Q_OS_WIN)
-    const bool headless = noDisplay();
-    if (headless)
-        qputenv("QT_QPA_PLATFORM", "offscreen");
-    else
-        preferXcbUnderWayland();
+    if (qEnvironmentVariableIsSet(StartUp::kRendererProbeVariable))
+        return StartUp::printOpenGLRenderer(argc, argv);
+    bool platformChosenByUs = false;
+    const bool hasDisplay = choosePlatform(&platformChosenByUs);
 #endif
 
     QLoggingCategory::setFilterRules(QStringLiteral("qt.qml.binding.removal.info=true"));
@@ -77,10 +85,20 @@ int main(int argc, char *argv[])
     StartUp::configureLogging(*settings);
 
     auto app = std::make_unique<QApplication>(argc, argv);
+    // Every pointer movement is a point of the stroke: Qt would otherwise
+    // merge the moves queued while a frame paints, and fast strokes would
+    // lose their corners. The application object turns merging on for X11,
+    // so this comes after it; the flags are read at each event.
+    QCoreApplication::setAttribute(Qt::AA_CompressHighFrequencyEvents, false);
+    QCoreApplication::setAttribute(Qt::AA_CompressTabletEvents, false);
     QApplication::setWindowIcon(QIcon(QStringLiteral(":/resources/app/app.ico")));
 #if !defined(Q_OS_WIN)
     // Ties the windows to the installed launcher and its icon.
     QGuiApplication::setDesktopFileName(QStringLiteral(INKLY_DESKTOP_ID));
+    // Read once by the application object; the browser or capture program
+    // we start picks its own.
+    if (platformChosenByUs)
+        qunsetenv("QT_QPA_PLATFORM");
 #endif
 
     if (!StartUp::parseCommandLine(QCoreApplication::arguments())) {
@@ -90,8 +108,10 @@ int main(int argc, char *argv[])
     }
 
 #if !defined(Q_OS_WIN)
-    if (headless) {
-        qCritical() << "[App] No display found: set DISPLAY to start Inkly";
+    if (!hasDisplay) {
+        // Told whatever the log level, like the help text: the user started
+        // the program and nothing else would say why it ended.
+        std::fputs("Inkly needs an X11 display (XWayland)\n", stderr);
         app.reset();
         settings.reset();
         return 1;
@@ -123,6 +143,10 @@ int main(int argc, char *argv[])
 
     SingletonPublisher::publishSingletons(guard.get());
 
+#if !defined(Q_OS_WIN)
+    StartUp::chooseSceneGraphBackend(*settings);
+#endif
+
     auto engine = std::make_unique<QQmlApplicationEngine>();
     QObject::connect(
             engine.get(), &QQmlApplicationEngine::objectCreationFailed, app.get(),
@@ -144,6 +168,16 @@ int main(int argc, char *argv[])
             Qt::DirectConnection);
 #endif
 
+    // The X server went away: the session is ending all the same. Without the
+    // GUI thread only what the native stores hold can be written.
+    StartUp::setDisplayLostHandler([modules = modules.get()] { systemShutdownHandler(modules); },
+            [] {
+                qInfo() << "[App] X11 connection lost - saving the drawing";
+                DrawingStore::instance()->savePending();
+                SettingsStore::instance()->setValue(QStringLiteral("app.runtime.lastExitAt"),
+                        QDateTime::currentDateTimeUtc().toString(Qt::ISODateWithMs));
+            });
+
 #if QT_VERSION >= QT_VERSION_CHECK(6, 5, 0)
     engine->loadFromModule("Zem.Inkly", "App");
 #else
@@ -154,6 +188,7 @@ int main(int argc, char *argv[])
 #endif
 
     const int result = QApplication::exec();
+    StartUp::setDisplayLostHandler({}, {});
 
 #if !defined(Q_OS_WIN)
     signalWatcher.reset();

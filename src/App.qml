@@ -77,14 +77,14 @@ QtObject {
     }
 
     function openApplication() {
-        console.info("[App] openApplication called");
+        console.debug("[App] openApplication called");
         if (!root.floatingToolbar) {
             const toolbar = root.createFloatingToolbar();
             if (!toolbar)
                 return;
             root.floatingToolbar = toolbar;
             toolbar.appOnChanged.connect(function () {
-                console.info("[App] floatingToolbar.appOnChanged: " + toolbar.appOn);
+                console.debug("[App] floatingToolbar.appOnChanged: " + toolbar.appOn);
                 if (toolbar.appOn) {
                     // While the switch animates, the rebuild waits for the
                     // end of the expansion.
@@ -101,7 +101,7 @@ QtObject {
                 root.recreateDrawingOverlaysDebounce.trigger();
             });
             toolbar.visibleChanged.connect(function () {
-                console.info("[App] floatingToolbar.visibleChanged: " + toolbar.visible);
+                console.debug("[App] floatingToolbar.visibleChanged: " + toolbar.visible);
                 if (!toolbar.visible)
                     root.destroyDrawingOverlays();
             });
@@ -211,18 +211,20 @@ QtObject {
     }
 
     function quit() {
-        console.info("[App] quit called");
+        console.debug("[App] quit called");
         Qt.quit();
     }
 
     function prepareQuit() {
         if (root.isQuitPrepared)
             return;
-        console.info("[App] Application prepareQuit called");
+        console.debug("[App] Application prepareQuit called");
         Stats.settingsStat(root.appSettings);
         root.appSettings.lastExitAt = Utils.isoNow();
-        console.info("[App] Last Exit At: " + root.appSettings.lastExitAt);
+        console.debug("[App] Last Exit At: " + root.appSettings.lastExitAt);
         root.drawingContext.saveDrawingsDebounce.flush();
+        // A colour or width chosen in the last second is kept too.
+        root.drawingContext.saveDrawingSettingsDebounce.flush();
         root.appSettings.save(false);
         root.isQuitPrepared = true;
     }
@@ -273,7 +275,7 @@ QtObject {
 
     function createDrawingOverlays() {
         const screens = ScreenMonitor.screens();
-        console.info("[App] createDrawingOverlays: screens count: " + screens.length);
+        console.debug("[App] createDrawingOverlays: screens count: " + screens.length);
         const overlays = [];
         const count = Math.min(screens.length, AppConstants.maxScreenCount);
         for (let i = 0; i < count; ++i) {
@@ -312,7 +314,7 @@ QtObject {
     }
 
     function destroyDrawingOverlays() {
-        console.info("[App] destroyDrawingOverlays");
+        console.debug("[App] destroyDrawingOverlays");
         const overlays = root.drawingOverlays;
         root.drawingOverlays = [];
         root.lastScreens = [];
@@ -329,25 +331,25 @@ QtObject {
     }
 
     function showDrawingOverlays() {
-        console.info("[App] showDrawingOverlays");
+        console.debug("[App] showDrawingOverlays");
         for (const overlay of root.drawingOverlays)
             overlay.visible = true;
     }
 
     function hideDrawingOverlays() {
-        console.info("[App] hideDrawingOverlays");
+        console.debug("[App] hideDrawingOverlays");
         for (const overlay of root.drawingOverlays)
             overlay.visible = false;
     }
 
     function recreateDrawingOverlays() {
         const screens = ScreenMonitor.screens();
-        console.info("[App] recreateDrawingOverlays: screens count: " + screens.length
+        console.debug("[App] recreateDrawingOverlays: screens count: " + screens.length
                      + " drawingOverlays count: " + root.drawingOverlays.length);
         root.showDrawingOverlays();
         if (root.screensEqual(screens.slice(0, AppConstants.maxScreenCount), root.lastScreens))
             return;
-        console.info("[App] recreateDrawingOverlays: screens changed - recreating overlays");
+        console.debug("[App] recreateDrawingOverlays: screens changed - recreating overlays");
         root.destroyDrawingOverlays();
         Qt.callLater(root.buildDrawingOverlays);
     }
@@ -381,12 +383,12 @@ QtObject {
     }
 
     Component.onCompleted: {
-        console.info("[App] File Version: " + AppInfo.fileVersion);
-        console.info("[App] Product Version: " + AppInfo.productVersion);
+        console.debug("[App] File Version: " + AppInfo.fileVersion);
+        console.debug("[App] Product Version: " + AppInfo.productVersion);
 
         root.appSettings.load();
         root.appSettings.lastRunAt = Utils.isoNow();
-        console.info("[App] Last Run At: " + root.appSettings.lastRunAt);
+        console.debug("[App] Last Run At: " + root.appSettings.lastRunAt);
 
         AppController.root = root;
 
@@ -401,9 +403,9 @@ QtObject {
         Stats.runStat();
 
         if (root.hasArgument(CliConstants.autostartToken))
-            console.info("[App] Starting application in autostart mode");
+            console.debug("[App] Starting application in autostart mode");
         else if (root.hasArgument(CliConstants.silentToken))
-            console.info("[App] Starting application in silent mode");
+            console.debug("[App] Starting application in silent mode");
         else
             root.openApplication();
     }

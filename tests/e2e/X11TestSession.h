@@ -52,6 +52,10 @@ public:
     // Runs a helper program on the display and returns its standard output.
     QString run(const QString &program, const QStringList &arguments, int *exitCode = nullptr) const;
     bool xdotool(const QStringList &arguments) const;
+    // A tray at the bottom left corner, as a panel that starts late.
+    void startTray();
+    // The X server goes away under the program.
+    void stopXServer();
 
     // Starts another helper that lives as long as the session (xev, ...).
     QProcess *spawn(const QString &program, const QStringList &arguments);

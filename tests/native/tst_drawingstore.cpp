@@ -160,11 +160,21 @@ private Q_SLOTS:
         m_store->reload();
         QVERIFY(m_store->getDrawings().isEmpty());
 
-        // Loading never rewrites the file: a damaged file stays until a save.
+        // Loading never rewrites the file: a damaged file stays until a save,
+        // and what the save would destroy is kept beside it.
         QFile file(path());
         QVERIFY(file.open(QIODevice::ReadOnly));
         QCOMPARE(file.readAll(), content);
         file.close();
+        const QFileInfoList copies = QFileInfo(path()).dir().entryInfoList(
+                { QStringLiteral("drawings.damaged-*.json") }, QDir::Files);
+        QCOMPARE(copies.size(), warning.isEmpty() ? 0 : 1);
+        if (!copies.isEmpty()) {
+            QFile copy(copies.first().filePath());
+            QVERIFY(copy.open(QIODevice::ReadOnly));
+            QCOMPARE(copy.readAll(), content);
+            QVERIFY(copy.remove());
+        }
 
         m_store->setDrawings({stroke(2)});
         const QJsonObject written = readFile();

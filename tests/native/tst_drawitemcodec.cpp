@@ -19,7 +19,7 @@ const QStringList kToolNames { "None", "Pen", "Highlighter", "Rectangle", "Ellip
 
 DrawItemCodec::Rules rules()
 {
-    return { kToolNames, QStringLiteral("DrawingOverlay_0"), QColor(255, 0, 0), 5 };
+    return { kToolNames, QStringLiteral("DrawingOverlay_0"), QColor(255, 0, 0), 5, 1, 100 };
 }
 
 QJsonObject color(double r, double g, double b, double a)
@@ -166,12 +166,15 @@ private Q_SLOTS:
             QJsonObject { { "type", "stroke" }, { "drawingTool", "Highlighter" },
                     { "lineWidth", 0 }, { "lineColor", QJsonObject { { "r", 2 }, { "g", -1 } } },
                     { "points", QJsonArray { point(0, 0) } } },
+            QJsonObject { { "type", "shape" }, { "drawingTool", "Rectangle" },
+                    { "lineWidth", 3000 }, { "startX", 1 }, { "startY", 2 }, { "endX", 3 },
+                    { "endY", 4 } },
             QJsonValue(42),
         };
         const DrawItemCodec::Decoded decoded = DrawItemCodec::decode(stored, rules());
         QCOMPARE(decoded.storedCount, int(stored.size()));
-        QCOMPARE(decoded.items.size(), 5);
-        QCOMPARE(decoded.storedForms.size(), 5);
+        QCOMPARE(decoded.items.size(), 6);
+        QCOMPARE(decoded.storedForms.size(), 6);
 
         const QVariantMap first = decoded.items.at(0).toMap();
         QCOMPARE(first.value("drawingTool").toInt(), 1);
@@ -189,6 +192,9 @@ private Q_SLOTS:
 
         const QVariantMap highlighter = decoded.items.at(4).toMap();
         QCOMPARE(highlighter.value("lineColor").value<QColor>(), QColor::fromRgbF(1, 0, 0, 1));
+        // Widths stay within what the toolbar offers.
+        QCOMPARE(decoded.items.at(5).toMap().value("lineWidth").toDouble(), 100.0);
+        QVERIFY(textOf(decoded.storedForms.at(5)).contains("\"lineWidth\": 100"));
 
         // Each stored form is that of the repaired record.
         const QJsonObject lineText

@@ -63,6 +63,7 @@ private Q_SLOTS:
 
 private:
     bool logind(const QString &member);
+    bool lockedHint(bool locked);
 
     QTemporaryDir m_dir;
     qint64 m_busPid = 0;
@@ -74,6 +75,15 @@ bool TestSessionChange::logind(const QString &member)
     QDBusConnection fake(QStringLiteral("fake-logind"));
     return fake.send(QDBusMessage::createSignal(
             kSessionPath, QStringLiteral("org.freedesktop.login1.Session"), member));
+}
+
+bool TestSessionChange::lockedHint(bool locked)
+{
+    QDBusMessage changed = QDBusMessage::createSignal(kSessionPath,
+            QStringLiteral("org.freedesktop.DBus.Properties"), QStringLiteral("PropertiesChanged"));
+    changed << QStringLiteral("org.freedesktop.login1.Session")
+            << QVariantMap { { QStringLiteral("LockedHint"), locked } } << QStringList();
+    return QDBusConnection(QStringLiteral("fake-logind")).send(changed);
 }
 
 void TestSessionChange::initTestCase()
@@ -151,6 +161,13 @@ void TestSessionChange::logindSignals()
     QVERIFY(logind(QStringLiteral("Unlock")));
     QTRY_COMPARE(unlocked.count(), 2);
     QCOMPARE(locked.count(), 2);
+
+    // GNOME says it only through the session's LockedHint.
+    QVERIFY(lockedHint(true));
+    QTRY_COMPARE(locked.count(), 3);
+    QVERIFY(lockedHint(false));
+    QTRY_COMPARE(unlocked.count(), 3);
+    QCOMPARE(locked.count(), 3);
 }
 
 void TestSessionChange::screenSaverSignals()
@@ -196,7 +213,16 @@ void TestSessionChange::stateChangesOnly()
     QCOMPARE(unlocked.count(), 1);
     handler->reportSessionLock(true);
     QCOMPARE(locked.count(), 2);
+
+    // The screen saver going off is no unlock while logind says locked.
+    using Source = SessionChangeHandler::LockSource;
+    handler->reportSessionLock(true, Source::ScreenSaver);
+    handler->reportSessionLock(false, Source::ScreenSaver);
+    QVERIFY(handler->isLocked());
+    QCOMPARE(unlocked.count(), 1);
     handler->reportSessionLock(false);
+    QCOMPARE(unlocked.count(), 2);
+    QCOMPARE(locked.count(), 2);
 }
 
 int main(int argc, char **argv)

@@ -194,11 +194,17 @@ private Q_SLOTS:
 
         writeFile(content);
         QTest::ignoreMessage(QtWarningMsg, QRegularExpression(warning));
+        QTest::ignoreMessage(QtWarningMsg,
+                QRegularExpression(QStringLiteral("^\\[SettingsStore\\] Kept the unreadable file as ")));
         m_store->reload();
         QVERIFY(m_store->document().isEmpty());
         QCOMPARE(m_store->getValue(QStringLiteral("app.general.autoStartEnabled"), true),
                 QVariant(true));
         QCOMPARE(readRaw(), content); // loading never rewrites
+        const QFileInfoList copies = QFileInfo(path()).dir().entryInfoList(
+                { QStringLiteral("settings.damaged-*.json") }, QDir::Files);
+        QCOMPARE(copies.size(), 1);
+        QVERIFY(QFile::remove(copies.first().filePath()));
 
         m_store->setValue(QStringLiteral("app.general.autoStartEnabled"), false);
         QCOMPARE(readFile(),

@@ -22,9 +22,10 @@ private:
     };
 
     // Runs inkly with a fresh configuration; `level` is written to the stored
-    // "log/level" unless empty.
+    // "log/level" unless empty. Without a display only WAYLAND_DISPLAY, if
+    // given, is set.
     Run runInkly(const QStringList &arguments, const QString &level = QString(),
-                 bool withDisplay = true)
+                 bool withDisplay = true, const QString &waylandDisplay = QString())
     {
         QTemporaryDir home;
         if (!home.isValid())
@@ -45,6 +46,8 @@ private:
             env.insert(QStringLiteral("QT_QPA_PLATFORM"), QStringLiteral("offscreen"));
         else
             env.remove(QStringLiteral("QT_QPA_PLATFORM"));
+        if (!waylandDisplay.isEmpty())
+            env.insert(QStringLiteral("WAYLAND_DISPLAY"), waylandDisplay);
 
         QProcess process;
         process.setProcessEnvironment(env);
@@ -125,6 +128,15 @@ private Q_SLOTS:
         QVERIFY(!StartUp::isSpuriousQmlCycleWarning(QtWarningMsg, foreign));
         QVERIFY(!StartUp::isSpuriousQmlCycleWarning(QtCriticalMsg, ours));
         QVERIFY(!StartUp::isSpuriousQmlCycleWarning(QtWarningMsg, QStringLiteral("[App] quit called")));
+    }
+
+    // Only a software OpenGL renderer makes Qt Quick draw in software.
+    void softwareRasteriserNames()
+    {
+        for (const char *name : { "llvmpipe (LLVM 15.0.6, 256 bits)", "softpipe", "Software Rasterizer" })
+            QVERIFY2(StartUp::isSoftwareRasteriser(QString::fromLatin1(name)), name);
+        for (const char *name : { "Mesa Intel(R) UHD Graphics 620 (KBL GT2)", "AMD Radeon RX 580", "" })
+            QVERIFY2(!StartUp::isSoftwareRasteriser(QString::fromLatin1(name)), name);
     }
 
     void filterDropsBelowLevel()
@@ -216,12 +228,18 @@ private Q_SLOTS:
 
     void noDisplay()
     {
-        // The tasks work without a display; a normal start says why it ends.
-        const Run version = runInkly({QStringLiteral("--version")}, QString(), false);
-        QCOMPARE(version.exitCode, 0);
-        const Run start = runInkly({}, QString(), false);
-        QCOMPARE(start.exitCode, 1);
-        QVERIFY2(start.err.contains(QStringLiteral("[App] No display found")), qPrintable(start.err));
+        // The tasks work without an X display, also in a Wayland session; a
+        // normal start says why it ends.
+        for (const QString &wayland : {QString(), QStringLiteral("wayland-0")}) {
+            for (const QString &task : {QStringLiteral("--version"), QStringLiteral("--help"),
+                                        QStringLiteral("--install")}) {
+                const Run run = runInkly({task}, QString(), false, wayland);
+                QVERIFY2(run.exitCode == 0, qPrintable(task + wayland + run.err));
+            }
+            const Run start = runInkly({}, QStringLiteral("none"), false, wayland);
+            QCOMPARE(start.exitCode, 1);
+            QCOMPARE(start.err, QStringLiteral("Inkly needs an X11 display (XWayland)\n"));
+        }
     }
 
     void secondInstanceHandsOver()

@@ -269,7 +269,7 @@ void TstTallyWrapper::statsReachTheLibrary()
             }
         })",
             QUrl());
-    QTest::ignoreMessage(QtInfoMsg,
+    QTest::ignoreMessage(QtDebugMsg,
             "[Stats] settings recorded: autoStartEnabled=true, "
             "wheelDoubleEnabled=true, autoUsageTipsEnabled=true");
     std::unique_ptr<QObject> probe(component.create());

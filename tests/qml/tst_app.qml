@@ -84,7 +84,11 @@ TestCase {
 
     function test_prepareQuitRunsOnce() {
         const app = createApp();
+        // Chosen within the second before quitting: still stored.
+        app.drawingContext.setDrawingTool(DrawingTool.Pen);
+        app.drawingContext.setLineWidth(42);
         app.prepareQuit();
+        compare(JSON.stringify(SettingsStore.getValue("drawing", null)).indexOf("42") >= 0, true);
         verify(app.isQuitPrepared);
         const stamp = app.appSettings.lastExitAt;
         verify(stamp.length > 0);

@@ -73,11 +73,14 @@ TestCase {
         });
 
         // A group that is not an object counts as missing; so does a count
-        // that is no number.
-        SettingsStore.setObject("app", { general: "on", runtime: { overviewShowCount: "many" } });
-        settings.load();
-        verify(settings.autoStartEnabled);
-        compare(settings.overviewShowCount, 0);
+        // that is no number or does not fit.
+        for (const count of ["many", "1e400", 1e12, -3e9]) {
+            settings.overviewShowCount = 5;
+            SettingsStore.setObject("app", { general: "on", runtime: { overviewShowCount: count } });
+            settings.load();
+            verify(settings.autoStartEnabled);
+            compare(settings.overviewShowCount, 0, String(count));
+        }
     }
 
     function test_conversions() {
@@ -88,7 +91,8 @@ TestCase {
             compare(settings.asBool(value, fallback), expected, String(value));
 
         const numbers = [[undefined, 4, 4], [null, "7", 7], [2.5, 0, 2.5], [" 3 ", 0, 3], ["", 9, 0],
-                         ["x1", 9, 9], [true, 9, 9], [{}, 9, 9]];
+                         ["x1", 9, 9], [true, 9, 9], [{}, 9, 9],
+                         ["1e400", 9, 9], ["-Infinity", 9, 9], [NaN, 9, 9]];
         for (const [value, fallback, expected] of numbers)
             compare(settings.asNumber(value, fallback), expected, String(value));
 

@@ -16,6 +16,10 @@ TestCase {
         signalName: "repaintRequested"
     }
     SignalSpy {
+        id: repaintAreaSpy
+        signalName: "repaintAreaRequested"
+    }
+    SignalSpy {
         id: repaintAllSpy
         signalName: "repaintAllRequested"
     }
@@ -38,7 +42,7 @@ TestCase {
     function createContext() {
         const context = createTemporaryObject(contextComponent, testCase);
         verify(context !== null);
-        for (const spy of [repaintSpy, repaintAllSpy, toolSpy, settingsSpy]) {
+        for (const spy of [repaintSpy, repaintAreaSpy, repaintAllSpy, toolSpy, settingsSpy]) {
             spy.target = context;
             spy.clear();
         }
@@ -125,16 +129,17 @@ TestCase {
         compare(repaint(0), ["DrawingOverlay_1", true]);
         verify(context.canUndo && !context.canRedo && context.canClear);
 
-        // The most recent item goes first, whatever its window; one full
-        // repaint of that window only.
+        // The most recent item goes first, whatever its window; its window
+        // repaints the area it covered.
         context.undo();
-        compare(repaintSpy.count, 4);
-        compare(repaint(3), ["DrawingOverlay_0", false]);
+        compare(repaintSpy.count, 3);
+        compare(repaintAreaSpy.count, 1);
+        verify(repaintAreaSpy.signalArguments[0][0] === "DrawingOverlay_0" && repaintAreaSpy.signalArguments[0][1] === c);
         verify(context.undoStack[0] === c);
         verify(context.canRedo);
 
         context.redo();
-        compare(repaint(4), ["DrawingOverlay_0", true]);
+        compare(repaint(3), ["DrawingOverlay_0", true]);
         compare(context.drawItems.length, 3);
         verify(!context.canRedo);
 
@@ -161,10 +166,10 @@ TestCase {
         context.clear();
         context.clear();
         verify(!context.canClear);
-        const signalsBefore = repaintSpy.count;
+        const signalsBefore = repaintSpy.count + repaintAreaSpy.count;
         context.undo();
         context.redo();
-        compare(repaintSpy.count, signalsBefore);
+        compare(repaintSpy.count + repaintAreaSpy.count, signalsBefore);
     }
 
     function test_clearAfterUndoDropsTheRedoList() {
@@ -313,17 +318,17 @@ TestCase {
             pen: { lineWidth: 0, lineColor: "#00ff00" },
             highlighter: { lineWidth: 2.5, lineColor: "no colour" },
             shape: { lineWidth: "12", lineColor: "#80123456" },
-            eraser: { lineWidth: 40, lineColor: "#0000ff" }
+            eraser: { lineWidth: 1000000, lineColor: "#0000ff" }
         });
         const context = createContext();
         compare(context.recentDrawingTools, [DrawingTool.Pen, DrawingTool.None]);
-        compare(context.lineWidthForTool(DrawingTool.Pen), 0);
+        compare(context.lineWidthForTool(DrawingTool.Pen), 1);
         verify(Qt.colorEqual(context.lineColorForTool(DrawingTool.Pen), "#00ff00"));
         compare(context.lineWidthForTool(DrawingTool.Highlighter), 30);
         verify(Qt.colorEqual(context.lineColorForTool(DrawingTool.Highlighter), "#FFF600"));
         compare(context.lineWidthForTool(DrawingTool.Ellipse), 5);
         verify(Qt.colorEqual(context.lineColorForTool(DrawingTool.Ellipse), "#80123456"));
-        compare(context.lineWidthForTool(DrawingTool.EraserBrush), 40);
+        compare(context.lineWidthForTool(DrawingTool.EraserBrush), 100);
         // The current values stay the pen's defaults until a tool is chosen,
         // and loading schedules no save.
         verify(Qt.colorEqual(context.lineColor, "#FF0000"));
@@ -351,7 +356,7 @@ TestCase {
             storedStroke({ points: [] }),
             storedStroke({ points: "1,2" }),
             storedStroke({ points: [{ x: "a", y: 1 }, { x: 5, y: 6 }] }),
-            storedStroke({ drawingTool: "Rectangle" }),
+            storedStroke({ drawingTool: "Rectangle", lineWidth: 3000 }),
             { type: "shape", drawingTool: "EraserRectangle", windowId: "DrawingOverlay_2", lineWidth: 1,
               lineColor: { r: 1, g: 1, b: 1, a: 1 }, startX: 1, startY: 2, endX: 3, endY: 4 },
             { type: "shape", drawingTool: "Ellipse", startX: 1, startY: 2, endX: 3 }
@@ -375,6 +380,7 @@ TestCase {
         // Type and tool are not compared with each other.
         compare(items[7].drawingTool, DrawingTool.Rectangle);
         compare(items[7].points, [1, 2, 3, 4]);
+        compare(items[7].lineWidth, 100);
         compare(items[8].drawingTool, DrawingTool.EraserRectangle);
         compare([items[8].startX, items[8].startY, items[8].endX, items[8].endY], [1, 2, 3, 4]);
         verify(!context.canRedo && context.canUndo);

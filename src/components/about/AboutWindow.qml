@@ -19,7 +19,7 @@ ApplicationWindow {
         }
         const url = FileUtils.toFileUrl(root.appDir + "/License.txt");
         if (Qt.openUrlExternally(url))
-            console.info("[AboutWindow] Opened URL: " + url);
+            console.debug("[AboutWindow] Opened URL: " + url);
         else
             console.warn("[AboutWindow] Failed to open URL: " + url);
     }

@@ -41,12 +41,12 @@ Window {
     flags: root.effectiveFlags()
 
     onZBitsChanged: {
-        console.info("[" + root.windowId + "] restackRequested");
+        console.debug("[" + root.windowId + "] restackRequested");
         root.restackRequested();
     }
 
     Component.onCompleted: {
-        console.info("[" + root.windowId + "] x: " + root.x + " y: " + root.y + " w: " + root.width + " h: " + root.height);
+        console.debug("[" + root.windowId + "] x: " + root.x + " y: " + root.y + " w: " + root.width + " h: " + root.height);
         Qt.callLater(root.markLoaded);
     }
 

@@ -27,6 +27,14 @@ Canvas {
     readonly property alias cursorItem: cursorLoader.item
     readonly property alias mouseArea: mouseArea
 
+    // Pointer moves may come faster than the screen shows frames, and every
+    // frame of this full-screen canvas costs a copy and a blend of all its
+    // pixels: each move is kept, the picture is asked for about once a frame.
+    readonly property Throttle paintThrottle: Throttle {
+        delay: 17
+        callback: () => root.requestPaint()
+    }
+
     readonly property real minimumEpsilon: 0.3
     readonly property real maximumEpsilon: 1.0
     readonly property real epsilonPerLineWidth: 0.05
@@ -187,7 +195,7 @@ Canvas {
             item.endX = dx >= 0 ? item.startX + size : item.startX - size;
             item.endY = dy >= 0 ? item.startY + size : item.startY - size;
         }
-        root.requestPaint();
+        root.paintThrottle.trigger();
     }
 
     function finishDrawing() {
@@ -201,7 +209,7 @@ Canvas {
             item.points = root.simplifyStroke(item.points, item.lineWidth, epsilon);
             const after = root.pointCount(item);
             const reduced = ((1 - after / before) * 100).toFixed(1);
-            console.info("[" + root.windowId + "] simplified: " + before + " -> " + after + " (" + reduced + "% reduced)");
+            console.debug("[" + root.windowId + "] simplified: " + before + " -> " + after + " (" + reduced + "% reduced)");
         }
         root.logFinishDrawing(item);
         if (root.drawingContext)
@@ -209,6 +217,7 @@ Canvas {
         root.drawItem = null;
         root.shiftAnchorIndex = -1;
         root.strokePointStartIndex = 0;
+        root.paintThrottle.cancel();
         root.requestPaint();
     }
 
@@ -216,7 +225,7 @@ Canvas {
         let line = "[" + root.windowId + "] draw " + DrawingTool.toString(item.drawingTool);
         if (DrawingTool.drawsAsStroke(item.drawingTool))
             line += " points: " + root.pointCount(item);
-        console.info(line);
+        console.debug(line);
     }
 
     function simplifyStroke(points, lineWidth: real, epsilon: real) {

@@ -55,6 +55,9 @@ QtObject {
 
     signal repaintAllRequested
     signal repaintRequested(string windowId, bool incrementalRendering)
+    // Undo took `removedItem` off the end of the list; its window repaints
+    // the area the item covered.
+    signal repaintAreaRequested(string windowId, var removedItem)
     signal drawingToolManuallyChanged
     signal lineColorManuallyChanged
     signal lineWidthManuallyChanged
@@ -63,7 +66,7 @@ QtObject {
     onRecentDrawingToolsChanged: root.scheduleSettingsSave()
 
     Component.onCompleted: {
-        console.info("[DrawingContext] initialized");
+        console.debug("[DrawingContext] initialized");
         root.drawingToolSettings = root.defaultDrawingToolSettings();
         root.lineColor = AppConstants.defaultLineColor;
         root.lineWidth = AppConstants.defaultLineWidth;
@@ -245,7 +248,7 @@ QtObject {
         const item = root.drawItems.pop();
         root.undoStack.push(item);
         root.updateFlags();
-        root.repaintRequested(item.windowId, false);
+        root.repaintAreaRequested(item.windowId, item);
         root.saveDrawings();
     }
 
@@ -288,6 +291,8 @@ QtObject {
         for (let i = 0; i < items.length; ++i)
             storedForms[i] = root.storedFormOf(items[i]);
         root.saveDrawingsDebounce.trigger(storedForms);
+        // Written from there if the display goes away within the delay.
+        DrawingStore.setPendingDrawItems(storedForms);
     }
 
     function storedFormOf(item) {
@@ -316,10 +321,12 @@ QtObject {
             toolNames: toolNames,
             windowId: "DrawingOverlay_0",
             lineColor: AppConstants.defaultLineColor,
-            lineWidth: AppConstants.defaultLineWidth
+            lineWidth: AppConstants.defaultLineWidth,
+            minLineWidth: AppConstants.minLineWidth,
+            maxLineWidth: AppConstants.maxLineWidth
         });
         if (stored.storedCount === 0) {
-            console.info("[DrawingContext] No saved drawings found");
+            console.debug("[DrawingContext] No saved drawings found");
             return;
         }
         const items = stored.items;
@@ -329,13 +336,13 @@ QtObject {
         root.drawItems = items;
         root.undoStack = [];
         root.updateFlags();
-        console.info("[DrawingContext] Loaded " + items.length + " draw items");
+        console.debug("[DrawingContext] Loaded " + items.length + " draw items");
     }
 
     function loadDrawingSettings() {
         const stored = SettingsStore.getValue("drawing", null);
         if (!root.isObject(stored)) {
-            console.info("[DrawingContext] No saved settings found, using defaults");
+            console.debug("[DrawingContext] No saved settings found, using defaults");
             return;
         }
 
@@ -354,8 +361,11 @@ QtObject {
             const entry = stored[group];
             if (!root.isObject(entry))
                 continue;
+            // Kept within what the toolbar offers: a huge stored width would
+            // make the brush cursor as large.
             if (Number.isInteger(entry.lineWidth) && entry.lineWidth >= 0)
-                settings[group].lineWidth = entry.lineWidth;
+                settings[group].lineWidth = Math.min(Math.max(entry.lineWidth, AppConstants.minLineWidth),
+                                                     AppConstants.maxLineWidth);
             // A text that names no colour keeps the default.
             if (group !== "eraser" && typeof entry.lineColor === "string") {
                 const color = root.colorValue(entry.lineColor);
@@ -367,7 +377,7 @@ QtObject {
         root.drawingToolSettings = settings;
         if (recent.length > 0)
             root.recentDrawingTools = recent;
-        console.info("[DrawingContext] Settings loaded successfully");
+        console.debug("[DrawingContext] Settings loaded successfully");
     }
 
     function buildPersistPayload() {

@@ -2,8 +2,9 @@ pragma Singleton
 import QtQuick
 import Zem.Inkly
 
-// Paints drawing items onto the 2D context of a Canvas. Holds no state: every
-// call sets up its own style between save() and restore().
+// Paints drawing items onto the 2D context of a Canvas. Holds no drawing
+// state: every call sets up its own style between save() and restore(). The
+// extent and cost of each item are worked out once and kept with the item.
 //
 // Item coordinates are canvas units and are used as they are; only the width
 // is divided by the canvas scale, so a line is as wide on the screen as the
@@ -21,6 +22,13 @@ QtObject {
     readonly property real arrowMinimumLengthFactor: 2
     readonly property int starPointCount: 5
     readonly property real starInnerRadiusFactor: 0.4
+    // The canvas's default; a sharper corner is bevelled.
+    readonly property real miterLimit: 10
+    // Antialiasing reaches about a pixel beyond the geometry.
+    readonly property real antialiasMargin: 2
+    // Paint cost units: one per point, one per this many pixels of stroke area.
+    readonly property real costAreaPerUnit: 64
+    readonly property real costPerItem: 4
 
     function renderDrawItem(ctx, item, scale: real) {
         if (!ctx || !item || !(scale > 0))
@@ -100,6 +108,90 @@ QtObject {
         root.setDashPattern(ctx);
         root.drawRectangle(ctx, item);
         ctx.restore();
+    }
+
+    // The canvas rectangle {x, y, width, height} an item can touch, caps,
+    // joins, arrow heads and antialiasing included; null for an item without
+    // geometry.
+    function itemBounds(item, scale: real): var {
+        const g = root.geometryOf(item);
+        if (!g || !(scale > 0))
+            return null;
+        const pad = root.paintReach(g, scale);
+        return {
+            x: g.minX - pad,
+            y: g.minY - pad,
+            width: g.maxX - g.minX + 2 * pad,
+            height: g.maxY - g.minY + 2 * pad
+        };
+    }
+
+    // How far paint reaches past the points of an item's geometry.
+    function paintReach(g, scale: real): real {
+        return g.reach * g.lineWidth / scale + root.antialiasMargin;
+    }
+
+    // How far paint can reach past the item's points, in line widths.
+    function reachFactor(tool: int): real {
+        if (DrawingTool.isStar(tool))
+            return root.miterLimit / 2;
+        if (DrawingTool.isArrow(tool))
+            return root.arrowHeadLengthFactor;
+        // Square caps and right-angled mitres stick out by half a diagonal.
+        if (DrawingTool.drawsAsShape(tool))
+            return Math.SQRT2 / 2;
+        return 0.5;
+    }
+
+    // A rough measure of the time an item takes to paint: its points plus the
+    // area its line covers.
+    function paintCost(item, scale: real): real {
+        const g = root.geometryOf(item);
+        if (!g || !(scale > 0))
+            return root.costPerItem;
+        return root.costPerItem + g.count + g.length * (g.lineWidth / scale + 1) / root.costAreaPerUnit;
+    }
+
+    function geometryOf(item): var {
+        if (!item || typeof item !== "object")
+            return null;
+        if (item.paintGeometry !== undefined)
+            return item.paintGeometry;
+        let g = null;
+        if (DrawingTool.drawsAsStroke(item.drawingTool)) {
+            const points = item.points;
+            const count = points ? Math.floor(points.length / 2) : 0;
+            if (count === 0)
+                return null;
+            g = { minX: points[0], minY: points[1], maxX: points[0], maxY: points[1], length: 0, count: count };
+            for (let i = 1; i < count; ++i) {
+                const x = points[2 * i];
+                const y = points[2 * i + 1];
+                g.minX = Math.min(g.minX, x);
+                g.maxX = Math.max(g.maxX, x);
+                g.minY = Math.min(g.minY, y);
+                g.maxY = Math.max(g.maxY, y);
+                g.length += Math.abs(x - points[2 * i - 2]) + Math.abs(y - points[2 * i - 1]);
+            }
+        } else if (DrawingTool.drawsAsShape(item.drawingTool)) {
+            const minX = Math.min(item.startX, item.endX);
+            const minY = Math.min(item.startY, item.endY);
+            const maxX = Math.max(item.startX, item.endX);
+            const maxY = Math.max(item.startY, item.endY);
+            if (![minX, minY, maxX, maxY].every(Number.isFinite))
+                return null;
+            g = { minX: minX, minY: minY, maxX: maxX, maxY: maxY, length: 2 * (maxX - minX + maxY - minY), count: 4 };
+        } else {
+            return null;
+        }
+        g.reach = root.reachFactor(item.drawingTool);
+        g.lineWidth = Number.isFinite(item.lineWidth) ? item.lineWidth : 0;
+        // Kept with the item, hidden from enumeration like its stored form;
+        // items never change once pushed.
+        try {
+            Object.defineProperty(item, "paintGeometry", { value: g });
+        } catch (error) {}
+        return g;
     }
 
     function setCommonStyle(ctx, item, scale: real) {

@@ -55,8 +55,10 @@ QtObject {
         root.lastExitAt = root.asString(runtime.lastExitAt, defaults.runtime.lastExitAt);
         root.lastPlaceAtScreenEdge = root.asString(runtime.lastPlaceAtScreenEdge,
                                                    defaults.runtime.lastPlaceAtScreenEdge);
-        root.overviewShowCount = root.asNumber(runtime.overviewShowCount, defaults.runtime.overviewShowCount);
-        console.info("[AppSettings] Settings loaded");
+        // Beyond the range of an int the count would be written back as garbage.
+        const count = root.asNumber(runtime.overviewShowCount, defaults.runtime.overviewShowCount);
+        root.overviewShowCount = Math.abs(count) <= 2147483647 ? count : defaults.runtime.overviewShowCount;
+        console.debug("[AppSettings] Settings loaded");
     }
 
     // Writes the file at once; with the side effects the start at log-on
@@ -117,11 +119,12 @@ QtObject {
     function asNumber(value, defaultValue): real {
         if (value === undefined || value === null)
             return Number(defaultValue);
-        if (typeof value === "number")
+        // Infinity and NaN count as failed conversions.
+        if (typeof value === "number" && isFinite(value))
             return value;
         if (typeof value === "string") {
             const number = Number(value.trim());
-            if (!isNaN(number))
+            if (isFinite(number))
                 return number;
         }
         return Number(defaultValue);

@@ -12,18 +12,18 @@ QtObject {
     signal actionSent(string actionId, bool accepted)
 
     function runStat(): bool {
-        console.info("[Stats] run");
+        console.debug("[Stats] run");
         return root.send("inkly_100_001");
     }
 
     function drawingStat(drawingTool: int): bool {
-        console.info("[Stats] drawing tool used: " + DrawingTool.toString(drawingTool));
+        console.debug("[Stats] drawing tool used: " + DrawingTool.toString(drawingTool));
         const actionId = root.drawingActionId(drawingTool);
         return actionId.length > 0 ? root.send(actionId) : false;
     }
 
     function captureStat(event: string): bool {
-        console.info("[Stats] capture: " + event);
+        console.debug("[Stats] capture: " + event);
         const actionId = root.captureActionId(event);
         return actionId.length > 0 ? root.send(actionId) : false;
     }
@@ -39,7 +39,7 @@ QtObject {
         const autoStart = Boolean(appSettings.autoStartEnabled);
         const wheelDouble = Boolean(appSettings.wheelDoubleEnabled);
         const autoUsageTips = Boolean(appSettings.autoUsageTipsEnabled);
-        console.info("[Stats] settings recorded: autoStartEnabled=" + autoStart
+        console.debug("[Stats] settings recorded: autoStartEnabled=" + autoStart
                      + ", wheelDoubleEnabled=" + wheelDouble
                      + ", autoUsageTipsEnabled=" + autoUsageTips);
         root.send(autoStart ? "inkly_100_018" : "inkly_100_019");
