@@ -131,6 +131,57 @@ void X11TestSession::stopXServer()
     m_xvfb->waitForFinished(5000);
 }
 
+bool X11TestSession::startXvfb(const QSize &size)
+{
+    m_xvfb = std::make_unique<QProcess>();
+    m_xvfb->setProcessEnvironment(m_environment);
+    m_xvfb->setStandardErrorFile(m_dir.filePath(QStringLiteral("xvfb.log")));
+    m_xvfb->start(QStringLiteral("Xvfb"),
+            { QStringLiteral("-displayfd"), QStringLiteral("1"), QStringLiteral("-noreset"),
+                    QStringLiteral("-nolisten"), QStringLiteral("tcp"), QStringLiteral("-screen"),
+                    QStringLiteral("0"),
+                    QStringLiteral("%1x%2x24").arg(size.width()).arg(size.height()) });
+    if (!m_xvfb->waitForStarted(kProcessTimeoutMs)) {
+        m_error = QStringLiteral("Xvfb did not start: ") + m_xvfb->errorString();
+        return false;
+    }
+    QByteArray number;
+    while (!number.contains('\n')) {
+        if (!m_xvfb->waitForReadyRead(kProcessTimeoutMs)) {
+            m_error = QStringLiteral("Xvfb did not report its display");
+            return false;
+        }
+        number += m_xvfb->readAllStandardOutput();
+    }
+    m_display = QStringLiteral(":") + QString::fromLatin1(number.trimmed());
+    m_environment.insert(QStringLiteral("DISPLAY"), m_display);
+    return true;
+}
+
+bool X11TestSession::startSessionBus()
+{
+    QProcess daemon;
+    daemon.setProcessEnvironment(m_environment);
+    daemon.start(QStringLiteral("dbus-daemon"),
+            { QStringLiteral("--session"),
+                    QStringLiteral("--address=unix:path=") + m_dir.filePath(QStringLiteral("bus")),
+                    QStringLiteral("--fork"), QStringLiteral("--print-address=1"),
+                    QStringLiteral("--print-pid=1") });
+    if (!daemon.waitForFinished(kProcessTimeoutMs) || daemon.exitCode() != 0) {
+        m_error = QStringLiteral("dbus-daemon did not start");
+        return false;
+    }
+    const QStringList lines =
+            QString::fromLocal8Bit(daemon.readAllStandardOutput()).split('\n', Qt::SkipEmptyParts);
+    if (lines.size() < 2) {
+        m_error = QStringLiteral("dbus-daemon printed no address");
+        return false;
+    }
+    m_busPid = lines.at(1).trimmed().toLongLong();
+    m_environment.insert(QStringLiteral("DBUS_SESSION_BUS_ADDRESS"), lines.at(0).trimmed());
+    return true;
+}
+
 bool X11TestSession::startWindowManager(const QStringList &command)
 {
     QProcess *manager = spawn(command.first(), command.mid(1));
