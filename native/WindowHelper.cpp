@@ -9,6 +9,11 @@
 #include <utility>
 #include <QQuickWindow>
 
+namespace {
+// The rectangles a window was last cut to.
+constexpr char kLastShapeProperty[] = "_inkly_shape";
+} // namespace
+
 WindowHelper *WindowHelper::instance()
 {
     static WindowHelper *helper = new WindowHelper;
@@ -64,8 +69,10 @@ void WindowHelper::followShape(QQuickWindow *window)
             m_shapedWindows.removeAll(nullptr);
         });
     }
-    if (!m_compositingActive && window->handle())
+    if (!m_compositingActive && window->handle()) {
         setShape(quintptr(window->winId()), {QRect(0, 0, 1, 1)});
+        window->setProperty(kLastShapeProperty, QVariant());
+    }
 }
 
 void WindowHelper::scheduleShape(QQuickWindow *window)
@@ -125,13 +132,25 @@ bool WindowHelper::shapeToContent(QQuickWindow *window)
 {
     if (!window || !window->handle())
         return false;
-    return setShape(quintptr(window->winId()), opaqueRects(window->grabWindow(), kShapeAlphaThreshold));
+    const QList<QRect> rects = opaqueRects(window->grabWindow(), kShapeAlphaThreshold);
+    const QVariant last = window->property(kLastShapeProperty);
+    if (last.isValid() && last.value<QList<QRect>>() == rects)
+        return true;
+    if (!setShape(quintptr(window->winId()), rects))
+        return false;
+    window->setProperty(kLastShapeProperty, QVariant::fromValue(rects));
+    // The grab may have taken the changes the window had yet to show; one
+    // more frame shows them, and the grab after it finds the shape unchanged.
+    window->update();
+    return true;
 }
 
 void WindowHelper::clearShape(QQuickWindow *window)
 {
-    if (window && window->handle())
+    if (window && window->handle()) {
         removeShape(quintptr(window->winId()));
+        window->setProperty(kLastShapeProperty, QVariant());
+    }
 }
 
 void WindowHelper::setClicksRouted(QQuickWindow *window, bool routed)
