@@ -176,6 +176,13 @@ void WindowHelper::setClicksRouted(QQuickWindow *window, bool routed)
     });
 }
 
+bool WindowHelper::keepsOverlaysUnmanaged()
+{
+    if (m_overlaysUnmanaged < 0)
+        m_overlaysUnmanaged = backendKeepsOverlaysUnmanaged() ? 1 : 0;
+    return m_overlaysUnmanaged == 1;
+}
+
 void WindowHelper::updateLeftButtonGrab()
 {
     m_routedWindows.removeAll(nullptr);

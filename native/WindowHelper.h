@@ -49,6 +49,10 @@ public:
     // there, and the whole drag with it; the routing window takes no input of
     // its own.
     Q_INVOKABLE void setClicksRouted(QQuickWindow *window, bool routed);
+    // Whether drawing overlays are best kept out of the window manager's
+    // hands (override-redirect on X11): no frame that keeps taking clicks, no
+    // work area or layer that moves or lifts them. Asked once per process.
+    Q_INVOKABLE bool keepsOverlaysUnmanaged();
 
     bool compositingActive() const { return m_compositingActive; }
 
@@ -98,6 +102,7 @@ private:
     // Takes the left button everywhere; presses on our own windows still go
     // to them.
     static bool grabLeftButton(bool grab);
+    static bool backendKeepsOverlaysUnmanaged();
     static void setInputPassThrough(quintptr handle, bool passThrough);
 
     bool m_compositingActive = true;
@@ -106,4 +111,5 @@ private:
     QList<QPointer<QQuickWindow>> m_routedWindows;
     QPointer<QQuickWindow> m_routedPressWindow;
     bool m_leftButtonGrabbed = false;
+    int m_overlaysUnmanaged = -1; // not asked yet
 };

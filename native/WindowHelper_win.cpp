@@ -37,3 +37,8 @@ bool WindowHelper::grabLeftButton(bool)
 }
 
 void WindowHelper::setInputPassThrough(quintptr, bool) {}
+
+bool WindowHelper::backendKeepsOverlaysUnmanaged()
+{
+    return false;
+}

@@ -65,6 +65,23 @@ bool windowManagerRunning(xcb_connection_t *connection, xcb_window_t root)
     return check != XCB_WINDOW_NONE && windowProperty(connection, check, checkAtom) == check;
 }
 
+// The running manager's own name, as it gives it on its check window.
+QByteArray windowManagerName(xcb_connection_t *connection, xcb_window_t root)
+{
+    const xcb_atom_t checkAtom = internAtom(connection, "_NET_SUPPORTING_WM_CHECK");
+    if (checkAtom == XCB_ATOM_NONE || !windowManagerRunning(connection, root))
+        return {};
+    const xcb_window_t check = windowProperty(connection, root, checkAtom);
+    const xcb_atom_t nameAtom = internAtom(connection, "_NET_WM_NAME");
+    Reply<xcb_get_property_reply_t> reply(xcb_get_property_reply(
+        connection, xcb_get_property(connection, 0, check, nameAtom, XCB_GET_PROPERTY_TYPE_ANY, 0, 256),
+        nullptr));
+    if (!reply || reply->format != 8)
+        return {};
+    return QByteArray(static_cast<const char *>(xcb_get_property_value(reply.get())),
+                      xcb_get_property_value_length(reply.get()));
+}
+
 bool windowManagerSupports(xcb_connection_t *connection, xcb_window_t root, xcb_atom_t atom)
 {
     if (atom == XCB_ATOM_NONE || !windowManagerRunning(connection, root))
@@ -375,9 +392,13 @@ bool WindowHelper::keepBelow(const QList<quintptr> &anchors, const QList<quintpt
     if (root == XCB_WINDOW_NONE)
         return false;
 
+    // Managed windows are ordered by the manager's layers; all it is asked
+    // is to keep them right under the caller's window.
+    const bool managed = !overrideRedirect(connection, xcb_window_t(below.first()))
+            && windowManagerRunning(connection, root);
     std::vector<xcb_window_t> anchorTops;
     std::vector<xcb_window_t> anchorClients;
-    for (const quintptr anchor : anchors) {
+    for (const quintptr anchor : managed ? anchors.mid(0, 1) : anchors) {
         const xcb_window_t top = topLevelOf(connection, xcb_window_t(anchor));
         if (top != XCB_WINDOW_NONE) {
             anchorTops.push_back(top);
@@ -472,6 +493,18 @@ void WindowHelper::removeShape(quintptr handle)
                        XCB_PIXMAP_NONE);
         xcb_flush(connection);
     }
+}
+
+bool WindowHelper::backendKeepsOverlaysUnmanaged()
+{
+    xcb_connection_t *connection = x11Connection();
+    if (!connection)
+        return false;
+    // Mutter (GNOME, and the desktops built on it) lifts every
+    // override-redirect window above all it manages, the toolbar included;
+    // there the overlays stay managed, which it handles well.
+    const QByteArray name = windowManagerName(connection, defaultRoot(connection)).toLower();
+    return !(name.contains("mutter") || name.contains("gnome shell") || name.contains("muffin"));
 }
 
 void WindowHelper::watchCompositing()

@@ -55,10 +55,8 @@ Window {
 
     function effectiveFlags(): int {
         let flags = Qt.Tool | Qt.FramelessWindowHint | Qt.WindowDoesNotAcceptFocus;
-        // Out of the window manager's hands: no frame that would keep taking
-        // clicks, no work area or layer that would move or lift it; the root
-        // keeps it in its place in the stack.
-        if (Qt.platform.pluginName === "xcb")
+        // The root keeps an unmanaged overlay in its place in the stack.
+        if (WindowHelper.keepsOverlaysUnmanaged())
             flags |= Qt.X11BypassWindowManagerHint;
         if (!root.drawingContext || !root.drawingContext.drawingModeEnabled)
             flags |= Qt.WindowTransparentForInput;
