@@ -14,6 +14,9 @@ QtObject {
     readonly property int maxLineWidth: 100
     readonly property int minLineWidth: 1
     readonly property real highlighterAlpha: 0.4
+    // How long after it is shown a window is put back where it was placed
+    // when the window manager moves it by its own rules.
+    readonly property int managerPlacementGrace: 1000
     // Keeps popup windows off a neighbouring monitor with another scale factor.
     readonly property real screenBoundaryMargin: 1.0
     readonly property string homepageUrl: "https://github.com/zemworks/inkly#readme"

@@ -126,8 +126,23 @@ Window {
     }
 
     function moveTo(x: real, y: real) {
-        root.x = Math.round(x);
-        root.y = Math.round(y);
+        // First, so that the moves below are known as ours.
+        root.placedPosition = Qt.point(Math.round(x), Math.round(y));
+        root.x = root.placedPosition.x;
+        root.y = root.placedPosition.y;
+    }
+
+    // Some window managers (xfwm4) place a window by their own rules when
+    // it is mapped; for a moment after it is shown, the bar goes back to
+    // where it was put.
+    function keepPlacement() {
+        if (!placementGuard.running || bar.grip.dragging)
+            return;
+        if (root.x !== root.placedPosition.x || root.y !== root.placedPosition.y) {
+            console.debug("[FloatingToolbar] moved by the window manager; placed again");
+            root.x = root.placedPosition.x;
+            root.y = root.placedPosition.y;
+        }
     }
 
     function forceLayout() {
@@ -391,7 +406,20 @@ Window {
         }
     }
 
+    property point placedPosition: Qt.point(0, 0)
+
+    onXChanged: Qt.callLater(root.keepPlacement)
+    onYChanged: Qt.callLater(root.keepPlacement)
+
+    Timer {
+        id: placementGuard
+
+        interval: AppConstants.managerPlacementGrace
+    }
+
     onVisibleChanged: {
+        if (root.visible)
+            placementGuard.restart();
         if (!root.loaded)
             return;
         console.debug("[FloatingToolbar] visible changed: " + root.visible);
