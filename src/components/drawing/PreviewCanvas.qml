@@ -37,7 +37,7 @@ Item {
     readonly property alias available: inkCanvas.available
     property alias renderStrategy: inkCanvas.renderStrategy
     // How far the ink canvas reaches past what it must hold when it grows.
-    readonly property real growthMargin: 96
+    readonly property real growthMargin: 32
 
     // Pointer moves may come faster than the screen shows frames: each move
     // is kept, the picture is asked for about once a frame.
