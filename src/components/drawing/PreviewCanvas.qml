@@ -36,7 +36,7 @@ Item {
     readonly property alias inkCanvas: inkCanvas
     readonly property alias available: inkCanvas.available
     property alias renderStrategy: inkCanvas.renderStrategy
-    // How far the ink canvas reaches past what it must hold when it grows.
+    // How far, at least, the ink canvas reaches past what it must hold.
     readonly property real growthMargin: 32
 
     // Pointer moves may come faster than the screen shows frames: each move
@@ -289,19 +289,27 @@ Item {
         const bottom = top + inkCanvas.height;
         if (!restart && left <= minX && top <= minY && maxX <= right && maxY <= bottom)
             return;
+        // A side that has to move goes ahead of the item by half the
+        // canvas's extent, so a long stroke is painted again whole only a
+        // few times; the other sides stay where they are.
+        let x0 = minX - root.growthMargin;
+        let y0 = minY - root.growthMargin;
+        let x1 = maxX + root.growthMargin;
+        let y1 = maxY + root.growthMargin;
         if (!restart) {
-            minX = Math.min(minX, left);
-            minY = Math.min(minY, top);
-            maxX = Math.max(maxX, right);
-            maxY = Math.max(maxY, bottom);
+            const aheadX = Math.max(root.growthMargin, (right - left) / 2);
+            const aheadY = Math.max(root.growthMargin, (bottom - top) / 2);
+            x0 = minX < left ? minX - aheadX : left;
+            y0 = minY < top ? minY - aheadY : top;
+            x1 = maxX > right ? maxX + aheadX : right;
+            y1 = maxY > bottom ? maxY + aheadY : bottom;
         }
-        const margin = root.growthMargin;
-        const x = Math.max(0, Math.floor(minX - margin));
-        const y = Math.max(0, Math.floor(minY - margin));
+        const x = Math.max(0, Math.floor(x0));
+        const y = Math.max(0, Math.floor(y0));
         inkCanvas.x = x;
         inkCanvas.y = y;
-        inkCanvas.width = Math.max(1, Math.min(Math.ceil(root.width), Math.ceil(maxX + margin)) - x);
-        inkCanvas.height = Math.max(1, Math.min(Math.ceil(root.height), Math.ceil(maxY + margin)) - y);
+        inkCanvas.width = Math.max(1, Math.min(Math.ceil(root.width), Math.ceil(x1)) - x);
+        inkCanvas.height = Math.max(1, Math.min(Math.ceil(root.height), Math.ceil(y1)) - y);
         root.strokePointStartIndex = 0;
         inkCanvas.requestPaint();
     }
