@@ -435,7 +435,8 @@ public:
         while (!m_root->property("ready").toBool() && wait.elapsed() < 10000)
             QCoreApplication::processEvents(QEventLoop::WaitForMoreEvents, 50);
         m_canvas = m_root->property("drawingCanvas").value<QObject *>();
-        m_preview = m_root->property("previewCanvas").value<QObject *>();
+        // The preview paints on a canvas of its own, sized to the live item.
+        m_preview = m_root->property("previewCanvas").value<QObject *>()->property("inkCanvas").value<QObject *>();
         m_drawingMeter = std::make_unique<RepaintMeter>(&m_window, m_canvas);
         m_previewMeter = std::make_unique<RepaintMeter>(&m_window, m_preview);
         repaint("repaintAll");

@@ -205,10 +205,15 @@ TestCase {
         tryCompare(canvas, "strokePointStartIndex", 2);
         mouseMove(canvas, 100, 60, -1, Qt.LeftButton);
         tryCompare(canvas, "strokePointStartIndex", 3);
-        const data = canvas.getContext("2d").getImageData(80, 20, 1, 1).data;
-        compare(data[3], 255, "earlier segments stay painted");
+        const ink = canvas.inkCanvas;
+        const alphaAt = (x, y) => ink.getContext("2d").getImageData(x - ink.x, y - ink.y, 1, 1).data[3];
+        compare(alphaAt(80, 20), 255, "earlier segments stay painted");
+        verify(ink.width < canvas.width && ink.height < canvas.height, "the ink canvas holds the stroke, not the screen");
+        mouseMove(canvas, 380, 280, -1, Qt.LeftButton);
+        tryVerify(() => ink.x + ink.width > 380 && alphaAt(380, 280) === 255, 2000, "a grown canvas");
+        compare(alphaAt(80, 20), 255, "a grown canvas paints the whole stroke again");
         mouseRelease(canvas, 100, 60);
-        tryVerify(() => canvas.getContext("2d").getImageData(80, 20, 1, 1).data[3] === 0, 2000, "preview cleared");
+        tryVerify(() => alphaAt(80, 20) === 0, 2000, "preview cleared");
     }
 
     function test_cursor() {

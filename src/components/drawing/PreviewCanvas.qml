@@ -5,9 +5,16 @@ import Zem.Inkly
 // Shift constraints, simplifies a finished stroke and hands the item to the
 // drawing state, whose drawing canvas then paints it for good.
 //
-// Positions are this canvas's own units. Stroke points are one flat list
-// [x0, y0, x1, y1, ...], as the drawing state keeps them.
-Canvas {
+// Positions are this item's own units, the canvas units of the overlay.
+// Stroke points are one flat list [x0, y0, x1, y1, ...], as the drawing
+// state keeps them.
+//
+// The live item is painted on a canvas no larger than the area it covers:
+// every frame that shows a change copies, blends and flushes the pixels of
+// that canvas, so a screen-sized one made each pointer move cost as much as
+// a full-screen repaint. The canvas grows ahead of the item, in steps, and
+// is painted again whole only when it moves or grows.
+Item {
     id: root
 
     required property string windowId
@@ -26,13 +33,17 @@ Canvas {
     property Component cursorComponent: null
     readonly property alias cursorItem: cursorLoader.item
     readonly property alias mouseArea: mouseArea
+    readonly property alias inkCanvas: inkCanvas
+    readonly property alias available: inkCanvas.available
+    property alias renderStrategy: inkCanvas.renderStrategy
+    // How far, at least, the ink canvas reaches past what it must hold.
+    readonly property real growthMargin: 32
 
-    // Pointer moves may come faster than the screen shows frames, and every
-    // frame of this full-screen canvas costs a copy and a blend of all its
-    // pixels: each move is kept, the picture is asked for about once a frame.
+    // Pointer moves may come faster than the screen shows frames: each move
+    // is kept, the picture is asked for about once a frame.
     readonly property Throttle paintThrottle: Throttle {
         delay: 17
-        callback: () => root.requestPaint()
+        callback: () => inkCanvas.requestPaint()
     }
 
     readonly property real minimumEpsilon: 0.3
@@ -50,18 +61,32 @@ Canvas {
         root.updateDrawing(root.lastMousePos.x, root.lastMousePos.y);
     }
 
-    onPaint: {
-        const ctx = root.getContext("2d");
-        const item = root.drawItem;
-        const isStroke = item !== null && DrawingTool.drawsAsStroke(item.drawingTool);
-        if (!isStroke || root.strokePointStartIndex === 0)
-            ctx.clearRect(0, 0, root.width, root.height);
-        if (isStroke)
-            root.strokePointStartIndex = DrawingRenderer.renderStrokePreview(ctx, item, root.scale, root.strokePointStartIndex);
-        else if (item !== null && DrawingTool.isEraserRectangle(item.drawingTool))
-            DrawingRenderer.renderEraserRectanglePreview(ctx, item, root.scale);
-        else
-            DrawingRenderer.renderDrawItem(ctx, item, root.scale);
+    Canvas {
+        id: inkCanvas
+
+        width: 1
+        height: 1
+        antialiasing: root.antialiasing
+        renderStrategy: Canvas.Cooperative
+
+        onPaint: {
+            const ctx = inkCanvas.getContext("2d");
+            const item = root.drawItem;
+            const isStroke = item !== null && DrawingTool.drawsAsStroke(item.drawingTool);
+            if (!isStroke || root.strokePointStartIndex === 0)
+                ctx.clearRect(0, 0, inkCanvas.width, inkCanvas.height);
+            if (item === null)
+                return;
+            ctx.save();
+            ctx.translate(-inkCanvas.x, -inkCanvas.y);
+            if (isStroke)
+                root.strokePointStartIndex = DrawingRenderer.renderStrokePreview(ctx, item, root.scale, root.strokePointStartIndex);
+            else if (DrawingTool.isEraserRectangle(item.drawingTool))
+                DrawingRenderer.renderEraserRectanglePreview(ctx, item, root.scale);
+            else
+                DrawingRenderer.renderDrawItem(ctx, item, root.scale);
+            ctx.restore();
+        }
     }
 
     Connections {
@@ -158,6 +183,7 @@ Canvas {
             root.shiftAnchorIndex = root.shiftHeld ? 0 : -1;
         }
         root.drawItem = item;
+        root.placeInkCanvas(item, true);
         root.requestPaint();
     }
 
@@ -180,6 +206,7 @@ Canvas {
             } else {
                 points.push(x, y);
             }
+            root.placeInkCanvas(item, false);
         } else if (!root.shiftHeld) {
             item.endX = x;
             item.endY = y;
@@ -195,6 +222,8 @@ Canvas {
             item.endX = dx >= 0 ? item.startX + size : item.startX - size;
             item.endY = dy >= 0 ? item.startY + size : item.startY - size;
         }
+        if (!DrawingTool.drawsAsStroke(item.drawingTool))
+            root.placeInkCanvas(item, false);
         root.paintThrottle.trigger();
     }
 
@@ -219,6 +248,70 @@ Canvas {
         root.strokePointStartIndex = 0;
         root.paintThrottle.cancel();
         root.requestPaint();
+    }
+
+    function requestPaint() {
+        inkCanvas.requestPaint();
+    }
+
+    // Makes the ink canvas cover what the live item paints: for a stroke its
+    // newest point, for a shape its whole box, each widened by the paint's
+    // reach. A canvas that has to move or grow is painted again whole, in
+    // the same frame as its new place. `restart` lets it shrink, for a new
+    // item.
+    function placeInkCanvas(item, restart: bool) {
+        let minX;
+        let minY;
+        let maxX;
+        let maxY;
+        if (DrawingTool.drawsAsStroke(item.drawingTool)) {
+            const points = item.points;
+            const count = root.pointCount(item);
+            if (count === 0)
+                return;
+            minX = maxX = points[2 * count - 2];
+            minY = maxY = points[2 * count - 1];
+        } else {
+            minX = Math.min(item.startX, item.endX);
+            minY = Math.min(item.startY, item.endY);
+            maxX = Math.max(item.startX, item.endX);
+            maxY = Math.max(item.startY, item.endY);
+        }
+        const scale = Math.max(0.1, root.scale);
+        const reach = DrawingRenderer.reachFactor(item.drawingTool) * item.lineWidth / scale + DrawingRenderer.antialiasMargin;
+        minX -= reach;
+        minY -= reach;
+        maxX += reach;
+        maxY += reach;
+        const left = inkCanvas.x;
+        const top = inkCanvas.y;
+        const right = left + inkCanvas.width;
+        const bottom = top + inkCanvas.height;
+        if (!restart && left <= minX && top <= minY && maxX <= right && maxY <= bottom)
+            return;
+        // A side that has to move goes ahead of the item by half the
+        // canvas's extent, so a long stroke is painted again whole only a
+        // few times; the other sides stay where they are.
+        let x0 = minX - root.growthMargin;
+        let y0 = minY - root.growthMargin;
+        let x1 = maxX + root.growthMargin;
+        let y1 = maxY + root.growthMargin;
+        if (!restart) {
+            const aheadX = Math.max(root.growthMargin, (right - left) / 2);
+            const aheadY = Math.max(root.growthMargin, (bottom - top) / 2);
+            x0 = minX < left ? minX - aheadX : left;
+            y0 = minY < top ? minY - aheadY : top;
+            x1 = maxX > right ? maxX + aheadX : right;
+            y1 = maxY > bottom ? maxY + aheadY : bottom;
+        }
+        const x = Math.max(0, Math.floor(x0));
+        const y = Math.max(0, Math.floor(y0));
+        inkCanvas.x = x;
+        inkCanvas.y = y;
+        inkCanvas.width = Math.max(1, Math.min(Math.ceil(root.width), Math.ceil(x1)) - x);
+        inkCanvas.height = Math.max(1, Math.min(Math.ceil(root.height), Math.ceil(y1)) - y);
+        root.strokePointStartIndex = 0;
+        inkCanvas.requestPaint();
     }
 
     function logFinishDrawing(item) {
