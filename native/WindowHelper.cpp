@@ -43,6 +43,14 @@ void WindowHelper::setCompositingActive(bool active)
 
 bool WindowHelper::eventFilter(QObject *watched, QEvent *event)
 {
+    // Nobody gives an unmanaged window the keyboard on a click: it takes it
+    // itself, as a managed one would get it from the manager.
+    if (event->type() == QEvent::MouseButtonPress) {
+        auto *window = qobject_cast<QQuickWindow *>(watched);
+        if (window && (window->flags() & Qt::X11BypassWindowManagerHint)
+            && !(window->flags() & Qt::WindowDoesNotAcceptFocus) && !window->isActive())
+            window->requestActivate();
+    }
     if (event->type() == QEvent::Show) {
         auto *window = qobject_cast<QQuickWindow *>(watched);
         if (window && window->color().alpha() < 255)
@@ -176,11 +184,10 @@ void WindowHelper::setClicksRouted(QQuickWindow *window, bool routed)
     });
 }
 
-bool WindowHelper::keepsOverlaysUnmanaged()
+int WindowHelper::unmanagedFlag()
 {
-    if (m_overlaysUnmanaged < 0)
-        m_overlaysUnmanaged = backendKeepsOverlaysUnmanaged() ? 1 : 0;
-    return m_overlaysUnmanaged == 1;
+    static const bool unmanaged = backendKeepsWindowsUnmanaged();
+    return unmanaged ? int(Qt::X11BypassWindowManagerHint) : 0;
 }
 
 void WindowHelper::updateLeftButtonGrab()

@@ -49,10 +49,12 @@ public:
     // there, and the whole drag with it; the routing window takes no input of
     // its own.
     Q_INVOKABLE void setClicksRouted(QQuickWindow *window, bool routed);
-    // Whether drawing overlays are best kept out of the window manager's
-    // hands (override-redirect on X11): no frame that keeps taking clicks, no
-    // work area or layer that moves or lifts them. Asked once per process.
-    Q_INVOKABLE bool keepsOverlaysUnmanaged();
+    // The flag that keeps our floating windows (toolbar, panels, menus,
+    // tooltips, overlays) out of the window manager's hands on X11: no frame
+    // that keeps taking clicks, no work area or layer that moves or lifts
+    // them; they stay above everything, a focused fullscreen program
+    // included, kept in order by keepWindowsBelow. 0 elsewhere.
+    Q_INVOKABLE int unmanagedFlag();
 
     bool compositingActive() const { return m_compositingActive; }
 
@@ -102,7 +104,7 @@ private:
     // Takes the left button everywhere; presses on our own windows still go
     // to them.
     static bool grabLeftButton(bool grab);
-    static bool backendKeepsOverlaysUnmanaged();
+    static bool backendKeepsWindowsUnmanaged();
     static void setInputPassThrough(quintptr handle, bool passThrough);
 
     bool m_compositingActive = true;
@@ -111,5 +113,4 @@ private:
     QList<QPointer<QQuickWindow>> m_routedWindows;
     QPointer<QQuickWindow> m_routedPressWindow;
     bool m_leftButtonGrabbed = false;
-    int m_overlaysUnmanaged = -1; // not asked yet
 };

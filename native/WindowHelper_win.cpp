@@ -38,7 +38,7 @@ bool WindowHelper::grabLeftButton(bool)
 
 void WindowHelper::setInputPassThrough(quintptr, bool) {}
 
-bool WindowHelper::backendKeepsOverlaysUnmanaged()
+bool WindowHelper::backendKeepsWindowsUnmanaged()
 {
     return false;
 }

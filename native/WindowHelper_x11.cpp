@@ -65,23 +65,6 @@ bool windowManagerRunning(xcb_connection_t *connection, xcb_window_t root)
     return check != XCB_WINDOW_NONE && windowProperty(connection, check, checkAtom) == check;
 }
 
-// The running manager's own name, as it gives it on its check window.
-QByteArray windowManagerName(xcb_connection_t *connection, xcb_window_t root)
-{
-    const xcb_atom_t checkAtom = internAtom(connection, "_NET_SUPPORTING_WM_CHECK");
-    if (checkAtom == XCB_ATOM_NONE || !windowManagerRunning(connection, root))
-        return {};
-    const xcb_window_t check = windowProperty(connection, root, checkAtom);
-    const xcb_atom_t nameAtom = internAtom(connection, "_NET_WM_NAME");
-    Reply<xcb_get_property_reply_t> reply(xcb_get_property_reply(
-        connection, xcb_get_property(connection, 0, check, nameAtom, XCB_GET_PROPERTY_TYPE_ANY, 0, 256),
-        nullptr));
-    if (!reply || reply->format != 8)
-        return {};
-    return QByteArray(static_cast<const char *>(xcb_get_property_value(reply.get())),
-                      xcb_get_property_value_length(reply.get()));
-}
-
 bool windowManagerSupports(xcb_connection_t *connection, xcb_window_t root, xcb_atom_t atom)
 {
     if (atom == XCB_ATOM_NONE || !windowManagerRunning(connection, root))
@@ -398,7 +381,14 @@ bool WindowHelper::keepBelow(const QList<quintptr> &anchors, const QList<quintpt
             && windowManagerRunning(connection, root);
     std::vector<xcb_window_t> anchorTops;
     std::vector<xcb_window_t> anchorClients;
+    // Our unmanaged floating windows are the ones that stay above everything;
+    // managed ones of ours (titled dialogs) are left to the manager then.
+    const bool unmanagedAnchors = std::any_of(anchors.begin(), anchors.end(), [&](quintptr anchor) {
+        return overrideRedirect(connection, xcb_window_t(anchor));
+    });
     for (const quintptr anchor : managed ? anchors.mid(0, 1) : anchors) {
+        if (!managed && unmanagedAnchors && !overrideRedirect(connection, xcb_window_t(anchor)))
+            continue;
         const xcb_window_t top = topLevelOf(connection, xcb_window_t(anchor));
         if (top != XCB_WINDOW_NONE) {
             anchorTops.push_back(top);
@@ -432,10 +422,10 @@ bool WindowHelper::keepBelow(const QList<quintptr> &anchors, const QList<quintpt
     if (anchor < 0)
         return false;
 
-    // Nothing else keeps stay-on-top windows on top without a manager; with
-    // one, raising would also activate them under some managers, so the
-    // manager's layers are left to do it.
-    if (!windowManagerRunning(connection, root)) {
+    // Nothing else keeps unmanaged stay-on-top windows on top, nor any
+    // without a manager; raising those activates nothing. A managed one is
+    // left to the manager's layers: raising it would activate it under some.
+    if (unmanagedAnchors || !windowManagerRunning(connection, root)) {
         const bool covered = std::any_of(order.begin() + anchor + 1, order.end(), [&](xcb_window_t window) {
             return !isOurs(window) && viewable(connection, window);
         });
@@ -495,16 +485,9 @@ void WindowHelper::removeShape(quintptr handle)
     }
 }
 
-bool WindowHelper::backendKeepsOverlaysUnmanaged()
+bool WindowHelper::backendKeepsWindowsUnmanaged()
 {
-    xcb_connection_t *connection = x11Connection();
-    if (!connection)
-        return false;
-    // Mutter (GNOME, and the desktops built on it) lifts every
-    // override-redirect window above all it manages, the toolbar included;
-    // there the overlays stay managed, which it handles well.
-    const QByteArray name = windowManagerName(connection, defaultRoot(connection)).toLower();
-    return !(name.contains("mutter") || name.contains("gnome shell") || name.contains("muffin"));
+    return x11Connection() != nullptr;
 }
 
 void WindowHelper::watchCompositing()

@@ -226,7 +226,7 @@ private slots:
 void TestEndToEnd::initTestCase()
 {
     for (const char *tool : { "Xvfb", "xdotool", "xwininfo", "xprop", "xrandr", "xsetroot",
-                 "xcompmgr", "trayer", "dbus-daemon", "dbus-send", "xev", "stdbuf" }) {
+                 "xcompmgr", "trayer", "dbus-daemon", "dbus-send", "xev", "stdbuf", "wmctrl" }) {
         if (QStandardPaths::findExecutable(QString::fromLatin1(tool)).isEmpty())
             QFAIL(qPrintable(QStringLiteral("missing tool: ") + QString::fromLatin1(tool)));
     }
@@ -418,6 +418,20 @@ void TestEndToEnd::desktopMatrix()
     const QString active = session.activeWindow();
     check("4", active == xev, QStringLiteral("the activated program keeps the keyboard (active: %1, program: %2)").arg(active, xev));
     check("6", stackedAbove(session, toolbar, overlays), QStringLiteral("the toolbar lies above both overlays after the activation"));
+
+    // A focused fullscreen program, a slide show say, covers neither the bar
+    // nor the ink.
+    if (!manager.isEmpty()) {
+        const QStringList xevId { QStringLiteral("-i"), QStringLiteral("-r"), xev };
+        session.run(QStringLiteral("wmctrl"), xevId + QStringList { QStringLiteral("-b"), QStringLiteral("add,fullscreen") });
+        session.xdotool({ QStringLiteral("windowactivate"), xev });
+        const bool barOnTop = QTest::qWaitFor([&] { return stackedAbove(session, toolbar, { xev }); }, 2500);
+        const bool inkOnTop = QTest::qWaitFor([&] { return stackedAbove(session, overlays.first(), { xev }) && stackedAbove(session, overlays.last(), { xev }); }, 2500);
+        check("4", barOnTop && inkOnTop,
+                QStringLiteral("a focused fullscreen program leaves the bar (%1) and the ink (%2) above it").arg(barOnTop).arg(inkOnTop));
+        session.run(QStringLiteral("wmctrl"), xevId + QStringList { QStringLiteral("-b"), QStringLiteral("remove,fullscreen") });
+        QTest::qWaitFor([&] { return session.windowGeometry(xev).width() < home.width(); }, 3000);
+    }
 
     // The bar dragged by its grip to the left edge of the left monitor.
     const QRect before = session.windowGeometry(toolbar);

@@ -56,8 +56,7 @@ Window {
     function effectiveFlags(): int {
         let flags = Qt.Tool | Qt.FramelessWindowHint | Qt.WindowDoesNotAcceptFocus;
         // The root keeps an unmanaged overlay in its place in the stack.
-        if (WindowHelper.keepsOverlaysUnmanaged())
-            flags |= Qt.X11BypassWindowManagerHint;
+        flags |= WindowHelper.unmanagedFlag();
         if (!root.drawingContext || !root.drawingContext.drawingModeEnabled)
             flags |= Qt.WindowTransparentForInput;
         return flags;

@@ -39,6 +39,7 @@ CPopup {
     }
 
     flags: Qt.Tool | Qt.WindowStaysOnTopHint | Qt.FramelessWindowHint | Qt.WindowDoesNotAcceptFocus
+           | WindowHelper.unmanagedFlag()
 
     onAboutToShow: root.equalizeContentWidths()
 }

@@ -54,6 +54,7 @@ CPopup {
     // A panel that took the focus would cancel the press under way in the
     // window it belongs to.
     flags: Qt.Tool | Qt.WindowStaysOnTopHint | Qt.FramelessWindowHint | Qt.WindowDoesNotAcceptFocus
+           | WindowHelper.unmanagedFlag()
     parentWindow: root.anchorWindow
     backgroundColor: Theme.colorPopoverBackground
 

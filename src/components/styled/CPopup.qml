@@ -196,7 +196,7 @@ Window {
         }
     }
 
-    flags: Qt.Tool | Qt.WindowStaysOnTopHint | Qt.FramelessWindowHint
+    flags: Qt.Tool | Qt.WindowStaysOnTopHint | Qt.FramelessWindowHint | WindowHelper.unmanagedFlag()
     transientParent: root.parentWindow
     color: "transparent"
     visible: false

@@ -49,6 +49,7 @@ CPopup {
     }
 
     flags: Qt.Tool | Qt.WindowStaysOnTopHint | Qt.FramelessWindowHint | Qt.WindowTransparentForInput
+           | WindowHelper.unmanagedFlag()
            | Qt.WindowDoesNotAcceptFocus
     closeOnEscape: false
     closeOnPressOutside: true

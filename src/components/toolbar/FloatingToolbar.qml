@@ -392,7 +392,7 @@ Window {
     // --- Window -----------------------------------------------------------
 
     title: "Inkly Floating Toolbar"
-    flags: Qt.Tool | Qt.FramelessWindowHint | Qt.WindowStaysOnTopHint
+    flags: Qt.Tool | Qt.FramelessWindowHint | Qt.WindowStaysOnTopHint | WindowHelper.unmanagedFlag()
     color: "transparent"
     visible: false
     width: root.isInvalidating ? 0 : container.implicitWidth

@@ -22,7 +22,7 @@ CPopover {
     }
 
     flags: Qt.Tool | Qt.WindowStaysOnTopHint | Qt.FramelessWindowHint | Qt.WindowTransparentForInput
-           | Qt.WindowDoesNotAcceptFocus
+           | Qt.WindowDoesNotAcceptFocus | WindowHelper.unmanagedFlag()
     backgroundColor: "transparent"
     shadowEnabled: false
     // Square, the body's faint outline stays outside the window; rounded
