@@ -59,8 +59,6 @@ Window {
         root.aboutToShow();
         // Sized before it is mapped: the change of `visible` is notified late.
         internal.showing = true;
-        if (!root.visible)
-            internal.inputShapePending = true;
         if (!root.visible && root.fadeInEnabled) {
             root.opacity = 0;
             root.visible = true;
@@ -104,18 +102,6 @@ Window {
 
     function hide() {
         root.close();
-    }
-
-    // An input shape set before the window was mapped reaches the window but
-    // not the frame that a window manager puts round it; the manager copies
-    // it only on a later change. Off and on again, Qt sets it once more.
-    // Only X11 has such frames.
-    function refreshInputShape() {
-        const flags = root.flags;
-        if (Qt.platform.pluginName !== "xcb" || !root.visible || !(flags & Qt.WindowTransparentForInput))
-            return;
-        root.flags = flags & ~Qt.WindowTransparentForInput;
-        root.flags = flags;
     }
 
     function raiseIfOpen() {
@@ -204,13 +190,6 @@ Window {
     height: internal.showing && !root.isInvalidating ? container.implicitHeight : 0
 
     onContentItemChanged: root.attachContent()
-    // The first frame comes after the window was mapped, framed or not.
-    onFrameSwapped: {
-        if (!internal.inputShapePending)
-            return;
-        internal.inputShapePending = false;
-        root.refreshInputShape();
-    }
     onVisibleChanged: {
         if (!root.visible)
             internal.showing = false;
@@ -221,7 +200,6 @@ Window {
         id: internal
 
         property bool showing: false
-        property bool inputShapePending: false
     }
 
     Item {
