@@ -1,13 +1,13 @@
 #include "WindowHelper.h"
 
-#include <QGuiApplication>
 #include <QCoreApplication>
+#include <QGuiApplication>
 #include <QIcon>
 #include <QMouseEvent>
+#include <QQuickWindow>
 #include <QTimer>
 
 #include <utility>
-#include <QQuickWindow>
 
 namespace {
 // The rectangles a window was last cut to.
