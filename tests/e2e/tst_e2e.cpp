@@ -586,10 +586,14 @@ void TestEndToEnd::autostartWaitsForTheTrayAndQuitsFromIt()
     QVERIFY(session.windowIds(kToolbarTitle).isEmpty());
     QVERIFY(session.windowIds(kOverlayTitle.arg(0)).isEmpty());
     session.startTray();
-    QTest::qWait(2000);
-
-    session.click(trayIconPoint(), 1, 2);
-    QVERIFY2(!waitForWindow(session, kToolbarTitle).isEmpty(), qPrintable(session.inklyLog()));
+    // Double-clicked until the icon has docked and answers.
+    QVERIFY2(QTest::qWaitFor(
+                     [&] {
+                         session.click(trayIconPoint(), 1, 2);
+                         return QTest::qWaitFor([&] { return !session.windowIds(kToolbarTitle).isEmpty(); }, 1500);
+                     },
+                     kWaitMs),
+            qPrintable(session.inklyLog()));
     QVERIFY(!waitForWindow(session, kOverlayTitle.arg(1)).isEmpty());
     QTest::qWait(500);
 
@@ -635,8 +639,7 @@ void TestEndToEnd::autostartWaitsForTheTrayAndQuitsFromIt()
     // Started again, the stroke is painted where it was drawn.
     session.startInkly();
     QVERIFY(!waitForWindow(session, kOverlayTitle.arg(1)).isEmpty());
-    QTest::qWait(1500);
-    QVERIFY(redPointsAlong(session.screenshot(), points) >= points.size() * 8 / 10);
+    QVERIFY(QTest::qWaitFor([&] { return redPointsAlong(session.screenshot(), points) >= points.size() * 8 / 10; }, kWaitMs));
 }
 
 
