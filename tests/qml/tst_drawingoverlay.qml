@@ -18,10 +18,6 @@ TestCase {
         id: overlayComponent
         DrawingOverlay {}
     }
-    SignalSpy {
-        id: restackSpy
-        signalName: "restackRequested"
-    }
 
     Component {
         id: spyComponent
@@ -63,11 +59,6 @@ TestCase {
         };
     }
 
-    // The grabbed window is opaque: transparent parts read as black.
-    function redAt(overlay, x: int, y: int): int {
-        return grabImage(overlay.contentItem).red(x, y);
-    }
-
     function isEmptyAt(overlay, x: int, y: int): bool {
         const image = grabImage(overlay.contentItem);
         return image.red(x, y) < 30 && image.green(x, y) < 30 && image.blue(x, y) < 30;
@@ -76,35 +67,6 @@ TestCase {
     function isRedAt(overlay, x: int, y: int): bool {
         const image = grabImage(overlay.contentItem);
         return image.red(x, y) > 200 && image.green(x, y) < 50 && image.blue(x, y) < 50;
-    }
-
-    function test_inputTransparencyFollowsTheTool() {
-        const overlay = createOverlay(0, 400, 300);
-        compare(overlay.title, "Inkly Drawing Overlay - DrawingOverlay_0");
-        const always = Qt.Tool | Qt.FramelessWindowHint | Qt.WindowDoesNotAcceptFocus;
-        compare(overlay.flags & always, always);
-        verify(overlay.flags & Qt.WindowTransparentForInput, "the pointer tool lets clicks through");
-        restackSpy.target = overlay;
-        restackSpy.clear();
-
-        context.setDrawingTool(DrawingTool.Pen);
-        verify(!(overlay.flags & Qt.WindowTransparentForInput), "a tool takes the mouse");
-        compare(overlay.flags, overlay.effectiveFlags());
-        compare(restackSpy.count, 1);
-        context.setDrawingTool(DrawingTool.Rectangle);
-        compare(restackSpy.count, 1, "no restack while the stacking bits stay");
-        context.setDrawingTool(DrawingTool.None);
-        verify(overlay.flags & Qt.WindowTransparentForInput);
-        compare(restackSpy.count, 2);
-    }
-
-    function test_shiftWheelOverTheOverlayStepsTheWidth() {
-        const overlay = createOverlay(0, 400, 300);
-        context.setDrawingTool(DrawingTool.Pen);
-        mouseWheel(overlay.contentItem, 200, 150, 0, 120, Qt.NoButton, Qt.ShiftModifier);
-        compare(context.lineWidth, 6);
-        mouseWheel(overlay.contentItem, 200, 150, 0, 120);
-        compare(context.lineWidth, 6, "no step without Shift");
     }
 
     function test_canvasScale() {
@@ -198,38 +160,6 @@ TestCase {
         tryVerify(() => isRedAt(overlay, 300, 150), 3000);
     }
 
-    function test_appendedItemsPaintIncrementally() {
-        const overlay = createOverlay(0, 400, 300);
-        const item = penStroke(0, 50, 50, 150, 50);
-        context.pushDrawItem(item);
-        tryVerify(() => isRedAt(overlay, 100, 50), 3000);
-        // Moving the painted record behind the canvas's back shows whether a
-        // paint starts over: an incremental one keeps the old picture.
-        item.points = [50, 250, 150, 250];
-        const second = penStroke(0, 250, 150, 350, 150);
-        context.pushDrawItem(second);
-        tryVerify(() => isRedAt(overlay, 300, 150), 3000);
-        verify(isRedAt(overlay, 100, 50), "the kept picture was not redrawn");
-        verify(isEmptyAt(overlay, 100, 250));
-
-        // Undo repaints only the area of the item taken back.
-        context.pushDrawItem(penStroke(0, 250, 250, 350, 250));
-        tryVerify(() => isRedAt(overlay, 300, 250), 3000);
-        context.undo();
-        tryVerify(() => isEmptyAt(overlay, 300, 250), 3000, "the area of the item taken back is cleared");
-        verify(isRedAt(overlay, 100, 50), "the rest is kept");
-        verify(isEmptyAt(overlay, 100, 250));
-        verify(isRedAt(overlay, 300, 150));
-
-        // A full request stays full when an incremental one follows it.
-        second.points = [250, 50, 350, 50];
-        overlay.drawingCanvas.refreshCanvas();
-        overlay.drawingCanvas.requestCanvasPaint("DrawingOverlay_0", true);
-        overlay.drawingCanvas.requestCanvasPaint("DrawingOverlay_1", false);
-        tryVerify(() => isRedAt(overlay, 300, 50), 3000);
-        verify(isEmptyAt(overlay, 300, 150));
-    }
-
     // Undo and redo repair only the areas that changed; the picture must be
     // the one a full repaint gives, erasers and translucent ink included.
     function test_areaRepairMatchesFullRepaint() {
@@ -299,42 +229,4 @@ TestCase {
         verify(isEmptyAt(overlay, 100, 150));
     }
 
-    function test_cursorFollowsTheTool() {
-        const overlay = createOverlay(0, 400, 300);
-        const preview = overlay.previewCanvas;
-        const cursor = preview.cursorItem;
-        verify(cursor !== null);
-        context.setDrawingTool(DrawingTool.Pen);
-        mouseMove(preview, 200, 150);
-        tryVerify(() => cursor.visible);
-        compare(cursor.drawingTool, DrawingTool.Pen);
-        compare(cursor.width, 5);
-        verify(Qt.colorEqual(cursor.fillColor, "#FF0000"));
-        compare(cursor.borderWidth, 0);
-        tryVerify(() => isRedAt(overlay, 200, 150), 3000, "a solid disc at the pointer");
-        compare(context.drawItems.length, 0, "hovering draws nothing");
-
-        context.setDrawingTool(DrawingTool.Highlighter);
-        compare(cursor.state, "highlighter");
-        compare(cursor.width, 30);
-        fuzzyCompare(cursor.fillColor.a, 0.4, 0.01);
-        // Over the black of the grab, 0.4 of full red.
-        tryVerify(() => Math.abs(redAt(overlay, 200, 150) - 102) <= 3, 3000, "translucent disc");
-
-        context.setDrawingTool(DrawingTool.EraserBrush);
-        compare(cursor.state, "eraser");
-        verify(Qt.colorEqual(cursor.fillColor, Theme.colorEraserDrawPreviewFill));
-        verify(Qt.colorEqual(cursor.borderColor, Theme.colorEraserDrawPreviewBorder));
-        compare(cursor.borderWidth, 1);
-        verify(cursor.dashEnabled);
-
-        context.setDrawingTool(DrawingTool.Rectangle);
-        compare(cursor.state, "");
-        verify(cursor.visible);
-        context.setDrawingTool(DrawingTool.EraserRectangle);
-        verify(!cursor.visible, "the area eraser shows no brush");
-        context.setDrawingTool(DrawingTool.None);
-        verify(!cursor.visible, "the pointer tool shows no brush");
-        tryVerify(() => isEmptyAt(overlay, 200, 150), 3000);
-    }
 }

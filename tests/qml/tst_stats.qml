@@ -6,89 +6,32 @@ import Zem.Inkly
 // through the real TallyWrapper, which answers false.
 TestCase {
     id: root
-
     name: "Stats"
 
-    SignalSpy {
-        id: sentSpy
+    SignalSpy { id: sentSpy; target: Stats; signalName: "actionSent" }
+    AppSettings { id: settings }
 
-        target: Stats
-        signalName: "actionSent"
-    }
-
-    AppSettings {
-        id: settings
-    }
-
-    function sentIds(): var {
-        const ids = [];
-        for (let i = 0; i < sentSpy.count; ++i)
-            ids.push(sentSpy.signalArguments[i][0]);
-        return ids;
-    }
-
-    function init() {
-        sentSpy.clear();
-    }
-
-    function test_run() {
-        verify(!TallyWrapper.initialized());
-        compare(Stats.runStat(), false);
-        compare(sentIds(), ["inkly_100_001"]);
-        compare(sentSpy.signalArguments[0][1], false);
-    }
-
-    function test_drawingTools() {
-        const results = [];
-        for (let tool = -1; tool <= DrawingTool.EraserRectangle + 1; ++tool)
-            results.push(Stats.drawingStat(tool));
-        // None, DashedLine and values outside the enumeration send nothing.
-        compare(sentIds(), ["inkly_100_002", "inkly_100_003", "inkly_100_004", "inkly_100_005",
-                            "inkly_100_006", "inkly_100_007", "inkly_100_008", "inkly_100_009",
-                            "inkly_100_010", "inkly_100_011", "inkly_100_012"]);
-        verify(results.every(result => result === false));
-
-        sentSpy.clear();
-        compare(Stats.drawingStat(DrawingTool.DashedLine), false);
-        compare(Stats.drawingStat(DrawingTool.None), false);
-        compare(sentSpy.count, 0);
-        Stats.drawingStat(DrawingTool.Star);
-        compare(sentIds(), ["inkly_100_006"]);
-    }
-
-    function test_capture() {
-        const events = ["trigger", "run_success", "run_failure", "install", "homepage",
-                        "Trigger", "", "toString", "__proto__", "constructor", "trigger "];
-        for (const event of events)
-            compare(Stats.captureStat(event), false);
-        compare(sentIds(), ["inkly_100_013", "inkly_100_014", "inkly_100_015", "inkly_100_016",
-                            "inkly_100_017"]);
-    }
-
-    function test_settings_data() {
+    function test_events_data() {
+        const T = DrawingTool;
+        const ids = (...numbers) => numbers.map(n => "inkly_100_" + String(n).padStart(3, "0"));
         return [
-            { tag: "all on", autoStart: true, wheelDouble: true, autoUsageTips: true,
-              ids: ["inkly_100_018", "inkly_100_020", "inkly_100_022"] },
-            { tag: "all off", autoStart: false, wheelDouble: false, autoUsageTips: false,
-              ids: ["inkly_100_019", "inkly_100_021", "inkly_100_023"] },
-            { tag: "mixed", autoStart: false, wheelDouble: true, autoUsageTips: false,
-              ids: ["inkly_100_019", "inkly_100_020", "inkly_100_023"] }
+            { tag: "run", send: () => Stats.runStat(), ids: ids(1) },
+            { tag: "drawing tools", send: () => [T.Pen, T.Highlighter, T.Rectangle, T.Ellipse, T.Star, T.Line, T.Arrow, T.DashedRectangle,
+                                                 T.DashedEllipse, T.EraserBrush, T.EraserRectangle].forEach(Stats.drawingStat), ids: ids(2, 3, 4, 5, 6, 7, 8, 9, 10, 11, 12) },
+            { tag: "tools without an event", send: () => [T.None, T.DashedLine, -1, 13].forEach(Stats.drawingStat), ids: [] },
+            { tag: "capture", send: () => ["trigger", "run_success", "run_failure", "install", "homepage"].forEach(Stats.captureStat), ids: ids(13, 14, 15, 16, 17) },
+            { tag: "unknown capture events", send: () => ["Trigger", "", "toString", "__proto__", "trigger "].forEach(Stats.captureStat), ids: [] },
+            { tag: "settings on", settings: [true, true, true], send: () => Stats.settingsStat(settings), ids: ids(18, 20, 22) },
+            { tag: "settings mixed", settings: [false, true, false], send: () => Stats.settingsStat(settings), ids: ids(19, 20, 23) }
         ];
     }
 
-    function test_settings(data) {
-        settings.autoStartEnabled = data.autoStart;
-        settings.wheelDoubleEnabled = data.wheelDouble;
-        settings.autoUsageTipsEnabled = data.autoUsageTips;
-        // True although no library took any of them.
-        compare(Stats.settingsStat(settings), true);
-        compare(sentIds(), data.ids);
-        verify(sentSpy.signalArguments.every(args => args[1] === false));
-    }
-
-    function test_settingsMissing() {
-        ignoreWarning("[Stats] settings not recorded: no settings given");
-        compare(Stats.settingsStat(null), false);
-        compare(sentSpy.count, 0);
+    function test_events(data) {
+        if (data.settings)
+            [settings.autoStartEnabled, settings.wheelDoubleEnabled, settings.autoUsageTipsEnabled] = data.settings;
+        sentSpy.clear();
+        data.send();
+        compare(Array.from(sentSpy.signalArguments).map(args => args[0]), data.ids);
+        verify(Array.from(sentSpy.signalArguments).every(args => args[1] === false), "no library took them");
     }
 }

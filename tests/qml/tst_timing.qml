@@ -2,439 +2,77 @@ import QtQuick
 import QtTest
 import Zem.Inkly
 
-// Timing is asserted by counts, order and arguments, with generous waits; the
-// only clock checks are lower bounds, which a loaded machine cannot break.
+// Each row runs a few calls on a timer and compares the callback's calls
+// right after them and once the timer has gone idle.
 TestCase {
     id: testCase
     name: "Timing"
 
-    // tryCompare polls a property; the error tests count their runs here.
-    property int runsSeen: 0
+    Component { id: debounceComponent; Debounce {} }
+    Component { id: throttleComponent; Throttle {} }
+    Component { id: repeatComponent; Repeat {} }
 
-    Component {
-        id: debounceComponent
-        Debounce {}
-    }
-    Component {
-        id: throttleComponent
-        Throttle {}
-    }
-    Component {
-        id: repeatComponent
-        Repeat {}
+    function test_timers_data() {
+        const D = debounceComponent, T = throttleComponent, R = repeatComponent;
+        const times = (n, call) => Array(n).fill(call);
+        return [
+            { tag: "debounce: a burst runs once, with the last arguments", kind: D, steps: [["trigger", "a", 1], ["trigger", "b", 2]], now: [], idle: [["b", 2]] },
+            { tag: "debounce: flush runs the pending call once", kind: D, steps: [["trigger", "a"], ["trigger", "b", 2], ["flush"], ["flush"]], now: [["b", 2]], idle: [["b", 2]] },
+            { tag: "debounce: flush with nothing pending", kind: D, steps: [["flush"]], now: [], idle: [] },
+            { tag: "debounce: cancel drops the pending call", kind: D, steps: [["trigger", "d"], ["cancel"], ["flush"]], now: [], idle: [] },
+            { tag: "debounce: triggered again from its callback", kind: D, steps: [["trigger", "again"]], now: [], idle: [["again"], ["from callback"]] },
+            { tag: "debounce: errors are caught", kind: D, steps: [["trigger", "boom"], ["until", 1], ["trigger", "boom"], ["flush"]], now: [["boom"], ["boom"]], idle: [["boom"], ["boom"]],
+              warnings: ["Debounce callback error: Error: boom", "Debounce flush callback error: Error: boom"] },
+            { tag: "throttle: leading and trailing calls", kind: T, steps: [["trigger", "first"], ["trigger", "second"], ["trigger", "third", 3]], now: [["first"]], idle: [["first"], ["third", 3]] },
+            { tag: "throttle: a single trigger runs once", kind: T, steps: [["trigger", "alone"]], now: [["alone"]], idle: [["alone"]] },
+            { tag: "throttle: flush runs the due trailing call", kind: T, steps: [["trigger", "a"], ["trigger", "b"], ["flush"], ["flush"]], now: [["a"], ["b"]], idle: [["a"], ["b"]] },
+            { tag: "throttle: after flush the next trigger leads", kind: T, steps: [["trigger", "c"], ["flush"], ["trigger", "d"]], now: [["c"], ["d"]], idle: [["c"], ["d"]] },
+            { tag: "throttle: cancel drops the trailing call", kind: T, steps: [["trigger", "e"], ["trigger", "f"], ["cancel"]], now: [["e"]], idle: [["e"]] },
+            { tag: "throttle: triggered again from the trailing call", kind: T, steps: [["trigger", "lead"], ["trigger", "again"]], now: [["lead"]], idle: [["lead"], ["again"], ["from callback"]] },
+            { tag: "throttle: a failed call still opens the window", kind: T, steps: [["trigger", "boom"], ["trigger", "x"]], now: [["boom"]], idle: [["boom"], ["x"]],
+              warnings: ["Throttle callback error: Error: boom"] },
+            { tag: "repeat: count times from the timer", kind: R, props: { count: 4, immediate: false }, steps: [["start", "x", 1]], now: [], idle: times(4, ["x", 1]) },
+            { tag: "repeat: once, immediately", kind: R, props: { count: 1 }, steps: [["start", "once"]], now: [["once"]], idle: [["once"]] },
+            { tag: "repeat: immediately, then from the timer", kind: R, props: { count: 3 }, steps: [["start", "three"]], now: [["three"]], idle: times(3, ["three"]) },
+            { tag: "repeat: a count of zero", kind: R, props: { count: 0, immediate: false }, steps: [["start", "none"]], now: [], idle: [] },
+            { tag: "repeat: start while running changes nothing", kind: R, props: { count: 3 }, steps: [["start", "first"], ["start", "second"]], now: [["first"]], idle: times(3, ["first"]),
+              warnings: ["Repeat already running, use restart() to force restart"] },
+            { tag: "repeat: restart begins a new sequence", kind: R, props: { count: 3 }, steps: [["start", "first"], ["restart", "third"]], now: [["first"], ["third"]], idle: [["first"]].concat(times(3, ["third"])) },
+            { tag: "repeat: stop", kind: R, props: { count: 3 }, steps: [["start", "s"], ["stop"]], now: [["s"]], idle: [["s"]] },
+            { tag: "repeat: stopped from its own callback", kind: R, props: { count: 5, immediate: false }, steps: [["start", "stop"]], now: [], idle: [["stop"]] },
+            { tag: "repeat: pause keeps the count for resume", kind: R, props: { count: 4, immediate: false }, steps: [["start", "pause"], ["until", 2], ["resume"]], now: times(2, ["pause"]), idle: times(4, ["pause"]) },
+            { tag: "repeat: a failed run still counts", kind: R, props: { count: 3 }, steps: [["start", "boom"]], now: [["boom"]], idle: times(3, ["boom"]),
+              warnings: times(3, "Repeat callback error: Error: boom") }
+        ];
     }
 
-    // A callback that records its arguments and the time of each call.
-    function recorder() {
+    function test_timers(data) {
         const calls = [];
-        const times = [];
-        const record = function () {
-            calls.push(Array.prototype.slice.call(arguments));
-            times.push(Date.now());
+        const timer = createTemporaryObject(data.kind, testCase, Object.assign({ delay: 60, interval: 40 }, data.props || {}));
+        // The first argument asks the callback for a side effect.
+        timer.callback = function () {
+            calls.push(Array.from(arguments));
+            if (arguments[0] === "again" && calls.length < 3)
+                timer.trigger("from callback");
+            else if (arguments[0] === "stop")
+                timer.stop();
+            else if (arguments[0] === "pause" && calls.length === 2)
+                timer.pause();
+            else if (arguments[0] === "boom")
+                throw new Error("boom");
         };
-        return {
-            "calls": calls,
-            "times": times,
-            "record": record
-        };
-    }
-
-    function test_debounceRunsOnceAfterTheLastOfABurst() {
-        const rec = recorder();
-        const debounce = createTemporaryObject(debounceComponent, testCase, {
-            "delay": 250,
-            "callback": rec.record
-        });
-        compare(debounce.timer.interval, 250);
-        let lastTrigger = 0;
-        for (let i = 1; i <= 10; ++i) {
-            debounce.trigger("burst", i);
-            lastTrigger = Date.now();
-            if (i < 10)
-                wait(10);
+        for (const warning of data.warnings || [])
+            ignoreWarning(warning);
+        for (const [method, ...args] of data.steps) {
+            if (method === "until")
+                tryCompare(calls, "length", args[0], 5000);
+            else
+                timer[method](...args);
         }
-        compare(rec.calls.length, 0);
-        tryCompare(rec.calls, "length", 1, 5000);
-        compare(rec.calls[0], ["burst", 10]);
-        verify(rec.times[0] - lastTrigger >= 225, "ran " + (rec.times[0] - lastTrigger) + " ms after the last trigger");
-        wait(500);
-        compare(rec.calls.length, 1);
-        compare(debounce.args, ["burst", 10], "arguments are kept after the call");
-
-        // A callback may trigger its own debounce again.
-        const again = [];
-        const selfTriggering = createTemporaryObject(debounceComponent, testCase, {
-            "delay": 20
-        });
-        selfTriggering.callback = function (n) {
-            again.push(n);
-            if (n === 1)
-                selfTriggering.trigger(2);
-        };
-        selfTriggering.trigger(1);
-        tryCompare(again, "length", 2, 5000);
-        compare(again, [1, 2]);
-        wait(100);
-        compare(again.length, 2);
-    }
-
-    function test_debounceFlushAndCancel() {
-        const rec = recorder();
-        const debounce = createTemporaryObject(debounceComponent, testCase, {
-            "delay": 100,
-            "callback": rec.record
-        });
-
-        debounce.flush();
-        compare(rec.calls.length, 0, "flush with nothing pending");
-
-        debounce.trigger("a");
-        debounce.trigger("b", 2);
-        debounce.flush();
-        compare(rec.calls, [["b", 2]]);
-        verify(!debounce.timer.running);
-        compare(debounce.args, []);
-        debounce.flush();
-        wait(300);
-        compare(rec.calls.length, 1, "neither the timer nor a second flush calls again");
-
-        debounce.trigger("c");
-        tryCompare(rec.calls, "length", 2, 5000);
-        debounce.flush();
-        compare(rec.calls.length, 2, "flush after the delayed call has run");
-
-        debounce.trigger("d");
-        debounce.cancel();
-        compare(debounce.args, []);
-        debounce.flush();
-        wait(300);
-        compare(rec.calls.length, 2, "cancel drops the pending call");
-
-        // No callback: the timing still runs, nothing is called, nothing warns.
-        failOnWarning(/.*/);
-        const silent = createTemporaryObject(debounceComponent, testCase, {
-            "delay": 10
-        });
-        silent.trigger(1);
-        tryCompare(silent.timer, "running", false, 5000);
-        silent.trigger(2);
-        silent.flush();
-    }
-
-    function test_debounceCallbackErrorsAreCaught() {
-        let runs = 0;
-        const debounce = createTemporaryObject(debounceComponent, testCase, {
-            "delay": 10,
-            "callback": function () {
-                ++runs;
-                testCase.runsSeen = runs;
-                throw new Error("boom " + runs);
-            }
-        });
-        testCase.runsSeen = 0;
-        ignoreWarning(/^Debounce callback error: Error: boom 1$/);
-        debounce.trigger();
-        tryCompare(testCase, "runsSeen", 1, 5000);
-        ignoreWarning(/^Debounce callback error: Error: boom 2$/);
-        debounce.trigger();
-        tryCompare(testCase, "runsSeen", 2, 5000);
-        ignoreWarning(/^Debounce flush callback error: Error: boom 3$/);
-        debounce.trigger();
-        debounce.flush();
-        compare(runs, 3);
-        verify(!debounce.timer.running);
-    }
-
-    function test_throttleLeadingAndTrailing() {
-        const rec = recorder();
-        const throttle = createTemporaryObject(throttleComponent, testCase, {
-            "delay": 150,
-            "callback": rec.record
-        });
-        const start = Date.now();
-        throttle.trigger("first");
-        compare(rec.calls, [["first"]], "the leading call runs at once");
-        verify(throttle.throttled);
-        verify(!throttle.pending);
-        throttle.trigger("second");
-        throttle.trigger("third", 3);
-        compare(rec.calls.length, 1);
-        verify(throttle.pending);
-
-        tryCompare(rec.calls, "length", 2, 5000);
-        compare(rec.calls[1], ["third", 3], "only the latest arguments survive");
-        verify(rec.times[1] - start >= 135);
-        verify(!throttle.pending);
-        verify(throttle.throttled, "the trailing call opens a new window");
-        tryCompare(throttle, "throttled", false, 5000);
-        wait(300);
-        compare(rec.calls.length, 2, "the window closed with nothing due");
-
-        // A single trigger: one call, no trailing call.
-        throttle.trigger("alone");
-        compare(rec.calls.length, 3);
-        tryCompare(throttle, "throttled", false, 5000);
-        wait(300);
-        compare(rec.calls.length, 3);
-    }
-
-    function test_throttleRetriggerFromTheTrailingCall() {
-        const calls = [];
-        const throttle = createTemporaryObject(throttleComponent, testCase, {
-            "delay": 50
-        });
-        throttle.callback = function (value) {
-            calls.push(value);
-            if (value === "trailing")
-                throttle.trigger("from callback");
-        };
-        throttle.trigger("leading");
-        throttle.trigger("trailing");
-        tryCompare(calls, "length", 3, 5000);
-        compare(calls, ["leading", "trailing", "from callback"]);
-        tryCompare(throttle, "throttled", false, 5000);
-        compare(calls.length, 3);
-    }
-
-    function test_throttleFlushAndCancel() {
-        const rec = recorder();
-        const throttle = createTemporaryObject(throttleComponent, testCase, {
-            "delay": 150,
-            "callback": rec.record
-        });
-
-        throttle.trigger("a");
-        throttle.trigger("b");
-        throttle.flush();
-        compare(rec.calls, [["a"], ["b"]], "flush runs the due trailing call");
-        verify(!throttle.throttled && !throttle.pending && !throttle.timer.running);
-        compare(throttle.args, []);
-        wait(300);
-        compare(rec.calls.length, 2);
-
-        // Nothing due: flushing must not repeat a call that already ran.
-        throttle.flush();
-        compare(rec.calls.length, 2, "idle");
-        throttle.trigger("c");
-        throttle.flush();
-        compare(rec.calls.length, 3, "open window without a trailing call");
-        verify(!throttle.throttled);
-        throttle.trigger("d");
-        compare(rec.calls.length, 4, "after flush the next trigger leads again");
-
-        throttle.trigger("e");
-        throttle.cancel();
-        verify(!throttle.throttled && !throttle.pending);
-        compare(throttle.args, []);
-        wait(300);
-        compare(rec.calls.length, 4, "cancel drops the trailing call");
-        compare(rec.calls[3], ["d"]);
-    }
-
-    function test_throttleCallbackErrorsAreCaught() {
-        let runs = 0;
-        const throttle = createTemporaryObject(throttleComponent, testCase, {
-            "delay": 50,
-            "callback": function (tag) {
-                ++runs;
-                testCase.runsSeen = runs;
-                throw new Error(tag);
-            }
-        });
-        testCase.runsSeen = 0;
-        ignoreWarning(/^Throttle callback error: Error: lead$/);
-        throttle.trigger("lead");
-        verify(throttle.throttled, "the window opens although the call failed");
-        ignoreWarning(/^Throttle callback error: Error: trail$/);
-        throttle.trigger("trail");
-        tryCompare(testCase, "runsSeen", 2, 5000);
-        ignoreWarning(/^Throttle flush callback error: Error: flushed$/);
-        throttle.trigger("flushed");
-        throttle.flush();
-        compare(runs, 3);
-        verify(!throttle.throttled && !throttle.pending);
-    }
-
-    function test_repeatRunsCountTimes() {
-        const rec = recorder();
-        const repeat = createTemporaryObject(repeatComponent, testCase, {
-            "interval": 60,
-            "count": 4,
-            "immediate": false,
-            "callback": rec.record
-        });
-        const start = Date.now();
-        repeat.start("x", 1);
-        compare(rec.calls.length, 0, "not immediate: every run comes from the timer");
-        verify(repeat.running);
-        tryCompare(repeat, "running", false, 5000);
-        compare(rec.calls, [["x", 1], ["x", 1], ["x", 1], ["x", 1]]);
-        verify(rec.times[0] - start >= 54);
-        compare(repeat.currentCount, 0);
-        verify(!repeat.timer.running);
-        wait(200);
-        compare(rec.calls.length, 4, "stopped by itself");
-
-        // Immediate with one run: done inside start, the timer never starts.
-        repeat.immediate = true;
-        repeat.count = 1;
-        repeat.start("once");
-        compare(rec.calls.length, 5);
-        compare(rec.calls[4], ["once"]);
-        verify(!repeat.running);
-        verify(!repeat.timer.running);
-
-        // Immediate with three runs: one now, two from the timer.
-        repeat.count = 3;
-        repeat.start("three");
-        compare(rec.calls.length, 6);
-        verify(repeat.running);
-        tryCompare(repeat, "running", false, 5000);
-        compare(rec.calls.length, 8);
-        compare(rec.calls[7], ["three"]);
-
-        // A count of zero runs nothing at all.
-        repeat.count = 0;
-        repeat.immediate = false;
-        repeat.start("none");
-        verify(!repeat.running);
-        wait(200);
-        compare(rec.calls.length, 8);
-    }
-
-    function test_repeatStartWhileRunningAndRestart() {
-        const rec = recorder();
-        const repeat = createTemporaryObject(repeatComponent, testCase, {
-            "interval": 80,
-            "count": 3,
-            "immediate": true,
-            "callback": rec.record
-        });
-        repeat.start("first");
-        compare(repeat.currentCount, 1);
-        ignoreWarning("Repeat already running, use restart() to force restart");
-        repeat.start("second");
-        compare(repeat.currentCount, 1, "the running sequence is untouched");
-        compare(repeat.args, ["first"]);
-        compare(rec.calls.length, 1);
-
-        repeat.restart("third");
-        compare(rec.calls.length, 2);
-        compare(rec.calls[1], ["third"]);
-        compare(repeat.currentCount, 1, "restart begins a new sequence");
-        tryCompare(repeat, "running", false, 5000);
-        compare(rec.calls, [["first"], ["third"], ["third"], ["third"]]);
-
-        repeat.start("fourth");
-        repeat.stop();
-        verify(!repeat.running);
-        compare(repeat.currentCount, 0);
-        compare(repeat.args, []);
-        wait(250);
-        compare(rec.calls.length, 5);
-    }
-
-    function test_repeatPauseAndResume() {
-        const calls = [];
-        const repeat = createTemporaryObject(repeatComponent, testCase, {
-            "interval": 60,
-            "count": 5,
-            "immediate": false
-        });
-        repeat.callback = function (tag) {
-            calls.push(tag);
-            if (calls.length === 2)
-                repeat.pause();
-        };
-        repeat.start("p");
-        tryCompare(calls, "length", 2, 5000);
-        verify(!repeat.running);
-        compare(repeat.currentCount, 2, "pause keeps the count");
-        wait(250);
-        compare(calls.length, 2);
-
-        const resumedAt = Date.now();
-        let firstAfterResume = 0;
-        repeat.callback = function (tag) {
-            calls.push(tag);
-            if (!firstAfterResume)
-                firstAfterResume = Date.now();
-        };
-        repeat.resume();
-        verify(repeat.running);
-        compare(calls.length, 2, "the next run is one interval after resume");
-        tryCompare(repeat, "running", false, 5000);
-        compare(calls, ["p", "p", "p", "p", "p"]);
-        verify(firstAfterResume - resumedAt >= 54);
-        compare(repeat.currentCount, 0);
-
-        // Nothing left to run: resume does nothing.
-        repeat.count = 1;
-        repeat.immediate = true;
-        repeat.start("q");
-        repeat.resume();
-        verify(!repeat.running);
-        compare(calls.length, 6);
-    }
-
-    // The overlay rebuild hands a debounce's trigger to a Repeat as its
-    // callback: an object's method must work when called as a free function.
-    function test_repeatDrivesADebounce() {
-        const rec = recorder();
-        const debounce = createTemporaryObject(debounceComponent, testCase, {
-            "delay": 10,
-            "callback": rec.record
-        });
-        const repeat = createTemporaryObject(repeatComponent, testCase, {
-            "interval": 150,
-            "count": 3,
-            "immediate": false,
-            "callback": debounce.trigger
-        });
-        repeat.start("rebuild", 2);
-        tryCompare(repeat, "running", false, 5000);
-        tryCompare(rec.calls, "length", 3, 5000);
-        compare(rec.calls, [["rebuild", 2], ["rebuild", 2], ["rebuild", 2]]);
-    }
-
-    function test_repeatStoppedFromItsOwnCallback() {
-        const calls = [];
-        const repeat = createTemporaryObject(repeatComponent, testCase, {
-            "interval": 40,
-            "count": 5,
-            "immediate": false
-        });
-        repeat.callback = function (n) {
-            calls.push(n);
-            repeat.stop();
-        };
-        repeat.start(7);
-        tryCompare(calls, "length", 1, 5000);
-        verify(!repeat.running);
-        compare(repeat.currentCount, 0, "a stop from inside the run is not undone");
-        wait(200);
-        compare(calls, [7]);
-    }
-
-    function test_repeatCallbackErrorsAreCaught() {
-        let runs = 0;
-        const repeat = createTemporaryObject(repeatComponent, testCase, {
-            "interval": 30,
-            "count": 3,
-            "immediate": true,
-            "callback": function () {
-                ++runs;
-                testCase.runsSeen = runs;
-                throw new Error("tick " + runs);
-            }
-        });
-        testCase.runsSeen = 0;
-        ignoreWarning(/^Repeat callback error: Error: tick 1$/);
-        ignoreWarning(/^Repeat callback error: Error: tick 2$/);
-        ignoreWarning(/^Repeat callback error: Error: tick 3$/);
-        repeat.start();
-        compare(repeat.currentCount, 1, "a failed run still counts");
-        tryCompare(repeat, "running", false, 5000);
-        compare(runs, 3);
+        compare(calls, data.now, "right away");
+        const idle = data.kind === throttleComponent ? () => !timer.throttled
+                   : data.kind === repeatComponent ? () => !timer.running : () => !timer.timer.running;
+        tryVerify(idle, 5000);
+        compare(calls, data.idle, "once idle");
     }
 }
