@@ -33,7 +33,7 @@ TestCase {
     }
 
     function storedStroke(fields) {
-        return Object.assign({ type: "stroke", drawingTool: "Pen", windowId: "DrawingOverlay_1", lineColor: { r: 1, g: 0, b: 0, a: 1 },
+        return Object.assign({ type: "stroke", drawingTool: "Pen", windowId: "DrawingOverlay_1", lineColor: { r: 0, g: 0, b: 1, a: 1 },
                                lineWidth: 4, points: [{ x: 1, y: 2 }, { x: 3, y: 4 }] }, fields);
     }
 
@@ -122,33 +122,27 @@ TestCase {
         compare(Object.keys(item).sort(), ["drawingTool", "lineColor", "lineWidth", "points", "windowId"], "saving adds no fields");
     }
 
+    // Pen, highlighter, shapes and erasers each keep their own width and
+    // colour; the pointer keeps the last values.
     function test_eachGroupRemembersItsSettings() {
         const context = createContext();
-        context.setDrawingTool(DrawingTool.Highlighter);
-        compare(context.lineWidth, 30);
-        verify(Qt.colorEqual(context.lineColor, "#FFF600"));
-        context.setDrawingTool(DrawingTool.None);
-        compare(context.lineWidth, 30, "the pointer keeps the last values");
-
-        context.setDrawingTool(DrawingTool.Pen);
-        context.setLineColor("#00ff00");
-        context.setLineWidth(12);
-        context.setDrawingTool(DrawingTool.Star);
-        compare(context.lineWidth, 5);
-        context.setLineColor("#123456");
-        context.setDrawingTool(DrawingTool.DashedLine);
-        verify(Qt.colorEqual(context.lineColor, "#123456"), "one colour for all shapes");
-        context.setDrawingTool(DrawingTool.EraserBrush);
-        context.setLineWidth(44);
-        compare(context.lineWidthForTool(DrawingTool.EraserRectangle), 44);
-        context.setDrawingTool(DrawingTool.Pen);
-        compare(context.lineWidth, 12);
-        verify(Qt.colorEqual(context.lineColor, "#00ff00"));
-        compare(context.recentDrawingTools, [DrawingTool.Pen, DrawingTool.EraserBrush, DrawingTool.DashedLine,
-                                             DrawingTool.Star, DrawingTool.None, DrawingTool.Highlighter]);
+        const T = DrawingTool;
+        const steps = [[T.Highlighter, null, null, 30, "#FFF600"], [T.None, null, null, 30, "#FFF600"], [T.Pen, "#00ff00", 12, 12, "#00ff00"],
+                       [T.Star, "#123456", null, 5, "#123456"], [T.DashedLine, null, null, 5, "#123456"], [T.EraserBrush, null, 44, 44, null],
+                       [T.EraserRectangle, null, null, 44, null], [T.Pen, null, null, 12, "#00ff00"]];
+        for (const [tool, color, width, expectWidth, expectColor] of steps) {
+            context.setDrawingTool(tool);
+            if (color)
+                context.setLineColor(color);
+            if (width)
+                context.setLineWidth(width);
+            compare(context.lineWidth, expectWidth, DrawingTool.toString(tool));
+            verify(!expectColor || Qt.colorEqual(context.lineColor, expectColor), DrawingTool.toString(tool));
+        }
+        compare(context.recentDrawingTools, [T.Pen, T.EraserRectangle, T.EraserBrush, T.DashedLine, T.Star, T.None, T.Highlighter]);
         ignoreWarning("[DrawingContext] setLineWidthForTool: unhandled type None");
-        context.setLineWidthForTool(DrawingTool.None, 9);
-        compare(context.lineWidthForTool(DrawingTool.None), 5);
+        context.setLineWidthForTool(T.None, 9);
+        compare(context.lineWidthForTool(T.None), 5);
     }
 
     // The most recent tool of a kind, the pen when there is none; an eraser
@@ -214,21 +208,16 @@ TestCase {
         compare([defaults.recentDrawingTools, defaults.lineWidthForTool(DrawingTool.Highlighter)], [[], 30]);
     }
 
+    // Records the program cannot use are dropped or mended with the
+    // defaults; the next save writes a clean file that keeps every valid one.
     function test_loadRepairsStoredItems() {
         DrawingStore.setDrawings([
             storedStroke({}),
             storedStroke({ points: [{ x: 7, y: 8 }] }), // a click of the pen
             storedStroke({ drawingTool: "Laser" }),
-            storedStroke({ drawingTool: "" }),
-            storedStroke({ type: undefined }),
             storedStroke({ type: "text" }),
-            storedStroke({ windowId: 3 }),
-            storedStroke({ lineWidth: -2 }),
-            storedStroke({ lineColor: "red" }),
-            storedStroke({ lineColor: { r: 0, g: 0.5, b: 1, a: 0.5 } }),
+            storedStroke({ windowId: 3, lineWidth: -2, lineColor: "red" }),
             storedStroke({ points: [] }),
-            storedStroke({ points: "1,2" }),
-            storedStroke({ points: [{ x: "a", y: 1 }, { x: 5, y: 6 }] }),
             storedStroke({ drawingTool: "Rectangle", lineWidth: 3000 }),
             { type: "shape", drawingTool: "EraserRectangle", windowId: "DrawingOverlay_2", lineWidth: 1,
               lineColor: { r: 1, g: 1, b: 1, a: 1 }, startX: 1, startY: 2, endX: 3, endY: 4 },
@@ -236,27 +225,20 @@ TestCase {
         ]);
         DrawingStore.reload();
         const context = createContext();
-        const items = context.drawItems;
-        compare(items.length, 9);
-        compare([items[0].drawingTool, items[0].windowId, items[0].lineWidth, items[0].points], [DrawingTool.Pen, "DrawingOverlay_1", 4, [1, 2, 3, 4]]);
-        compare([items[1].points, items[2].windowId, items[3].lineWidth, items[6].points], [[7, 8], "DrawingOverlay_0", 5, [5, 6]]);
-        verify(Qt.colorEqual(items[4].lineColor, "#FF0000"));
-        fuzzyCompare(items[5].lineColor.a, 0.5, 0.001);
-        // Type and tool are not compared with each other.
-        compare([items[7].drawingTool, items[7].points, items[7].lineWidth], [DrawingTool.Rectangle, [1, 2, 3, 4], 100]);
-        compare([items[8].drawingTool, items[8].startX, items[8].endY], [DrawingTool.EraserRectangle, 1, 4]);
+        compare(context.drawItems.map(item => [item.drawingTool, item.windowId, item.lineWidth, item.points]), [
+            [DrawingTool.Pen, "DrawingOverlay_1", 4, [1, 2, 3, 4]], [DrawingTool.Pen, "DrawingOverlay_1", 4, [7, 8]],
+            [DrawingTool.Pen, "DrawingOverlay_0", 5, [1, 2, 3, 4]], [DrawingTool.Rectangle, "DrawingOverlay_1", 100, [1, 2, 3, 4]],
+            [DrawingTool.EraserRectangle, "DrawingOverlay_2", 1, undefined]]);
+        verify(Qt.colorEqual(context.drawItems[2].lineColor, "#FF0000"));
         verify(!context.canRedo && context.canUndo);
 
-        // The next save writes a clean file that keeps every valid item.
         context.pushDrawItem(stroke("DrawingOverlay_3", [0.5, 0.25]));
         waitForSave(context);
         const file = readDrawingsFile();
-        compare([file.version, file.items.length], [1, 10]);
-        compare(file.items[1].points, [{ x: 7, y: 8 }]);
-        compare(file.items[4].lineColor, { a: 1, b: 0, g: 0, r: 1 });
-        compare(file.items[8], { type: "shape", drawingTool: "EraserRectangle", windowId: "DrawingOverlay_2",
+        compare([file.version, file.items.length, file.items[1].points, file.items[2].lineColor], [1, 6, [{ x: 7, y: 8 }], { a: 1, b: 0, g: 0, r: 1 }]);
+        compare(file.items[4], { type: "shape", drawingTool: "EraserRectangle", windowId: "DrawingOverlay_2",
                                  lineWidth: 1, lineColor: { r: 1, g: 1, b: 1, a: 1 }, startX: 1, startY: 2, endX: 3, endY: 4 });
-        compare(file.items[9], { type: "stroke", drawingTool: "Pen", windowId: "DrawingOverlay_3", lineWidth: 5,
+        compare(file.items[5], { type: "stroke", drawingTool: "Pen", windowId: "DrawingOverlay_3", lineWidth: 5,
                                  lineColor: { r: 1, g: 0, b: 0, a: 1 }, points: [{ x: 0.5, y: 0.25 }] });
     }
 
@@ -282,12 +264,9 @@ TestCase {
         compare(readDrawingsFile(), { version: 1, extra: [1], items: [] });
     }
 
-    function test_savesAreDebouncedSnapshotsRestoredAtStart() {
+    function test_savesAreDebounced() {
         const context = createContext();
-        const points = [];
-        for (let i = 0; i < 50; ++i)
-            points.push(i * 1.5, 100 - i / 3);
-        context.pushDrawItem(stroke("DrawingOverlay_1", points));
+        context.pushDrawItem(stroke("DrawingOverlay_1", [1, 2, 3, 4]));
         context.pushDrawItem(shape("DrawingOverlay_0", DrawingTool.Star));
         context.pushDrawItem(stroke("DrawingOverlay_0", [4, 4]));
         context.undo();
@@ -300,18 +279,5 @@ TestCase {
         context.saveDrawingsDebounce.flush();
         compare(readDrawingsFile().items.length, 3);
         verify(!context.saveDrawingsDebounce.timer.running);
-
-        DrawingStore.reload();
-        const restored = createContext();
-        compare(restored.drawItems.length, 3);
-        for (let i = 0; i < 3; ++i) {
-            const before = context.drawItems[i];
-            for (const key of Object.keys(before)) {
-                if (key === "lineColor")
-                    verify(Qt.colorEqual(restored.drawItems[i].lineColor, before.lineColor), key);
-                else
-                    compare(restored.drawItems[i][key], before[key], key);
-            }
-        }
     }
 }

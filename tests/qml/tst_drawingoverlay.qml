@@ -221,12 +221,32 @@ TestCase {
         }
     }
 
-    function test_newOverlayShowsExistingItems() {
-        context.pushDrawItem(penStroke(2, 50, 50, 150, 50));
-        context.pushDrawItem(penStroke(3, 50, 150, 150, 150));
-        const overlay = createOverlay(2, 400, 300);
-        tryVerify(() => isRedAt(overlay, 100, 50), 3000);
-        verify(isEmptyAt(overlay, 100, 150));
+    // What the ink looks like: a click is a dot as wide as the line, erasers
+    // clear what lies below them (an area eraser its whole inside) but not
+    // what comes after, and a highlighter keeps one tone where it crosses itself.
+    function test_paints_data() {
+        const item = (tool, width, color, points) => ({ drawingTool: tool, windowId: "DrawingOverlay_0", lineColor: Qt.color(color), lineWidth: width, points: points });
+        const pen = item(DrawingTool.Pen, 10, "#FF0000", [10, 100, 190, 100]);
+        const brush = item(DrawingTool.EraserBrush, 10, "#FF0000", [100, 70, 100, 130]);
+        const area = Object.assign(item(DrawingTool.EraserRectangle, 1, "#FF0000"), { startX: 130, startY: 80, endX: 170, endY: 120 });
+        const highlighter = item(DrawingTool.Highlighter, 10, "#FFF600", [40, 100, 160, 100, 160, 160, 100, 160, 100, 40]);
+        return [
+            { tag: "a click", items: [item(DrawingTool.Pen, 10, "#FF0000", [50, 50])], red: [[50, 50], [53, 50]], empty: [[57, 50]] },
+            { tag: "eraser brush", items: [pen, brush], red: [[50, 100]], empty: [[100, 100]] },
+            { tag: "painted after the eraser", items: [pen, brush, item(DrawingTool.Pen, 10, "#FF0000", [60, 100, 140, 100])], red: [[100, 100]], empty: [] },
+            { tag: "area eraser", items: [pen, area], red: [[50, 100]], empty: [[150, 100]] },
+            { tag: "highlighter", items: [highlighter], red: [], empty: [], sameRed: [[70, 100], [100, 100], [100, 130]] }
+        ];
     }
 
+    function test_paints(data) {
+        const overlay = createOverlay(0, 400, 300);
+        for (const item of data.items)
+            context.pushDrawItem(item);
+        tryVerify(() => !overlay.drawingCanvas.paintPending, 5000);
+        tryVerify(() => data.red.every(([x, y]) => isRedAt(overlay, x, y)) && data.empty.every(([x, y]) => isEmptyAt(overlay, x, y)), 3000);
+        // Over the black of the grab, the red channel gives the opacity.
+        const reds = (data.sameRed || []).map(([x, y]) => grabImage(overlay.contentItem).red(x, y));
+        verify(reds.every(red => red > 60 && Math.abs(red - reds[0]) <= 3), JSON.stringify(reds));
+    }
 }

@@ -11,7 +11,6 @@ TestCase {
     visible: true
 
     Component { id: popupComponent; CPopup { contentItem: Rectangle { implicitWidth: 100; implicitHeight: 50 } } }
-    Component { id: popoverComponent; CPopover { contentItem: Rectangle { implicitWidth: 120; implicitHeight: 80 } } }
     Component {
         id: anchorWindowComponent
         Window {
@@ -68,52 +67,6 @@ TestCase {
         RawInputHandler.leftPressed(Qt.point(popup.x + 2, popup.y + 2));
         verify(popup.visible, "both ways of closing are off");
         popup.close();
-    }
-
-    function test_popoverPlacement_data() {
-        // Anchor at (a.x, a.y), 40 by 20; content 120 by 80; gap 6; shadow 8.
-        return [
-            { tag: "below", side: "bottom", bounds: a => Qt.rect(0, 0, 1000, 1000), finalSide: "below", at: a => [a.x - 8, a.y + 20 + 6 - 8] },
-            { tag: "no room below: above", side: "bottom", bounds: a => Qt.rect(0, 0, 1000, a.y + 40), finalSide: "above", at: a => [a.x - 8, a.y - 6 - 80 - 8] },
-            { tag: "room on neither side: clamped", side: "bottom", bounds: a => Qt.rect(0, a.y - 30, 1000, 90), finalSide: "below", at: a => [a.x - 8, a.y - 30 + 90 - 80 - 8] },
-            { tag: "right edge: opens on the left", side: "right", bounds: a => Qt.rect(0, 0, a.x + 50, 1000), finalSide: "left", at: a => [a.x - 6 - 120 - 8, a.y + 10 - 40 - 8] }
-        ];
-    }
-
-    function test_popoverPlacement(data) {
-        const anchorWindow = createTemporaryObject(anchorWindowComponent, testCase);
-        const popover = createTemporaryObject(popoverComponent, testCase, { "anchorWindow": anchorWindow, "anchorItem": anchorWindow.anchor });
-        if (data.side === "right") {
-            popover.preferredSide = "right";
-            popover.anchorVertical = "center";
-            popover.transformOriginVertical = "center";
-        }
-        const anchor = anchorWindow.anchor.mapToGlobal(0, 0);
-        const position = popover.anchoredPosition(data.bounds(anchor));
-        compare([popover.finalSide, position.x, position.y], [data.finalSide].concat(data.at(anchor)));
-    }
-
-    function test_popoverFollowsAndClosesWithItsAnchorWindow() {
-        const anchorWindow = createTemporaryObject(anchorWindowComponent, testCase);
-        const popover = createTemporaryObject(popoverComponent, testCase, { "anchorWindow": anchorWindow, "anchorItem": anchorWindow.anchor });
-        const shown = spyOn(popover, "aboutToShow");
-        const anchor = anchorWindow.anchor.mapToGlobal(0, 0);
-        popover.open();
-        compare([popover.x, popover.y], [anchor.x - 8, anchor.y + 20 + 6 - 8]);
-        anchorWindow.x += 30;
-        anchorWindow.y += 20;
-        tryCompare(popover, "x", anchor.x + 30 - 8, 2000, "moved along with the anchor window");
-        tryCompare(popover, "y", anchor.y + 20 + 20 + 6 - 8);
-
-        // A display change places it afresh on the next turn.
-        ScreenMonitor.windowsDisplayChangeDetected();
-        verify(!popover.visible);
-        tryCompare(shown, "count", 2);
-        anchorWindow.visible = false;
-        tryVerify(() => !popover.visible, 2000, "closes with the anchor window");
-        anchorWindow.visible = true;
-        tryCompare(anchorWindow, "visible", true);
-        verify(!popover.visible, "stays closed when the anchor window returns");
     }
 
     function test_messageBox_data() {

@@ -139,42 +139,4 @@ TestCase {
         compare(lastItem().drawingTool, DrawingTool.Ellipse);
     }
 
-    function test_shiftSnapsOneStrokeSegment() {
-        context.setDrawingTool(DrawingTool.Pen);
-        mousePress(canvas, 100, 100);
-        mouseMove(canvas, 110, 100, -1, Qt.LeftButton);
-        mouseMove(canvas, 120, 100, -1, Qt.LeftButton);
-        setShift(true);
-        compare(canvas.shiftAnchorIndex, 2);
-        mouseMove(canvas, 140, 110, -1, Qt.LeftButton);
-        mouseMove(canvas, 150, 128, -1, Qt.LeftButton);
-        // Anchor, then one point on the 45-degree ray at the pointer's distance.
-        let points = canvas.drawItem.points;
-        compare(points.length, 8);
-        const d = Math.sqrt(30 * 30 + 28 * 28) / Math.SQRT2;
-        fuzzyCompare(points[6], 120 + d, 0.01);
-        fuzzyCompare(points[7], 100 + d, 0.01);
-
-        // Freehand again from the snapped end.
-        setShift(false);
-        compare(canvas.shiftAnchorIndex, -1);
-        mouseMove(canvas, 160, 140, -1, Qt.LeftButton);
-        points = canvas.drawItem.points;
-        fuzzyCompare(points[6], 120 + d, 0.01);
-        compare(points.slice(-2), [160, 140]);
-        mouseRelease(canvas, 160, 140);
-        compare(lastItem().points.slice(-2), [160, 140]);
-        fuzzyCompare(lastItem().points[4], 120 + d, 0.01);
-    }
-
-    function test_nothingIsCommittedWithoutATool() {
-        drag([[10, 10], [50, 50], [90, 90]]);
-        compare(context.drawItems.length, 0, "pointer tool");
-        compare(canvas.drawItem, null);
-
-        context.setDrawingTool(DrawingTool.Pen);
-        drag([[10, 10], [50, 50], [90, 90]], Qt.RightButton);
-        compare(context.drawItems.length, 0, "right button");
-    }
-
 }

@@ -10,35 +10,13 @@ TestCase {
     when: windowShown
     visible: true
 
-    Component { id: overviewComponent; Overview {} }
     Component { id: tipsComponent; UsageTips {} }
     Component { id: settingsComponent; AppSettings {} }
     Component { id: settingsWindowComponent; SettingsWindow {} }
-    SignalSpy { id: openSpy; signalName: "openRequested" }
 
     function cleanup() {
         AutoStartHelper.disable();
         SettingsStore.setValue("app", null);
-    }
-
-    function test_overviewStartButton() {
-        const overview = createTemporaryObject(overviewComponent, testCase);
-        openSpy.target = overview;
-        overview.open();
-        tryVerify(() => overview.startButton.activeFocus, 3000, "the start button takes the focus");
-        // Escape and presses elsewhere leave it open: it waits for an answer.
-        RawInputHandler.keyPressed(Qt.Key_Escape, 1, false, 0);
-        RawInputHandler.leftPressed(Qt.point(overview.x - 50, overview.y - 50));
-        verify(overview.visible);
-        keyClick(Qt.Key_Return);
-        compare(openSpy.count, 1);
-        tryCompare(overview, "visible", false);
-        // Reused: its close button only hides it.
-        overview.open();
-        tryCompare(overview, "visible", true);
-        mouseClick(overview.closeButton);
-        tryCompare(overview, "visible", false);
-        compare(openSpy.count, 1);
     }
 
     // The tips take the first free corner of their order; the toolbar

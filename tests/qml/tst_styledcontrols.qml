@@ -11,25 +11,7 @@ TestCase {
     // TestCase is invisible by default, and hidden items get no input.
     visible: true
 
-    Component { id: buttonComponent; CButton {} }
     Component { id: svgComponent; CSvg { width: 24; height: 24; svgSource: Theme.iconToolbarDrawingPen } }
-
-    function test_buttonStatePrecedence() {
-        mouseMove(testCase, testCase.width - 1, testCase.height - 1);
-        const button = createTemporaryObject(buttonComponent, testCase, { "text": "Button" });
-        const tone = () => [Theme.colorButton, Theme.colorButtonHover, Theme.colorButtonChecked, Theme.colorButtonPressed]
-            .findIndex(color => Qt.colorEqual(button.background.color, color));
-        compare(tone(), 0, "idle");
-        mouseMove(button, button.width / 2, button.height / 2);
-        tryCompare(button, "hovered", true);
-        compare(tone(), 1, "hovered");
-        button.checked = true;
-        compare(tone(), 2, "checked beats hovered");
-        mousePress(button, button.width / 2, button.height / 2);
-        compare(tone(), 3, "pressed beats checked");
-        mouseRelease(button, button.width / 2, button.height / 2);
-        compare(tone(), 2, "checked again after release");
-    }
 
     // Icons are recoloured by replacing a placeholder colour in the SVG
     // text, case-insensitively and literally; incomplete entries are skipped.
