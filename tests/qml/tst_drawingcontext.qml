@@ -37,17 +37,6 @@ TestCase {
                                lineWidth: 4, points: [{ x: 1, y: 2 }, { x: 3, y: 4 }] }, fields);
     }
 
-    function writeDrawingsFile(text) {
-        let done = false;
-        const request = new XMLHttpRequest();
-        request.onreadystatechange = () => done = request.readyState === XMLHttpRequest.DONE;
-        request.open("PUT", "file://" + testCase.drawingsPath);
-        request.send(text);
-        tryVerify(() => done);
-        compare(FileUtils.readFile(testCase.drawingsPath), text);
-        DrawingStore.reload();
-    }
-
     function readDrawingsFile() {
         return JSON.parse(FileUtils.readFile(testCase.drawingsPath));
     }
@@ -57,56 +46,32 @@ TestCase {
     }
 
     function init() {
-        writeDrawingsFile("{\"items\": [], \"version\": 1}\n");
+        DrawingStore.setDrawings([]);
         SettingsStore.setObject("drawing", {});
     }
 
     function test_history() {
         const context = createContext();
-        const a = stroke("DrawingOverlay_1", [1, 1, 2, 2]);
-        const b = stroke("DrawingOverlay_0", [3, 3]);
-        const c = shape("DrawingOverlay_0", DrawingTool.Rectangle);
-        verify(!context.canUndo && !context.canRedo && !context.canClear);
-        for (const item of [a, b, c])
-            context.pushDrawItem(item);
+        const items = { a: stroke("DrawingOverlay_1", [1, 1, 2, 2]), b: stroke("DrawingOverlay_0", [3, 3]), c: shape("DrawingOverlay_0", DrawingTool.Rectangle) };
+        const names = list => list.map(item => Object.keys(items).find(key => items[key] === item)).join("");
+        // Each step, then what is drawn, what redo can bring back, and
+        // whether undo, redo and clear are offered.
+        const steps = [["a", "a", "", "u-c"], ["b", "ab", "", "u-c"], ["c", "abc", "", "u-c"], ["undo", "ab", "c", "urc"], ["redo", "abc", "", "u-c"],
+                       ["clear", "", "abc", "-rc"], ["redo", "a", "bc", "urc"], ["redo", "ab", "c", "urc"], ["c", "abc", "", "u-c"],
+                       ["undo", "ab", "c", "urc"], ["clear", "", "ab", "-rc"], ["clear", "", "", "---"], ["undo", "", "", "---"], ["redo", "", "", "---"]];
+        for (const [step, drawn, redo, flags] of steps) {
+            if (items[step])
+                context.pushDrawItem(items[step]);
+            else
+                context[step]();
+            const offered = (context.canUndo ? "u" : "-") + (context.canRedo ? "r" : "-") + (context.canClear ? "c" : "-");
+            compare([names(context.drawItems), names(context.undoStack).split("").sort().join(""), offered], [drawn, redo, flags], step);
+        }
+        // New and redone items are painted on; undo repairs the area of the
+        // item taken back, in its window; undo and redo of nothing do nothing.
         compare(Array.from(repaintSpy.signalArguments[0]), ["DrawingOverlay_1", true]);
-        verify(context.canUndo && !context.canRedo && context.canClear);
-
-        // The most recent item goes first, whatever its window; its window
-        // repaints the area it covered.
-        context.undo();
-        compare(repaintSpy.count, 3);
-        verify(repaintAreaSpy.signalArguments[0][0] === "DrawingOverlay_0" && repaintAreaSpy.signalArguments[0][1] === c);
-        verify(context.undoStack[0] === c && context.canRedo);
-        context.redo();
-        compare(Array.from(repaintSpy.signalArguments[3]), ["DrawingOverlay_0", true]);
-        verify(context.drawItems[2] === c && !context.canRedo);
-
-        // Clear, then redo brings the items back oldest first.
-        context.clear();
-        compare([repaintAllSpy.count, context.drawItems.length], [1, 0]);
-        verify(!context.canUndo && context.canRedo && context.canClear);
-        context.redo();
-        context.redo();
-        verify(context.drawItems[0] === a && context.drawItems[1] === b);
-
-        // A new item drops the redo list.
-        context.pushDrawItem(c);
-        verify(!context.canRedo);
-        compare(context.drawItems.length, 3);
-
-        // Clear after undo keeps only what was on screen for redo.
-        context.undo();
-        context.clear();
-        compare(context.undoStack.length, 2);
-        context.clear();
-        verify(!context.canClear);
-
-        // Nothing to undo: nothing at all happens.
-        const empty = createContext();
-        empty.undo();
-        empty.redo();
-        compare(repaintSpy.count + repaintAreaSpy.count + repaintAllSpy.count, 0);
+        verify(repaintAreaSpy.signalArguments[0][0] === "DrawingOverlay_0" && repaintAreaSpy.signalArguments[0][1] === items.c);
+        compare([repaintSpy.count, repaintAreaSpy.count, repaintAllSpy.count > 0], [7, 2, true]);
     }
 
     function test_pushedItemsKeepTheirColour() {
@@ -242,42 +207,4 @@ TestCase {
                                  lineColor: { r: 1, g: 0, b: 0, a: 1 }, points: [{ x: 0.5, y: 0.25 }] });
     }
 
-    function test_damagedFileIsReplacedBySave() {
-        const damaged = "{\"version\": 1, \"items\": [{\"type\": \"stroke\", \"drawingTo";
-        ignoreWarning(/^\[DrawingStore\] JSON parse error:/);
-        writeDrawingsFile(damaged);
-        const context = createContext();
-        verify(!context.canClear);
-        // The damaged file stays until the first save replaces it.
-        context.pushDrawItem(shape("DrawingOverlay_0", DrawingTool.Arrow));
-        compare(FileUtils.readFile(testCase.drawingsPath), damaged);
-        waitForSave(context);
-        compare(readDrawingsFile().items.map(item => item.drawingTool), ["Arrow"]);
-
-        writeDrawingsFile("{\"version\": 1, \"extra\": [1], \"items\": [" +
-                          "{\"type\": \"shape\", \"drawingTool\": \"Line\", \"windowId\": null, " +
-                          "\"startX\": 0, \"startY\": 0, \"endX\": 10, \"endY\": 0}, 42, \"text\", null]}");
-        const restored = createContext();
-        compare(restored.drawItems.map(item => item.windowId), ["DrawingOverlay_0"]);
-        restored.undo();
-        waitForSave(restored);
-        compare(readDrawingsFile(), { version: 1, extra: [1], items: [] });
-    }
-
-    function test_savesAreDebounced() {
-        const context = createContext();
-        context.pushDrawItem(stroke("DrawingOverlay_1", [1, 2, 3, 4]));
-        context.pushDrawItem(shape("DrawingOverlay_0", DrawingTool.Star));
-        context.pushDrawItem(stroke("DrawingOverlay_0", [4, 4]));
-        context.undo();
-        compare(readDrawingsFile().items.length, 0, "nothing is written before the burst is over");
-        waitForSave(context);
-        compare(readDrawingsFile().items.length, 2);
-
-        // A pending save is written at once by a flush.
-        context.redo();
-        context.saveDrawingsDebounce.flush();
-        compare(readDrawingsFile().items.length, 3);
-        verify(!context.saveDrawingsDebounce.timer.running);
-    }
 }

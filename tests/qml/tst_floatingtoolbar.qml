@@ -204,7 +204,7 @@ TestCase {
         const T = DrawingTool;
         return [
             { tag: "shape starts with the rectangle", before: T.None, click: 6, tool: T.Rectangle },
-            { tag: "shape brings back the last shape", before: T.Star, click: 6, tool: T.Star },
+            { tag: "shape brings back the last shape", recent: T.Star, before: T.None, click: 6, tool: T.Star },
             { tag: "eraser", before: T.None, click: 7, tool: T.EraserBrush, palette: false },
             { tag: "highlighter", before: T.None, click: 5, tool: T.Highlighter, palette: true },
             { tag: "line width keeps a tool with a width", before: T.Highlighter, click: 8, tool: T.Highlighter },

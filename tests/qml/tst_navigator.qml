@@ -68,52 +68,45 @@ TestCase {
         compare(navigator.navigate(data.direction), data.expect);
     }
 
-    function test_keysChangeToolOrToggleExtension() {
+    // A key that moves within the current place opens the panel, or closes
+    // an open one; a disabled navigator ignores the keys.
+    function test_keys() {
         context.setDrawingTool(DrawingTool.Ellipse);
         keyClick(Qt.Key_Left);
-        compare(context.drawingTool, DrawingTool.Ellipse);
-        compare(openSpy.signalArguments[0][0], DrawingTool.Ellipse, "a move in place opens the panel");
         navigator.extended = true;
         navigator.extensionForward = true;
         keyClick(Qt.Key_A);
-        compare(context.drawingTool, DrawingTool.Rectangle, "inside the open panel");
         navigator.orientation = Qt.Horizontal;
         keyClick(Qt.Key_W);
-        compare(closeSpy.signalArguments[0][0], DrawingTool.Rectangle, "a move in place closes an open panel");
-        navigator.extended = false;
-        keyClick(Qt.Key_D);
-        compare(context.drawingTool, DrawingTool.EraserBrush);
         navigator.enabled = false;
         keyClick(Qt.Key_D);
-        compare(context.drawingTool, DrawingTool.EraserBrush, "disabled");
-        compare(openSpy.count, 1);
+        compare([context.drawingTool, openSpy.count, openSpy.signalArguments[0][0], closeSpy.count, closeSpy.signalArguments[0][0]],
+                [DrawingTool.Rectangle, 1, DrawingTool.Ellipse, 1, DrawingTool.Rectangle]);
     }
 
-    function test_lineWidthStepper() {
+    // Shift and the wheel step the width once per event, not past either
+    // bound; from the pointer they first bring back the last tool with a width.
+    function test_lineWidthStepper_data() {
+        const T = DrawingTool;
+        return [
+            { tag: "up", tool: T.Pen, width: 5, delta: 120, expect: [T.Pen, 6] },
+            { tag: "a small touchpad step down", tool: T.Pen, width: 5, delta: -8, expect: [T.Pen, 4] },
+            { tag: "a large step", tool: T.Pen, width: 5, delta: 1200, expect: [T.Pen, 6] },
+            { tag: "without Shift", tool: T.Pen, width: 5, delta: 120, modifiers: Qt.NoModifier, expect: [T.Pen, 5] },
+            { tag: "with Control too", tool: T.Pen, width: 5, delta: 120, modifiers: Qt.ShiftModifier | Qt.ControlModifier, expect: [T.Pen, 5] },
+            { tag: "at the maximum", tool: T.Pen, width: 100, delta: 120, expect: [T.Pen, 100] },
+            { tag: "at the minimum", tool: T.Pen, width: 1, delta: -120, expect: [T.Pen, 1] },
+            { tag: "from the pointer", tool: T.EraserBrush, width: 30, pointer: true, delta: 120, expect: [T.EraserBrush, 31] }
+        ];
+    }
+
+    function test_lineWidthStepper(data) {
         const host = createTemporaryObject(stepperHostComponent, testCase, { drawingContext: context });
-        context.setDrawingTool(DrawingTool.Pen);
-        const widths = [];
-        for (const [delta, modifiers, width] of [[120, Qt.ShiftModifier, 6], [-8, Qt.ShiftModifier, 5], [1200, Qt.ShiftModifier, 6],
-                                                 [120, Qt.NoModifier, 6], [120, Qt.ShiftModifier | Qt.ControlModifier, 6]]) {
-            mouseWheel(host, 50, 50, 0, delta, Qt.NoButton, modifiers);
-            widths.push(context.lineWidth);
-        }
-        compare(widths, [6, 5, 6, 6, 6], "one step per event with Shift only");
-
-        const changes = [];
-        const record = () => changes.push(context.lineWidth);
-        context.lineWidthManuallyChanged.connect(record);
-        for (const [width, delta] of [[100, 120], [1, -120]]) {
-            context.setLineWidth(width);
-            mouseWheel(host, 50, 50, 0, delta, Qt.NoButton, Qt.ShiftModifier);
-        }
-        compare(changes, [100, 1], "nothing happens at either bound");
-        context.lineWidthManuallyChanged.disconnect(record);
-
-        // The pointer mode first brings back the last tool with a width.
-        context.setDrawingTool(DrawingTool.EraserBrush);
-        context.setDrawingTool(DrawingTool.None);
-        mouseWheel(host, 50, 50, 0, 120, Qt.NoButton, Qt.ShiftModifier);
-        compare([context.drawingTool, context.lineWidth, context.lineWidthForTool(DrawingTool.EraserRectangle)], [DrawingTool.EraserBrush, 31, 31]);
+        context.setDrawingTool(data.tool);
+        context.setLineWidth(data.width);
+        if (data.pointer)
+            context.setDrawingTool(DrawingTool.None);
+        mouseWheel(host, 50, 50, 0, data.delta, Qt.NoButton, data.modifiers === undefined ? Qt.ShiftModifier : data.modifiers);
+        compare([context.drawingTool, context.lineWidth], data.expect);
     }
 }
