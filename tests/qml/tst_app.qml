@@ -2,14 +2,87 @@ import QtQuick
 import QtTest
 import Zem.Inkly
 
-// The root component with its real toolbar and overlays, offscreen.
 TestCase {
     id: testCase
     name: "App"
+    width: 200
+    height: 200
     when: windowShown
+    visible: true
 
     Component { id: appComponent; App {} }
+    Component { id: tipsComponent; UsageTips {} }
+    Component { id: settingsComponent; AppSettings {} }
+    Component { id: settingsWindowComponent; SettingsWindow {} }
 
+    function cleanup() {
+        AutoStartHelper.disable();
+        SettingsStore.setValue("app", null);
+    }
+
+    // The tips take the first free corner of their order; the toolbar
+    // docked at an edge pushes them on.
+    function test_tipsCorner_data() {
+        const ag = ScreenMonitor.primaryScreen().availableGeometry;
+        return [
+            { tag: "bottom right", avoid: null, priority: ["bottomRight"], corner: ["right", "bottom"] },
+            { tag: "top left", avoid: null, priority: ["topLeft"], corner: ["left", "top"] },
+            { tag: "an unknown corner", avoid: null, priority: ["middle"], corner: ["right", "bottom"] },
+            { tag: "bar at the bottom", avoid: Qt.rect(ag.x, ag.y + ag.height - 40, ag.width, 40), priority: [], corner: ["right", "top"] },
+            { tag: "bar at the right", avoid: { x: ag.x + ag.width - 40, y: ag.y, width: 40, height: ag.height }, priority: [], corner: ["left", "bottom"] },
+            { tag: "covered everywhere: the first", avoid: ag, priority: ["topLeft", "bottomRight"], corner: ["left", "top"] }
+        ];
+    }
+
+    function test_tipsCorner(data) {
+        const tips = createTemporaryObject(tipsComponent, testCase);
+        const screen = ScreenMonitor.primaryScreen();
+        const ag = screen.availableGeometry;
+        tips.open();
+        tryVerify(() => tips.contentWidth > 100 && tips.contentHeight > 50);
+        const at = {
+            "left": ag.x + 16, "top": ag.y + 16,
+            "right": Math.round(ag.x + ag.width - tips.contentWidth - 16), "bottom": Math.round(ag.y + ag.height - tips.contentHeight - 16)
+        };
+        tips.avoidRect = data.avoid;
+        tips.anchorCornerPriority = data.priority;
+        compare(tips.anchorPosition(screen), Qt.point(at[data.corner[0]], at[data.corner[1]]));
+    }
+
+    function test_settingsAppliedOnlyOnSave() {
+        const settings = createTemporaryObject(settingsComponent, testCase);
+        settings.load();
+        settings.save();
+        const open = () => {
+            const win = createTemporaryObject(settingsWindowComponent, testCase, { appSettings: settings });
+            win.show();
+            tryCompare(win, "visible", true);
+            return win;
+        };
+        let win = open();
+        verify(win.autoStartSwitch.checked && win.wheelDoubleSwitch.checked && win.autoUsageTipsSwitch.checked);
+        mouseClick(win.autoStartSwitch);
+        compare(settings.autoStartEnabled, true, "switches are a draft until saved");
+        win.show();
+        verify(!win.autoStartSwitch.checked, "shown again without a close: the draft is still there");
+        mouseClick(win.cancelButton);
+        tryCompare(win, "visible", false);
+        verify(AutoStartHelper.isEnabled());
+        compare(SettingsStore.getValue("app.general.autoStartEnabled", null), true);
+        win.destroy();
+
+        // A fresh window shows the stored values again; save applies them.
+        win = open();
+        verify(win.autoStartSwitch.checked);
+        for (const control of [win.autoStartSwitch, win.wheelDoubleSwitch, win.autoUsageTipsSwitch, win.saveButton])
+            mouseClick(control);
+        tryCompare(win, "visible", false);
+        compare([settings.autoStartEnabled, settings.wheelDoubleEnabled, settings.autoUsageTipsEnabled], [false, false, false]);
+        verify(!AutoStartHelper.isEnabled(), "saving removes the start at log-on");
+        compare(SettingsStore.getValue("app", null).input, { wheelDoubleEnabled: false });
+    }
+
+    // The root component with its real toolbar and overlays, offscreen.
     function test_overlaysFollowTheToolbar() {
         const app = createTemporaryObject(appComponent, testCase);
         tryVerify(() => app.floatingToolbar && app.floatingToolbar.visible, 10000);

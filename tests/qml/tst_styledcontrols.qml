@@ -11,7 +11,14 @@ TestCase {
     // TestCase is invisible by default, and hidden items get no input.
     visible: true
 
+    readonly property var toolbarColors: ["#FF0000", "#FFF600", "#3DBE5C", "#339AEE", "#222222", "#FFFFFF"]
+    // The theme singleton as an object, so that its properties can be listed.
+    readonly property QtObject theme: Theme
+
     Component { id: svgComponent; CSvg { width: 24; height: 24; svgSource: Theme.iconToolbarDrawingPen } }
+    Component { id: paletteComponent; ColorPalette { x: 20; y: 20; colors: testCase.toolbarColors } }
+    Component { id: imageComponent; Image {} }
+    SignalSpy { id: selectedSpy; signalName: "colorSelected" }
 
     // Icons are recoloured by replacing a placeholder colour in the SVG
     // text, case-insensitively and literally; incomplete entries are skipped.
@@ -42,5 +49,50 @@ TestCase {
             verify(text.indexOf(colour) >= 0, colour);
         for (const colour of data.absent)
             verify(text.indexOf(colour) < 0, colour);
+    }
+
+    function checkedIndices(palette) {
+        return testCase.toolbarColors.map((c, i) => findChild(palette, "swatch" + i).checked ? i : -1).filter(i => i >= 0);
+    }
+
+    function test_swatches() {
+        const palette = createTemporaryObject(paletteComponent, testCase, { "color": "#FF0000" });
+        selectedSpy.target = palette;
+        const blue = findChild(palette, "swatch3");
+        compare(blue.svgReplacements[0].to.toString(), "#339aee", "the swatch is drawn in its own colour");
+        mouseClick(blue);
+        compare(selectedSpy.count, 1);
+        verify(Qt.colorEqual(selectedSpy.signalArguments[0][0], "#339AEE"));
+        compare(checkedIndices(palette), [0], "the palette follows its owner, not the click");
+        for (const [color, checked] of [["#339AEE", [3]], ["#ffffff", [5]], ["#123456", []]]) {
+            palette.color = color;
+            compare(checkedIndices(palette), checked, color);
+        }
+        palette.enabled = false;
+        mouseClick(blue);
+        compare(selectedSpy.count, 1, "a disabled palette ignores clicks");
+
+        // Read row by row, the swatches give the colours in their order.
+        palette.orientation = Qt.Horizontal;
+        tryCompare(palette, "width", 3 * 19 + 2 * 2);
+        const swatches = testCase.toolbarColors.map((c, i) => findChild(palette, "swatch" + i));
+        swatches.sort((a, b) => (a.y - b.y) || (a.x - b.x));
+        compare(swatches.map(s => s.swatchColor.toString()), testCase.toolbarColors.map(c => Qt.color(c).toString()));
+    }
+
+    // Every image the theme names has to be in the program's resources and
+    // decode; a missing file or a broken SVG would only show up as an empty button.
+    function test_imagesLoad() {
+        const sources = ["qrc:/resources/app/app.ico", "qrc:/resources/app/app-tray.ico", "qrc:/resources/settings/settings.svg"];
+        for (const key in testCase.theme) {
+            if (/^(icon|image)[A-Z]/.test(key) && typeof testCase.theme[key] === "string")
+                sources.push(testCase.theme[key]);
+        }
+        verify(sources.length >= 40, "found " + sources.length);
+        for (const source of sources) {
+            const image = createTemporaryObject(imageComponent, testCase, { source: source });
+            tryVerify(() => image.status !== Image.Loading, 5000, source);
+            compare(image.status, Image.Ready, source);
+        }
     }
 }
