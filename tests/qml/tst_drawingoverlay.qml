@@ -118,33 +118,6 @@ TestCase {
         tryVerify(() => isEmptyAt(second, 150, 100), 3000, "clear empties every window");
     }
 
-    function test_appendAfterUndoInAnotherWindowIsPainted() {
-        const overlay = createOverlay(0, 400, 300);
-        context.pushDrawItem(penStroke(0, 50, 50, 150, 50));
-        context.pushDrawItem(penStroke(1, 50, 150, 150, 150));
-        tryVerify(() => isRedAt(overlay, 100, 50), 3000);
-        tryCompare(overlay.drawingCanvas, "drawItemStartIndex", 2);
-
-        // The list falls below what this canvas painted without telling it
-        // to repaint; the next item lands at an index it already counted.
-        context.undo();
-        context.pushDrawItem(penStroke(0, 50, 250, 150, 250));
-        tryVerify(() => isRedAt(overlay, 100, 250), 3000, "the appended item is painted");
-        verify(isRedAt(overlay, 100, 50), "and the earlier one kept");
-
-        // Items on two screens, both undone, then a new one.
-        context.clear();
-        tryVerify(() => isEmptyAt(overlay, 100, 250), 3000);
-        context.pushDrawItem(penStroke(1, 50, 150, 150, 150));
-        context.pushDrawItem(penStroke(0, 250, 50, 350, 50));
-        tryVerify(() => isRedAt(overlay, 300, 50), 3000);
-        context.undo();
-        context.undo();
-        tryVerify(() => isEmptyAt(overlay, 300, 50), 3000);
-        context.pushDrawItem(penStroke(0, 250, 150, 350, 150));
-        tryVerify(() => isRedAt(overlay, 300, 150), 3000);
-    }
-
     // Undo and redo repair only the areas that changed; the picture must be
     // the one a full repaint gives, erasers and translucent ink included.
     function test_areaRepairMatchesFullRepaint() {

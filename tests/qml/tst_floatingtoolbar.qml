@@ -244,8 +244,7 @@ TestCase {
         tryCompare(bar.shapePanel, "opened", false);
         // Leaving closes only the tooltip that is still shown.
         bar.closeTooltip("도형");
-        compare(bar.tooltip.text, "펜");
-        verify(bar.tooltip.opened || bar.tooltip.waiting);
+        verify(bar.tooltip.text === "펜" && (bar.tooltip.opened || bar.tooltip.waiting));
     }
 
     function test_historyShortcuts() {
@@ -273,22 +272,17 @@ TestCase {
         }
     }
 
+    // Handled on the next turn of the event loop; a hidden toolbar ignores it.
     function test_middleDoubleClick() {
         const bar = createToolbar("");
-        testCase.settings.wheelDoubleEnabled = true;
         testCase.context.setDrawingTool(DrawingTool.Highlighter);
         testCase.context.setDrawingTool(DrawingTool.None);
-        // Handled on the next turn of the event loop.
-        RawInputHandler.middleDoubleClicked(Qt.point(10, 10));
-        wait(0);
-        compare(testCase.context.drawingTool, DrawingTool.None, "a hidden toolbar ignores it");
-        bar.show();
-        tryCompare(bar, "visible", true);
-        for (const [enabled, tool] of [[false, DrawingTool.None], [true, DrawingTool.Highlighter], [true, DrawingTool.None]]) {
+        for (const [shown, enabled, tool] of [[false, true, DrawingTool.None], [true, false, DrawingTool.None], [true, true, DrawingTool.Highlighter], [true, true, DrawingTool.None]]) {
+            bar.visible = shown;
             testCase.settings.wheelDoubleEnabled = enabled;
             RawInputHandler.middleDoubleClicked(Qt.point(10, 10));
             wait(0);
-            compare(testCase.context.drawingTool, tool);
+            compare(testCase.context.drawingTool, tool, [shown, enabled].join());
         }
     }
 
@@ -306,8 +300,7 @@ TestCase {
         compare([launcher.installCalls, testCase.openedUrls], [1, [AppConstants.captureInstallUrl]]);
 
         // Launch failures: one error message; a launch ends the drawing.
-        launcher.grabbitInstalled = true;
-        launcher.launchSucceeds = false;
+        Object.assign(launcher, { grabbitInstalled: true, launchSucceeds: false });
         bar.capture();
         bar.capture();
         verify(bar.captureErrorMessage && !bar.captureErrorMessage.showCancel);

@@ -42,7 +42,6 @@ TestCase {
         const T = DrawingTool, H = Qt.Horizontal;
         return [
             { tag: "up from row 0 wraps to the erasers", used: [T.None], direction: "up", expect: T.EraserBrush },
-            { tag: "down", used: [T.None], direction: "down", expect: T.Pen },
             { tag: "vertical: left stays in a closed row", used: [T.None], direction: "left", expect: T.None },
             { tag: "down from the erasers wraps to row 0", used: [T.EraserRectangle], direction: "down", expect: T.None },
             { tag: "a row's most recent tool", used: [T.EraserRectangle, T.None], direction: "up", expect: T.EraserRectangle },
@@ -53,7 +52,6 @@ TestCase {
             { tag: "open panel, vertical: up still changes the row", used: [T.Arrow], extended: true, direction: "up", expect: T.Highlighter },
             { tag: "mirrored panel reverses the keys", used: [T.Arrow], extended: true, backward: true, direction: "right", expect: T.Line },
             { tag: "horizontal: up stays", used: [T.Arrow], orientation: H, direction: "up", expect: T.Arrow },
-            { tag: "horizontal, open panel: as in vertical", used: [T.Arrow], extended: true, orientation: H, direction: "right", expect: T.Rectangle },
             { tag: "horizontal, closed: next row", used: [T.Arrow], orientation: H, direction: "right", expect: T.EraserBrush },
             { tag: "a tool outside the grid stays", used: [T.DashedLine], direction: "down", expect: T.DashedLine }
         ];
@@ -91,9 +89,7 @@ TestCase {
         return [
             { tag: "up", tool: T.Pen, width: 5, delta: 120, expect: [T.Pen, 6] },
             { tag: "a small touchpad step down", tool: T.Pen, width: 5, delta: -8, expect: [T.Pen, 4] },
-            { tag: "a large step", tool: T.Pen, width: 5, delta: 1200, expect: [T.Pen, 6] },
             { tag: "without Shift", tool: T.Pen, width: 5, delta: 120, modifiers: Qt.NoModifier, expect: [T.Pen, 5] },
-            { tag: "with Control too", tool: T.Pen, width: 5, delta: 120, modifiers: Qt.ShiftModifier | Qt.ControlModifier, expect: [T.Pen, 5] },
             { tag: "at the maximum", tool: T.Pen, width: 100, delta: 120, expect: [T.Pen, 100] },
             { tag: "at the minimum", tool: T.Pen, width: 1, delta: -120, expect: [T.Pen, 1] },
             { tag: "from the pointer", tool: T.EraserBrush, width: 30, pointer: true, delta: 120, expect: [T.EraserBrush, 31] }

@@ -28,7 +28,6 @@ TestCase {
             { tag: "lower case, with pattern syntax", replacements: [{ "from": "url(#shadow", "to": "none" }, { "from": "#ff0000", "to": "#00ff00" }], present: ["#00ff00"], absent: ["#ff0000"] },
             { tag: "incomplete entries", replacements: [{ "from": "#FF0000" }, { "to": "#00ff00" }, null, { "from": "", "to": "#00ff00" }, { "from": "#FF0000", "to": "#123456" }],
               present: ["#123456"], absent: ["#00ff00", "#ff0000"] },
-            { tag: "no replacements", replacements: [], source: "" },
             { tag: "missing file", svgSource: "/nonexistent-inkly-test/no-such-icon.svg", replacements: [{ "from": "#FF0000", "to": "#0000ff" }], source: "",
               warnings: [/^\[FileUtils\] Failed to open file:/, "[CSvg] Failed to load SVG: /nonexistent-inkly-test/no-such-icon.svg"] }
         ];
