@@ -103,9 +103,6 @@ TestCase {
             verify(!expectColor || Qt.colorEqual(context.lineColor, expectColor), DrawingTool.toString(tool));
         }
         compare(context.recentDrawingTools, [T.Pen, T.EraserRectangle, T.EraserBrush, T.DashedLine, T.Star, T.None, T.Highlighter]);
-        ignoreWarning("[DrawingContext] setLineWidthForTool: unhandled type None");
-        context.setLineWidthForTool(T.None, 9);
-        compare(context.lineWidthForTool(T.None), 5);
     }
 
     // The most recent tool of a kind, the pen when there is none; an eraser

@@ -188,7 +188,15 @@ TestCase {
         const brush = item(DrawingTool.EraserBrush, 10, "#FF0000", [100, 70, 100, 130]);
         const area = Object.assign(item(DrawingTool.EraserRectangle, 1, "#FF0000"), { startX: 130, startY: 80, endX: 170, endY: 120 });
         const highlighter = item(DrawingTool.Highlighter, 10, "#FFF600", [40, 100, 160, 100, 160, 160, 100, 160, 100, 40]);
+        const shape = (tool, width, sx, sy, ex, ey) => Object.assign(item(tool, width, "#FF0000"), { startX: sx, startY: sy, endX: ex, endY: ey });
         return [
+            { tag: "rectangle: the outline only", items: [shape(DrawingTool.Rectangle, 4, 80, 80, 20, 20)], red: [[20, 50], [80, 50], [50, 80]], empty: [[50, 50], [100, 100]] },
+            { tag: "ellipse", items: [shape(DrawingTool.Ellipse, 4, 180, 160, 20, 40)], red: [[20, 100], [100, 160]], empty: [[100, 100], [25, 45]] },
+            { tag: "star", items: [shape(DrawingTool.Star, 4, 50, 50, 150, 150)], red: [[100, 52]], empty: [[100, 100], [100, 75]] },
+            // Dashes of 4 + w and gaps of 4 + 2w, square caps of w / 2.
+            { tag: "dashed line", items: [shape(DrawingTool.DashedLine, 4, 10, 150, 190, 150)], red: [[14, 150], [34, 150]], empty: [[24, 150]] },
+            { tag: "arrow twice as long as wide has a head", items: [shape(DrawingTool.Arrow, 10, 20, 100, 40, 100)], red: [[22, 108]], empty: [] },
+            { tag: "shorter arrow has none", items: [shape(DrawingTool.Arrow, 10, 20, 100, 39, 100)], red: [[30, 100]], empty: [[22, 108]] },
             { tag: "a click", items: [item(DrawingTool.Pen, 10, "#FF0000", [50, 50])], red: [[50, 50], [53, 50]], empty: [[57, 50]] },
             { tag: "eraser brush", items: [pen, brush], red: [[50, 100]], empty: [[100, 100]] },
             { tag: "painted after the eraser", items: [pen, brush, item(DrawingTool.Pen, 10, "#FF0000", [60, 100, 140, 100])], red: [[100, 100]], empty: [] },
