@@ -189,6 +189,7 @@ TestCase {
         verify(!context.canRedo && context.canUndo);
 
         context.pushDrawItem(stroke("DrawingOverlay_3", [0.5, 0.25]));
+        compare(readDrawingsFile().items.length, 9, "nothing is written before the burst is over");
         waitForSave(context);
         const file = readDrawingsFile();
         compare([file.version, file.items.length, file.items[1].points, file.items[2].lineColor], [1, 6, [{ x: 7, y: 8 }], { a: 1, b: 0, g: 0, r: 1 }]);

@@ -257,13 +257,13 @@ TestCase {
     }
 
     // A key that stays on the shape opens its panel, but not at a collapsed
-    // bar, where nothing is there to open it at.
+    // bar, where nothing is there to open it at. The switch shows its state.
     function test_arrowKeyOpensThePanelOfAnOpenBar() {
         const bar = showToolbar();
         testCase.context.setDrawingTool(DrawingTool.Rectangle);
         for (const on of [false, true]) {
             bar.appSwitch.checked = on;
-            tryCompare(bar, "appSwitchAnimationPending", false);
+            tryVerify(() => !bar.appSwitchAnimationPending && findChild(bar.appSwitch, "handleHolder").x === (on ? 30 : 0), 3000, "the switch's handle moves");
             keyClick(Qt.Key_Left);
             compare(bar.shapePanel.visible, on);
         }
