@@ -23,17 +23,6 @@ TestCase {
             windowId: "DrawingOverlay_1"
         }
     }
-    Component {
-        id: cursorStandIn
-        Item {
-            property int drawingTool: DrawingTool.None
-            property color lineColor: "transparent"
-            property real lineWidth: 10
-            width: lineWidth
-            height: lineWidth
-        }
-    }
-
     property DrawingContext context: null
     property PreviewCanvas canvas: null
 
@@ -150,92 +139,4 @@ TestCase {
         compare(lastItem().drawingTool, DrawingTool.Ellipse);
     }
 
-    function test_shiftSnapsOneStrokeSegment() {
-        context.setDrawingTool(DrawingTool.Pen);
-        mousePress(canvas, 100, 100);
-        mouseMove(canvas, 110, 100, -1, Qt.LeftButton);
-        mouseMove(canvas, 120, 100, -1, Qt.LeftButton);
-        setShift(true);
-        compare(canvas.shiftAnchorIndex, 2);
-        mouseMove(canvas, 140, 110, -1, Qt.LeftButton);
-        mouseMove(canvas, 150, 128, -1, Qt.LeftButton);
-        // Anchor, then one point on the 45-degree ray at the pointer's distance.
-        let points = canvas.drawItem.points;
-        compare(points.length, 8);
-        const d = Math.sqrt(30 * 30 + 28 * 28) / Math.SQRT2;
-        fuzzyCompare(points[6], 120 + d, 0.01);
-        fuzzyCompare(points[7], 100 + d, 0.01);
-
-        // Freehand again from the snapped end.
-        setShift(false);
-        compare(canvas.shiftAnchorIndex, -1);
-        mouseMove(canvas, 160, 140, -1, Qt.LeftButton);
-        points = canvas.drawItem.points;
-        fuzzyCompare(points[6], 120 + d, 0.01);
-        compare(points.slice(-2), [160, 140]);
-        mouseRelease(canvas, 160, 140);
-        compare(lastItem().points.slice(-2), [160, 140]);
-        fuzzyCompare(lastItem().points[4], 120 + d, 0.01);
-    }
-
-    function test_nothingIsCommittedWithoutATool() {
-        drag([[10, 10], [50, 50], [90, 90]]);
-        compare(context.drawItems.length, 0, "pointer tool");
-        compare(canvas.drawItem, null);
-
-        context.setDrawingTool(DrawingTool.Pen);
-        drag([[10, 10], [50, 50], [90, 90]], Qt.RightButton);
-        compare(context.drawItems.length, 0, "right button");
-    }
-
-    function test_areaEraserIsOnePixelWide() {
-        context.setDrawingTool(DrawingTool.EraserRectangle);
-        drag([[10, 10], [60, 80]]);
-        compare(lastItem().lineWidth, 1);
-        compare([lastItem().startX, lastItem().startY, lastItem().endX, lastItem().endY], [10, 10, 60, 80]);
-        verify(lastItem().points === undefined);
-    }
-
-    function test_previewPaintsIncrementally() {
-        context.setDrawingTool(DrawingTool.Pen);
-        mousePress(canvas, 20, 20);
-        tryCompare(canvas, "strokePointStartIndex", 0);
-        mouseMove(canvas, 60, 20, -1, Qt.LeftButton);
-        mouseMove(canvas, 100, 20, -1, Qt.LeftButton);
-        tryCompare(canvas, "strokePointStartIndex", 2);
-        mouseMove(canvas, 100, 60, -1, Qt.LeftButton);
-        tryCompare(canvas, "strokePointStartIndex", 3);
-        const ink = canvas.inkCanvas;
-        const alphaAt = (x, y) => ink.getContext("2d").getImageData(x - ink.x, y - ink.y, 1, 1).data[3];
-        compare(alphaAt(80, 20), 255, "earlier segments stay painted");
-        verify(ink.width < canvas.width && ink.height < canvas.height, "the ink canvas holds the stroke, not the screen");
-        mouseMove(canvas, 380, 280, -1, Qt.LeftButton);
-        tryVerify(() => ink.x + ink.width > 380 && alphaAt(380, 280) === 255, 2000, "a grown canvas");
-        compare(alphaAt(80, 20), 255, "a grown canvas paints the whole stroke again");
-        mouseRelease(canvas, 100, 60);
-        tryVerify(() => alphaAt(80, 20) === 0, 2000, "preview cleared");
-    }
-
-    function test_cursor() {
-        context.setDrawingTool(DrawingTool.Rectangle);
-        compare(canvas.mouseArea.cursorShape, Qt.CrossCursor);
-        context.setDrawingTool(DrawingTool.Pen);
-        compare(canvas.mouseArea.cursorShape, Qt.ArrowCursor);
-
-        canvas.scale = 2;
-        canvas.cursorComponent = cursorStandIn;
-        verify(canvas.cursorItem !== null);
-        context.setLineWidth(30);
-        compare(canvas.cursorItem.lineWidth, 15);
-        compare(canvas.cursorItem.drawingTool, DrawingTool.Pen);
-        verify(Qt.colorEqual(canvas.cursorItem.lineColor, context.lineColor));
-
-        mouseMove(canvas, 100, 100);
-        tryVerify(() => canvas.cursorItem.visible);
-        compare(canvas.cursorItem.parent.x + canvas.cursorItem.width / 2, 100);
-        context.setDrawingTool(DrawingTool.EraserRectangle);
-        verify(!canvas.cursorItem.visible, "no brush for the area eraser");
-        context.setDrawingTool(DrawingTool.None);
-        verify(!canvas.cursorItem.visible, "no brush without a tool");
-    }
 }

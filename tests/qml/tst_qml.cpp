@@ -44,7 +44,6 @@ int main(int argc, char **argv)
     // Widgets-based services (the tray icon) need a QApplication, which the
     // runner would otherwise create as a QGuiApplication.
     QApplication app(argc, argv);
-    qputenv("QML_XHR_ALLOW_FILE_WRITE", "1"); // tests write damaged data files through XMLHttpRequest
     Setup setup;
     return quick_test_main_with_setup(argc, argv, "tst_qml", QUICK_TEST_SOURCE_DIR, &setup);
 }
