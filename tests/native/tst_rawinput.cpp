@@ -89,23 +89,16 @@ void TestRawInput::clickRules()
     QCOMPARE(seen, counts);
 }
 
+// Keys outside the tables pass through, or are unknown where they would
+// collide with Qt's own range.
 void TestRawInput::keyTables()
 {
-    const QList<std::pair<int, int>> virtualKeys = { { 0x41, Qt::Key_A }, { 0x87, Qt::Key_F24 },
-        { 0x5C, Qt::Key_Meta }, { 0x91, Qt::Key_ScrollLock }, { 0xBA, 0xBA } };
-    for (const auto &[virtualKey, key] : virtualKeys)
-        QCOMPARE(RawInputHandler::qtKeyFromVirtualKey(virtualKey), key);
-    // Unicode keysyms would collide with Qt's own range.
-    const QList<std::pair<quint32, int>> keysyms = { { 'a', Qt::Key_A }, { 0xe9, Qt::Key_Eacute },
-        { 0xff52, Qt::Key_Up }, { 0xffd5, Qt::Key_F24 }, { 0xffeb, Qt::Key_Meta },
-        { 0x1000000 + 0x1b, Qt::Key_unknown }, { 0, Qt::Key_unknown } };
-    for (const auto &[keysym, key] : keysyms)
-        QCOMPARE(RawInputHandler::qtKeyFromKeysym(keysym), key);
-    QCOMPARE(RawInputHandler::modifierFromVirtualKey(0xA5), Modifier::Alt);
-    QCOMPARE(RawInputHandler::modifierFromKeysym(0xffe4), Modifier::Control);
-    bool extended = true;
-    QCOMPARE(RawInputHandler::scanCodeFromEvdev(30, &extended), 0x1E);
-    QVERIFY(!extended);
+    QCOMPARE(RawInputHandler::qtKeyFromVirtualKey(0x87), int(Qt::Key_F24));
+    QCOMPARE(RawInputHandler::qtKeyFromVirtualKey(0xBA), 0xBA);
+    QCOMPARE(RawInputHandler::qtKeyFromKeysym(0xe9), int(Qt::Key_Eacute));
+    QCOMPARE(RawInputHandler::qtKeyFromKeysym(0xffd5), int(Qt::Key_F24));
+    QCOMPARE(RawInputHandler::qtKeyFromKeysym(0x1000000 + 0x1b), int(Qt::Key_unknown));
+    bool extended = false;
     QCOMPARE(RawInputHandler::scanCodeFromEvdev(103, &extended), 0x48);
     QVERIFY(extended);
 }

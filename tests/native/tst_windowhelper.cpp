@@ -23,24 +23,8 @@ xcb_connection_t *connection()
     return x11 ? x11->connection() : nullptr;
 }
 
-// The root's child that holds the window: its frame under a window manager.
-xcb_window_t topLevelOf(QWindow *window)
-{
-    xcb_window_t current = xcb_window_t(window->winId());
-    for (;;) {
-        auto *tree = xcb_query_tree_reply(connection(), xcb_query_tree(connection(), current), nullptr);
-        if (!tree)
-            return XCB_WINDOW_NONE;
-        const bool top = tree->parent == tree->root;
-        const xcb_window_t parent = tree->parent;
-        std::free(tree);
-        if (top)
-            return current;
-        current = parent;
-    }
-}
-
-// The windows top to bottom, as the server stacks the root's mapped children.
+// The windows top to bottom, as the server stacks the root's mapped children
+// (no window manager frames them here).
 QList<QWindow *> stack(const QList<QWindow *> &windows)
 {
     xcb_connection_t *c = connection();
@@ -53,7 +37,7 @@ QList<QWindow *> stack(const QList<QWindow *> &windows)
         const bool viewable = attributes && attributes->map_state == XCB_MAP_STATE_VIEWABLE;
         std::free(attributes);
         for (QWindow *window : windows) {
-            if (viewable && topLevelOf(window) == children[i])
+            if (viewable && xcb_window_t(window->winId()) == children[i])
                 order.append(window);
         }
     }
@@ -90,7 +74,6 @@ class TstWindowHelper : public QObject
 private slots:
     void initTestCase();
     void restackWithoutWindowManager();
-    void restackUnderWindowManager();
     void opaqueRects_data();
     void opaqueRects();
     void shapeFollowsCompositor();
@@ -127,63 +110,6 @@ void TstWindowHelper::restackWithoutWindowManager()
     // A window that was never shown gets its native window on the way.
     QQuickWindow hidden;
     QVERIFY(helper->setWindowBelow(toolbar.get(), &hidden));
-}
-
-void TstWindowHelper::restackUnderWindowManager()
-{
-    if (QStandardPaths::findExecutable(QStringLiteral("openbox")).isEmpty())
-        QSKIP("openbox is not installed: the restack under a window manager was not checked");
-    QTemporaryDir config;
-    QProcess manager;
-    QProcessEnvironment environment = QProcessEnvironment::systemEnvironment();
-    environment.insert(QStringLiteral("XDG_CONFIG_HOME"), config.path());
-    manager.setProcessEnvironment(environment);
-    QVERIFY(startHelper(manager, QStringLiteral("openbox"), { QStringLiteral("--sm-disable") }));
-    auto stop = qScopeGuard([&] { manager.terminate(); manager.waitForFinished(5000); });
-
-    // Openbox frames what it manages and puts a new window on top of its
-    // layer. The toolbar and a panel float; the two overlays are kept out of
-    // the manager's hands, as the program makes them; another program's
-    // window is active.
-    auto framed = [](QQuickWindow *window) { return topLevelOf(window) != xcb_window_t(window->winId()); };
-    auto toolbar = shownWindow(QRect(50, 50, 200, 100), kToolbarFlags);
-    QTRY_VERIFY_WITH_TIMEOUT(framed(toolbar.get()), 10000);
-    auto panel = shownWindow(QRect(300, 50, 100, 100), kToolbarFlags);
-    auto lower = shownWindow(QRect(500, 300, 300, 200));
-    QTRY_VERIFY_WITH_TIMEOUT(framed(panel.get()) && framed(lower.get()), 10000);
-    auto first = shownWindow(QRect(0, 0, 960, 1080), kOverlayFlags | Qt::X11BypassWindowManagerHint);
-    auto second = shownWindow(QRect(960, 0, 960, 1080), kOverlayFlags | Qt::X11BypassWindowManagerHint);
-    auto upper = shownWindow(QRect(600, 400, 300, 200));
-    QTRY_VERIFY_WITH_TIMEOUT(framed(upper.get()), 10000);
-    upper->requestActivate();
-    QTRY_COMPARE(QGuiApplication::focusWindow(), upper.get());
-    const QList<QWindow *> all { toolbar.get(), panel.get(), first.get(), second.get(), upper.get(), lower.get() };
-    // Mapped last and unmanaged, the overlays start above everything.
-    using Set = QSet<QWindow *>;
-    const auto topTwo = [&] {
-        const QList<QWindow *> order = stack(all);
-        return Set(order.cbegin(), order.cbegin() + qMin<qsizetype>(2, order.size()));
-    };
-    QTRY_COMPARE(topTwo(), Set({ first.get(), second.get() }));
-
-    // In order already, a second call moves nothing; the active program
-    // keeps the focus and nobody changed size.
-    const QVariantList overlays { QVariant::fromValue<QObject *>(first.get()), QVariant::fromValue<QObject *>(second.get()) };
-    for (int call = 0; call < 2; ++call) {
-        QVERIFY(WindowHelper::instance()->keepWindowsBelow(toolbar.get(), overlays));
-        QTRY_COMPARE(stack(all).mid(4), QList<QWindow *>({ upper.get(), lower.get() }));
-        QCOMPARE(topTwo(), Set({ toolbar.get(), panel.get() }));
-        const QList<QWindow *> overlaysBelow = stack(all).mid(2, 2);
-        QCOMPARE(Set(overlaysBelow.cbegin(), overlaysBelow.cend()), Set({ first.get(), second.get() }));
-    }
-    QCOMPARE(QGuiApplication::focusWindow(), upper.get());
-    QCOMPARE(second->geometry(), QRect(960, 0, 960, 1080));
-
-    // A managed window is restacked through the manager's own request.
-    auto managed = shownWindow(QRect(100, 100, 400, 300), kOverlayFlags);
-    QTRY_VERIFY_WITH_TIMEOUT(framed(managed.get()), 10000);
-    QVERIFY(WindowHelper::instance()->setWindowBelow(toolbar.get(), managed.get()));
-    QTRY_COMPARE(stack({ toolbar.get(), managed.get(), upper.get() }), QList<QWindow *>({ toolbar.get(), managed.get(), upper.get() }));
 }
 
 void TstWindowHelper::opaqueRects_data()
