@@ -1,4 +1,3 @@
-#include "AppInfo.h"
 #include "AppInstanceGuard.h"
 #include "StartUp.h"
 
@@ -132,7 +131,7 @@ private Q_SLOTS:
         QTest::addColumn<QString>("err");
         QTest::addColumn<QString>("notInErr");
         QTest::addColumn<bool>("beside"); // run while another instance is up
-        const QString version = QStringLiteral("Inkly ") + AppInfo::productVersion();
+        const QString version = QStringLiteral("Inkly " INKLY_PROJECT_VERSION);
         QTest::newRow("version") << QStringList { "--version" } << "" << "offscreen" << 0 << version << "" << "" << false;
         QTest::newRow("help") << QStringList { "--help" } << "" << "offscreen" << 0
                               << "Performs installation-related setup tasks." << "" << "" << false;
