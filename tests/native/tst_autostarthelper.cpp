@@ -99,23 +99,15 @@ private Q_SLOTS:
     {
         AutoStartHelper *helper = AutoStartHelper::instance();
         const QString program = QCoreApplication::applicationFilePath();
-        QVERIFY(!helper->isEnabled());
-        QVERIFY(helper->disable());
-        QVERIFY(helper->enable(QStringLiteral("--autostart")));
-        QVERIFY(helper->isEnabled());
-        QVERIFY(readEntry().startsWith("[Desktop Entry]\n"));
-        QVERIFY(readEntry().contains("\nType=Application\n"));
-        QCOMPARE(storedCommand(), QStringList({ program, QStringLiteral("--autostart") }));
-        QVERIFY(helper->disable());
-        QVERIFY(!helper->isEnabled());
-        QVERIFY(!QFileInfo::exists(entryPath()));
-
         // Someone else's entry under our name counts, and is ours to replace.
+        QVERIFY(!helper->isEnabled());
         writeEntry("[Desktop Entry]\nType=Application\nName=Other\nExec=/usr/bin/other --flag\n");
         QVERIFY(helper->isEnabled());
-        QVERIFY(helper->enable());
-        QCOMPARE(storedCommand(), QStringList { program });
-        QVERIFY(QFile::remove(entryPath()));
+        QVERIFY(helper->enable(QStringLiteral("--autostart")));
+        QVERIFY(readEntry().startsWith("[Desktop Entry]\n") && readEntry().contains("\nType=Application\n"));
+        QCOMPARE(storedCommand(), QStringList({ program, QStringLiteral("--autostart") }));
+        QVERIFY(helper->disable());
+        QVERIFY(!helper->isEnabled() && !QFileInfo::exists(entryPath()));
 
         // A file where the directory should be, a directory in the entry's place.
         QVERIFY(QDir(m_config.filePath(QStringLiteral("autostart"))).removeRecursively());

@@ -7,7 +7,6 @@
 #include <QQmlEngine>
 #include <QQuickWindow>
 #include <QStandardPaths>
-#include <QTemporaryDir>
 #include <QtTest>
 
 #include <xcb/shape.h>
@@ -23,47 +22,12 @@ xcb_connection_t *connection()
     return x11 ? x11->connection() : nullptr;
 }
 
-// The windows top to bottom, as the server stacks the root's mapped children
-// (no window manager frames them here).
-QList<QWindow *> stack(const QList<QWindow *> &windows)
-{
-    xcb_connection_t *c = connection();
-    const xcb_window_t root = xcb_setup_roots_iterator(xcb_get_setup(c)).data->root;
-    auto *tree = xcb_query_tree_reply(c, xcb_query_tree(c, root), nullptr);
-    QList<QWindow *> order;
-    const xcb_window_t *children = xcb_query_tree_children(tree);
-    for (int i = xcb_query_tree_children_length(tree) - 1; i >= 0; --i) {
-        auto *attributes = xcb_get_window_attributes_reply(c, xcb_get_window_attributes(c, children[i]), nullptr);
-        const bool viewable = attributes && attributes->map_state == XCB_MAP_STATE_VIEWABLE;
-        std::free(attributes);
-        for (QWindow *window : windows) {
-            if (viewable && xcb_window_t(window->winId()) == children[i])
-                order.append(window);
-        }
-    }
-    std::free(tree);
-    return order;
-}
-
-std::unique_ptr<QQuickWindow> shownWindow(const QRect &geometry, Qt::WindowFlags flags = Qt::Window)
-{
-    auto window = std::make_unique<QQuickWindow>();
-    window->setFlags(flags);
-    window->setGeometry(geometry);
-    window->show();
-    return window;
-}
-
 bool startHelper(QProcess &process, const QString &program, const QStringList &arguments)
 {
     process.setProcessChannelMode(QProcess::ForwardedErrorChannel);
     process.start(QStandardPaths::findExecutable(program), arguments);
     return process.waitForStarted(10000);
 }
-
-// The stacking flags of the floating toolbar and of a drawing overlay.
-constexpr Qt::WindowFlags kToolbarFlags = Qt::Tool | Qt::FramelessWindowHint | Qt::WindowStaysOnTopHint;
-constexpr Qt::WindowFlags kOverlayFlags = Qt::Tool | Qt::FramelessWindowHint | Qt::WindowDoesNotAcceptFocus | Qt::WindowTransparentForInput;
 
 } // namespace
 
@@ -73,7 +37,6 @@ class TstWindowHelper : public QObject
 
 private slots:
     void initTestCase();
-    void restackWithoutWindowManager();
     void opaqueRects_data();
     void opaqueRects();
     void shapeFollowsCompositor();
@@ -83,33 +46,6 @@ void TstWindowHelper::initTestCase()
 {
     if (QGuiApplication::platformName() != QLatin1String("xcb"))
         QSKIP("needs an X server");
-}
-
-void TstWindowHelper::restackWithoutWindowManager()
-{
-    WindowHelper *helper = WindowHelper::instance();
-    auto toolbar = shownWindow(QRect(10, 10, 200, 100), kToolbarFlags);
-    auto overlay = shownWindow(QRect(0, 0, 400, 300), kOverlayFlags);
-    // Another program's window, mapped last and so on top of both.
-    auto other = shownWindow(QRect(300, 200, 300, 200));
-    QVERIFY(QTest::qWaitForWindowExposed(other.get()));
-    const QList<QWindow *> all { toolbar.get(), overlay.get(), other.get() };
-    QTRY_COMPARE(stack(all), QList<QWindow *>({ other.get(), overlay.get(), toolbar.get() }));
-    QWindow *focused = QGuiApplication::focusWindow();
-    QVERIFY(!helper->setWindowBelow(nullptr, overlay.get()));
-    QVERIFY(!helper->setWindowBelow(toolbar.get(), nullptr));
-
-    // Directly below, either way round; nobody moves or takes the focus.
-    QVERIFY(helper->setWindowBelow(toolbar.get(), overlay.get()));
-    QCOMPARE(stack(all), QList<QWindow *>({ other.get(), toolbar.get(), overlay.get() }));
-    QVERIFY(helper->setWindowBelow(overlay.get(), toolbar.get()));
-    QCOMPARE(stack(all), QList<QWindow *>({ other.get(), overlay.get(), toolbar.get() }));
-    QCOMPARE(overlay->geometry(), QRect(0, 0, 400, 300));
-    QCOMPARE(QGuiApplication::focusWindow(), focused);
-
-    // A window that was never shown gets its native window on the way.
-    QQuickWindow hidden;
-    QVERIFY(helper->setWindowBelow(toolbar.get(), &hidden));
 }
 
 void TstWindowHelper::opaqueRects_data()
