@@ -1,5 +1,4 @@
 #include "AppInstanceGuard.h"
-#include "StartUp.h"
 
 #include <QDir>
 #include <QFile>
@@ -14,8 +13,8 @@
 
 #include <memory>
 
-// The log filter and the single instance are checked in process; the command
-// line by running the real program with its own HOME and XDG directories.
+// The single instance is checked in process; the command line and the log
+// filter by running the real program with its own HOME and XDG directories.
 class TestStartUp : public QObject
 {
     Q_OBJECT
@@ -82,45 +81,6 @@ private Q_SLOTS:
         QVERIFY(!makeGuard()->start());
     }
 
-    void storedLogLevel_data()
-    {
-        QTest::addColumn<QVariant>("stored");
-        QTest::addColumn<int>("level");
-        QTest::newRow("absent") << QVariant() << 2;
-        QTest::newRow("off") << QVariant(QStringLiteral("off")) << 0;
-        QTest::newRow("capitals") << QVariant(QStringLiteral("INFO")) << 3;
-        QTest::newRow("number") << QVariant(QStringLiteral("3")) << 3;
-        QTest::newRow("above range") << QVariant(QStringLiteral("10")) << 4;
-        QTest::newRow("word") << QVariant(QStringLiteral("verbose")) << 2;
-        QTest::newRow("fraction") << QVariant(QStringLiteral("3.5")) << 2;
-    }
-
-    // The filter sits in front of whatever handler was installed before.
-    void storedLogLevel()
-    {
-        QFETCH(QVariant, stored);
-        QFETCH(int, level);
-        static QList<QtMsgType> seen;
-        seen.clear();
-        const QtMessageHandler original = qInstallMessageHandler(
-                [](QtMsgType type, const QMessageLogContext &, const QString &) { seen << type; });
-        QTemporaryDir dir;
-        QSettings settings(dir.filePath(QStringLiteral("Inkly.conf")), QSettings::IniFormat);
-        if (stored.isValid())
-            settings.setValue(QStringLiteral("log/level"), stored);
-        StartUp::configureLogging(settings);
-        StartUp::configureLogging(settings); // a second install must not loop
-        qDebug("debug");
-        qInfo("info");
-        qWarning("warning");
-        qCritical("critical");
-        StartUp::setLogLevel(2);
-        qInstallMessageHandler(original);
-        const QList<QtMsgType> byLevel[] = { {}, { QtCriticalMsg }, { QtWarningMsg, QtCriticalMsg },
-            { QtInfoMsg, QtWarningMsg, QtCriticalMsg }, { QtDebugMsg, QtInfoMsg, QtWarningMsg, QtCriticalMsg } };
-        QCOMPARE(seen, byLevel[level]);
-    }
-
     void commandLine_data()
     {
         QTest::addColumn<QStringList>("arguments");
@@ -141,7 +101,8 @@ private Q_SLOTS:
         // At level 0 even the parse error is silent, but help and code stay.
         QTest::newRow("unknown option, level none") << QStringList { "-z" } << "none" << "offscreen" << 1 << "--autostart" << "" << "CLI parse error" << false;
         QTest::newRow("install, default level") << QStringList { "--install" } << "" << "offscreen" << 0 << "" << "" << "[Installer]" << false;
-        QTest::newRow("install") << QStringList { "--install" } << "info" << "offscreen" << 0 << ""
+        // The stored level is read regardless of case.
+        QTest::newRow("install") << QStringList { "--install" } << "INFO" << "offscreen" << 0 << ""
                                  << "[Installer] autostart registration succeeded" << "" << false;
         QTest::newRow("install and uninstall") << QStringList { "--install", "--uninstall" } << "info" << "offscreen" << 0 << ""
                                                << "[Installer] autoStartEnabled setting is true" << "[Uninstaller]" << false;
