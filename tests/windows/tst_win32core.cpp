@@ -21,22 +21,15 @@ int failed = 0;
 void check(bool ok, const char *what, const std::wstring &detail = std::wstring())
 {
     (ok ? passed : failed)++;
-    std::printf(
-            "%s %s%s%ls\n", ok ? "PASS" : "FAIL", what, detail.empty() ? "" : ": ", detail.c_str());
+    std::printf("%s %s%s%ls\n", ok ? "PASS" : "FAIL", what, detail.empty() ? "" : ": ", detail.c_str());
 }
 
-std::wstring show(const std::optional<std::wstring> &text)
-{
-    return text ? L"\"" + *text + L"\"" : L"(none)";
-}
+std::wstring show(const std::optional<std::wstring> &text) { return text ? L"\"" + *text + L"\"" : L"(none)"; }
 
 const wchar_t kServerName[] = L"Zemworks.Inkly.SingleInstance";
 const wchar_t kMutexName[] = L"InklyMutex";
 
-std::wstring pipePath()
-{
-    return L"\\\\.\\pipe\\" + sessionScopedName(kServerName);
-}
+std::wstring pipePath() { return L"\\\\.\\pipe\\" + sessionScopedName(kServerName); }
 
 // The second instance: exit code 1 when it sees the first one's mutex, 2 when
 // it reaches its pipe.
@@ -45,8 +38,7 @@ int runChild()
     HANDLE mutex = nullptr;
     int seen = claimMutex(sessionMutexName(kMutexName), &mutex) == MutexClaim::AlreadyExists;
     releaseMutex(mutex);
-    const HANDLE pipe
-            = CreateFileW(pipePath().c_str(), GENERIC_WRITE, 0, nullptr, OPEN_EXISTING, 0, nullptr);
+    const HANDLE pipe = CreateFileW(pipePath().c_str(), GENERIC_WRITE, 0, nullptr, OPEN_EXISTING, 0, nullptr);
     if (pipe != INVALID_HANDLE_VALUE) {
         seen |= 2;
         CloseHandle(pipe);
@@ -62,8 +54,7 @@ DWORD runSelf(const wchar_t *argument)
     STARTUPINFOW startup = {};
     startup.cb = sizeof(startup);
     PROCESS_INFORMATION process = {};
-    if (!CreateProcessW(self, commandLine.data(), nullptr, nullptr, FALSE, 0, nullptr, nullptr,
-                &startup, &process))
+    if (!CreateProcessW(self, commandLine.data(), nullptr, nullptr, FALSE, 0, nullptr, nullptr, &startup, &process))
         return DWORD(-1);
     WaitForSingleObject(process.hProcess, 30000);
     DWORD code = DWORD(-1);
@@ -76,62 +67,36 @@ DWORD runSelf(const wchar_t *argument)
 void testRegistry()
 {
     const wchar_t *subKey = L"Software\\InklyWineTest";
-    struct Value
-    {
-        REGSAM view;
-        const wchar_t *name;
-        DWORD type;
-        std::string bytes;
-    };
+    struct Value { REGSAM view; const wchar_t *name; DWORD type; std::string bytes; };
     const auto wide = [](const wchar_t *text, bool withNul) {
-        return std::string(reinterpret_cast<const char *>(text),
-                (wcslen(text) + (withNul ? 1 : 0)) * sizeof(wchar_t));
+        return std::string(reinterpret_cast<const char *>(text), (wcslen(text) + (withNul ? 1 : 0)) * sizeof(wchar_t));
     };
-    const Value values[] = {
-        { KEY_WOW64_64KEY, L"Both", REG_SZ, wide(L"sixty-four", true) },
+    const Value values[] = { { KEY_WOW64_64KEY, L"Both", REG_SZ, wide(L"sixty-four", true) },
         { KEY_WOW64_32KEY, L"Both", REG_SZ, wide(L"thirty-two", true) },
         { KEY_WOW64_32KEY, L"Only32", REG_SZ, wide(L"C:\\Old\\Grabbit.exe", true) },
         { KEY_WOW64_64KEY, L"Expand", REG_EXPAND_SZ, wide(L"%INKLY_WINE_DIR%\\Grabbit.exe", true) },
-        { KEY_WOW64_64KEY, L"Odd", REG_SZ, std::string("A\0B", 3) },
-        { KEY_WOW64_64KEY, L"OneByte", REG_SZ, std::string("A", 1) },
-        { KEY_WOW64_64KEY, L"NoNul", REG_SZ, wide(L"abc", false) },
-        { KEY_WOW64_64KEY, L"Empty", REG_SZ, std::string() },
-    };
+        { KEY_WOW64_64KEY, L"Odd", REG_SZ, std::string("A\0B", 3) }, { KEY_WOW64_64KEY, L"OneByte", REG_SZ, std::string("A", 1) },
+        { KEY_WOW64_64KEY, L"NoNul", REG_SZ, wide(L"abc", false) }, { KEY_WOW64_64KEY, L"Empty", REG_SZ, std::string() } };
     for (const Value &value : values) {
         HKEY key = nullptr;
-        RegCreateKeyExW(HKEY_LOCAL_MACHINE, subKey, 0, nullptr, 0, KEY_WRITE | value.view, nullptr,
-                &key, nullptr);
-        RegSetValueExW(key, value.name, 0, value.type,
-                reinterpret_cast<const BYTE *>(value.bytes.data()), DWORD(value.bytes.size()));
+        RegCreateKeyExW(HKEY_LOCAL_MACHINE, subKey, 0, nullptr, 0, KEY_WRITE | value.view, nullptr, &key, nullptr);
+        RegSetValueExW(key, value.name, 0, value.type, reinterpret_cast<const BYTE *>(value.bytes.data()), DWORD(value.bytes.size()));
         RegCloseKey(key);
     }
     SetEnvironmentVariableW(L"INKLY_WINE_DIR", L"C:\\Suite");
 
-    struct Read
-    {
-        const char *what;
-        const wchar_t *subKey;
-        const wchar_t *name;
-        REGSAM view;
-        std::optional<std::wstring> expected;
-    };
-    const Read reads[] = {
-        { "registry: 64-bit view", subKey, L"Both", KEY_WOW64_64KEY, L"sixty-four" },
+    struct Read { const char *what; const wchar_t *subKey; const wchar_t *name; REGSAM view; std::optional<std::wstring> expected; };
+    const Read reads[] = { { "registry: 64-bit view", subKey, L"Both", KEY_WOW64_64KEY, L"sixty-four" },
         { "registry: 32-bit view", subKey, L"Both", KEY_WOW64_32KEY, L"thirty-two" },
         { "registry: default view of a 64-bit program", subKey, L"Both", 0, L"sixty-four" },
-        { "registry: value only in the 32-bit view, 32", subKey, L"Only32", KEY_WOW64_32KEY,
-                L"C:\\Old\\Grabbit.exe" },
-        { "registry: value only in the 32-bit view, 64", subKey, L"Only32", KEY_WOW64_64KEY,
-                std::nullopt },
-        { "registry: REG_EXPAND_SZ expanded", subKey, L"Expand", KEY_WOW64_64KEY,
-                L"C:\\Suite\\Grabbit.exe" },
-        { "registry: 3-byte value", subKey, L"Odd", KEY_WOW64_64KEY, L"A" },
-        { "registry: 1-byte value", subKey, L"OneByte", KEY_WOW64_64KEY, L"" },
+        { "registry: only in the 32-bit view, 32", subKey, L"Only32", KEY_WOW64_32KEY, L"C:\\Old\\Grabbit.exe" },
+        { "registry: only in the 32-bit view, 64", subKey, L"Only32", KEY_WOW64_64KEY, std::nullopt },
+        { "registry: REG_EXPAND_SZ expanded", subKey, L"Expand", KEY_WOW64_64KEY, L"C:\\Suite\\Grabbit.exe" },
+        { "registry: 3-byte value", subKey, L"Odd", KEY_WOW64_64KEY, L"A" }, { "registry: 1-byte value", subKey, L"OneByte", KEY_WOW64_64KEY, L"" },
         { "registry: value without NUL", subKey, L"NoNul", KEY_WOW64_64KEY, L"abc" },
         { "registry: empty value", subKey, L"Empty", KEY_WOW64_64KEY, L"" },
         { "registry: missing value", subKey, L"Missing", KEY_WOW64_64KEY, std::nullopt },
-        { "registry: missing key", L"Software\\InklyNoSuchKey", L"Both", 0, std::nullopt },
-    };
+        { "registry: missing key", L"Software\\InklyNoSuchKey", L"Both", 0, std::nullopt } };
     for (const Read &read : reads) {
         const auto text = readRegistryString(HKEY_LOCAL_MACHINE, read.subKey, read.name, read.view);
         check(text == read.expected, read.what, show(text));
@@ -142,16 +107,14 @@ void testRunKey()
 {
     const std::wstring program = L"C:\\Program Files\\Inkly\\Inkly.exe";
     const std::wstring withArgs = runKeyData(program, L"--autostart");
-    const bool written = writeRunValue(L"Inkly", withArgs);
-    check(written && readRunValue(L"Inkly") == withArgs, "run key: written and read back",
+    check(writeRunValue(L"Inkly", withArgs) && readRunValue(L"Inkly") == withArgs, "run key: written and read back",
             show(readRunValue(L"Inkly")));
     int count = 0;
     LPWSTR *argv = CommandLineToArgvW(withArgs.c_str(), &count);
     check(count == 2 && program == argv[0] && std::wstring(argv[1]) == L"--autostart",
             "run key: Windows splits it into the path and one argument");
     LocalFree(argv);
-    const bool rewritten = writeRunValue(L"Inkly", runKeyData(program, L""));
-    check(rewritten && readRunValue(L"Inkly") == L"\"" + program + L"\"",
+    check(writeRunValue(L"Inkly", runKeyData(program, L"")) && readRunValue(L"Inkly") == L"\"" + program + L"\"",
             "run key: no arguments, the quoted path alone", show(readRunValue(L"Inkly")));
     check(removeRunValue(L"Inkly") && !readRunValue(L"Inkly") && removeRunValue(L"Inkly"),
             "run key: removed, and removing again succeeds");
@@ -175,9 +138,7 @@ std::wstring pumpRawInput(HWND window, int words, DWORD timeout)
     MSG message;
     while (count < words && GetTickCount() - start < timeout) {
         while (PeekMessageW(&message, window, 0, 0, PM_REMOVE)) {
-            const auto event = message.message == WM_INPUT
-                    ? readRawInput(reinterpret_cast<HRAWINPUT>(message.lParam))
-                    : std::nullopt;
+            const auto event = message.message == WM_INPUT ? readRawInput(reinterpret_cast<HRAWINPUT>(message.lParam)) : std::nullopt;
             wchar_t word[32];
             POINT cursor = {};
             GetCursorPos(&cursor);
@@ -185,16 +146,14 @@ std::wstring pumpRawInput(HWND window, int words, DWORD timeout)
                 if (!event->down[b] && !event->up[b])
                     continue;
                 // Counted the way the program counts them.
-                const ClickCounter::Step step = ClickCounter::advance(buttons[b], event->down[b],
-                        event->up[b], cursor.x, cursor.y, message.time, int(GetDoubleClickTime()),
-                        GetSystemMetrics(SM_CXDRAG));
-                seen += std::to_wstring(b) + (step.pressed ? L"v" : L"^")
-                        + (step.clicked ? L"C" : L"") + (step.doubleClicked ? L"D " : L" ");
+                const ClickCounter::Step step = ClickCounter::advance(buttons[b], event->down[b], event->up[b], cursor.x,
+                        cursor.y, message.time, int(GetDoubleClickTime()), GetSystemMetrics(SM_CXDRAG));
+                seen += std::to_wstring(b) + (step.pressed ? L"v" : L"^") + (step.clicked ? L"C" : L"") + (step.doubleClicked ? L"D " : L" ");
                 ++count;
             }
             if (event && event->kind == RawEvent::Kind::Keyboard) {
-                swprintf(word, 32, L"%02x/%02x%ls%ls ", event->virtualKey, event->makeCode,
-                        event->extended ? L"+E0" : L"", event->keyDown ? L"v" : L"^");
+                swprintf(word, 32, L"%02x/%02x%ls%ls ", event->virtualKey, event->makeCode, event->extended ? L"+E0" : L"",
+                        event->keyDown ? L"v" : L"^");
                 seen += word;
                 ++count;
             }
@@ -212,16 +171,12 @@ void testRawInput()
     const HWND window = makeWindow();
     check(registerRawInput(window, true, true), "raw input: registered with RIDEV_INPUTSINK");
 
-    const DWORD mouse[] = { MOUSEEVENTF_LEFTDOWN, MOUSEEVENTF_LEFTUP, MOUSEEVENTF_LEFTDOWN,
-        MOUSEEVENTF_LEFTUP, MOUSEEVENTF_MIDDLEDOWN, MOUSEEVENTF_MIDDLEUP, MOUSEEVENTF_RIGHTDOWN,
-        MOUSEEVENTF_RIGHTUP };
+    const DWORD mouse[] = { MOUSEEVENTF_LEFTDOWN, MOUSEEVENTF_LEFTUP, MOUSEEVENTF_LEFTDOWN, MOUSEEVENTF_LEFTUP,
+        MOUSEEVENTF_MIDDLEDOWN, MOUSEEVENTF_MIDDLEUP, MOUSEEVENTF_RIGHTDOWN, MOUSEEVENTF_RIGHTUP };
     // Shift+A, then the E0 twin of Ctrl and the arrow left of the keypad.
-    const WORD keys[][3]
-            = { { VK_SHIFT, 0x2A, 0 }, { 'A', 0x1E, 0 }, { 'A', 0x1E, KEYEVENTF_KEYUP },
-                  { VK_SHIFT, 0x2A, KEYEVENTF_KEYUP }, { VK_CONTROL, 0x1D, KEYEVENTF_EXTENDEDKEY },
-                  { VK_CONTROL, 0x1D, KEYEVENTF_EXTENDEDKEY | KEYEVENTF_KEYUP },
-                  { VK_LEFT, 0x4B, KEYEVENTF_EXTENDEDKEY },
-                  { VK_LEFT, 0x4B, KEYEVENTF_EXTENDEDKEY | KEYEVENTF_KEYUP } };
+    const WORD keys[][3] = { { VK_SHIFT, 0x2A, 0 }, { 'A', 0x1E, 0 }, { 'A', 0x1E, KEYEVENTF_KEYUP }, { VK_SHIFT, 0x2A, KEYEVENTF_KEYUP },
+        { VK_CONTROL, 0x1D, KEYEVENTF_EXTENDEDKEY }, { VK_CONTROL, 0x1D, KEYEVENTF_EXTENDEDKEY | KEYEVENTF_KEYUP },
+        { VK_LEFT, 0x4B, KEYEVENTF_EXTENDEDKEY }, { VK_LEFT, 0x4B, KEYEVENTF_EXTENDEDKEY | KEYEVENTF_KEYUP } };
     std::vector<INPUT> inputs;
     for (const DWORD flags : mouse) {
         inputs.push_back({ INPUT_MOUSE, {} });
@@ -234,10 +189,7 @@ void testRawInput()
     SendInput(UINT(inputs.size()), inputs.data(), sizeof(INPUT));
     // Generous: a loaded machine can hold the injected input back for a while.
     const std::wstring seen = pumpRawInput(window, int(inputs.size()), 10000);
-    check(seen
-                    == L"0v 0^C 0v 0^CD 1v 1^C 2v 2^C 10/2av 41/1ev 41/1e^ 10/2a^ 11/1d+E0v "
-                       L"11/1d+E0^ "
-                       L"25/4b+E0v 25/4b+E0^ ",
+    check(seen == L"0v 0^C 0v 0^CD 1v 1^C 2v 2^C 10/2av 41/1ev 41/1e^ 10/2a^ 11/1d+E0v 11/1d+E0^ 25/4b+E0v 25/4b+E0^ ",
             "raw input: left double click, middle and right click, Shift+A, E0 keys", seen);
 
     unregisterRawInput(true, true);
@@ -252,54 +204,40 @@ void testWindowsAndSession()
     std::wstring list;
     int primaries = 0;
     for (const MonitorInfo &monitor : monitors) {
-        wchar_t text[160];
-        swprintf(text, 160, L"%ls %ldx%ld+%ld+%ld dpi %u%ls%ls; ", monitor.deviceName.c_str(),
-                monitor.rect.right - monitor.rect.left, monitor.rect.bottom - monitor.rect.top,
-                monitor.rect.left, monitor.rect.top, monitor.dpiX,
-                monitor.dpiKnown ? L"" : L" (GetDpiForMonitor failed)",
-                monitor.primary ? L" primary" : L"");
-        list += text;
+        list += monitor.deviceName + L" right " + std::to_wstring(monitor.rect.right) + L" dpi " + std::to_wstring(monitor.dpiX)
+                + (monitor.dpiKnown ? L"" : L" (GetDpiForMonitor failed)") + (monitor.primary ? L" primary; " : L"; ");
         primaries += monitor.primary;
     }
-    check(!monitors.empty() && primaries == 1 && monitors.front().rect.right > 0
-                    && !monitors.front().deviceName.empty() && monitors.front().dpiX >= 96,
+    check(!monitors.empty() && primaries == 1 && monitors.front().rect.right > 0 && !monitors.front().deviceName.empty()
+                    && monitors.front().dpiX >= 96,
             "monitors: enumerated with device name and effective DPI", list);
 
     const HWND above = makeWindow();
     const HWND below = makeWindow();
-    check(restackBelow(above, below) && GetWindow(above, GW_HWNDNEXT) == below,
-            "stacking: the lower window lies directly below the upper one");
+    check(restackBelow(above, below) && GetWindow(above, GW_HWNDNEXT) == below, "stacking: the lower window lies directly below the upper one");
     DestroyWindow(below);
 
     // Wine cannot lock a session and stubs the unregistration, so the
     // registration is only reported and the message is posted by hand.
-    std::printf("NOTE session notifications under Wine: registration %s, unregistration %s; "
-                "lock and unlock cannot be produced\n",
-            registerSessionNotification(above) ? "accepted" : "refused",
-            unregisterSessionNotification(above) ? "accepted" : "refused (a stub)");
-    MSG message = {};
-    message.message = WM_WTSSESSION_CHANGE;
-    message.wParam = WTS_SESSION_LOCK;
-    const bool lock = sessionChangeOf(message) == SessionChange::Locked;
+    std::printf("NOTE session notifications under Wine: registration %s, unregistration %s\n",
+            registerSessionNotification(above) ? "accepted" : "refused", unregisterSessionNotification(above) ? "accepted" : "refused (a stub)");
+    MSG message = { nullptr, WM_WTSSESSION_CHANGE, WTS_SESSION_LOCK, 0, 0, {} };
+    bool told = sessionChangeOf(message) == SessionChange::Locked;
     message.wParam = WTS_SESSION_UNLOCK;
-    const bool unlock = sessionChangeOf(message) == SessionChange::Unlocked;
+    told = told && sessionChangeOf(message) == SessionChange::Unlocked;
     message.wParam = WTS_SESSION_LOGON;
-    check(lock && unlock && sessionChangeOf(message) == SessionChange::None,
-            "session: lock and unlock told apart, other changes ignored");
+    check(told && sessionChangeOf(message) == SessionChange::None, "session: lock and unlock told apart, other changes ignored");
     DestroyWindow(above);
 
     const std::wstring server = sessionScopedName(kServerName);
-    check(server.rfind(std::wstring(kServerName) + L".", 0) == 0
-                    && server.size() > wcslen(kServerName) + 1,
+    check(server.rfind(std::wstring(kServerName) + L".", 0) == 0 && server.size() > wcslen(kServerName) + 1,
             "single instance: pipe name carries the session", server);
     HANDLE mutex = nullptr;
     check(claimMutex(sessionMutexName(kMutexName), &mutex) == MutexClaim::Created,
             "single instance: first claim creates the mutex", sessionMutexName(kMutexName));
-    const HANDLE pipe
-            = CreateNamedPipeW(pipePath().c_str(), PIPE_ACCESS_INBOUND, 0, 1, 0, 0, 0, nullptr);
+    const HANDLE pipe = CreateNamedPipeW(pipePath().c_str(), PIPE_ACCESS_INBOUND, 0, 1, 0, 0, 0, nullptr);
     const DWORD child = runSelf(L"--child");
-    check(child == 3, "single instance: a second process of the session sees mutex and pipe",
-            std::to_wstring(child));
+    check(child == 3, "single instance: a second process of the session sees mutex and pipe", std::to_wstring(child));
     CloseHandle(pipe);
     releaseMutex(mutex);
     check(runSelf(L"--child") == 0, "single instance: free again after the first has gone");
@@ -308,25 +246,20 @@ void testWindowsAndSession()
 void testLibraries()
 {
     // The stand-in lies next to us; a copy goes under a Korean directory name.
-    wchar_t self[MAX_PATH];
+    wchar_t self[MAX_PATH], temp[MAX_PATH];
     GetModuleFileNameW(nullptr, self, MAX_PATH);
-    std::wstring directory(self);
-    directory.resize(directory.find_last_of(L'\\'));
-    wchar_t temp[MAX_PATH];
     GetTempPathW(MAX_PATH, temp);
+    const std::wstring directory = std::wstring(self).substr(0, std::wstring(self).find_last_of(L'\\'));
     const std::wstring korean = std::wstring(temp) + L"\uC789\uD074\uB9AC";
     CreateDirectoryW(korean.c_str(), nullptr);
-    CopyFileW(
-            (directory + L"\\Tally_x64.dll").c_str(), (korean + L"\\Tally_x64.dll").c_str(), FALSE);
+    CopyFileW((directory + L"\\Tally_x64.dll").c_str(), (korean + L"\\Tally_x64.dll").c_str(), FALSE);
 
     const HMODULE module = loadLibrary(korean + L"\\Tally_x64.dll");
     check(module != nullptr, "library: loaded from a Korean path");
-    check(resolveExport(module, "Tally_Initialize") != nullptr
-                    && resolveExport(module, "Tally_Finalize") == nullptr,
+    check(resolveExport(module, "Tally_Initialize") && !resolveExport(module, "Tally_Finalize"),
             "library: present export found, missing export null");
     freeLibrary(module);
-    check(loadLibrary(directory + L"\\Missing_x64.dll") == nullptr
-                    && resolveExport(nullptr, "Tally_Initialize") == nullptr,
+    check(!loadLibrary(directory + L"\\Missing_x64.dll") && !resolveExport(nullptr, "Tally_Initialize"),
             "library: a missing file loads nothing, quietly");
 }
 
@@ -340,29 +273,22 @@ void testVersionResource()
     UINT length = 0;
     const bool read = !data.empty() && GetFileVersionInfoW(self, 0, DWORD(data.size()), data.data())
             && VerQueryValueW(data.data(), L"\\", reinterpret_cast<void **>(&fixed), &length);
-    check(read && fixed->dwFileVersionMS == MAKELONG(3, 26)
-                    && fixed->dwFileVersionLS == MAKELONG(25, 3)
-                    && fixed->dwProductVersionMS == MAKELONG(1, 1)
-                    && fixed->dwProductVersionLS == MAKELONG(25, 0),
+    check(read && fixed->dwFileVersionMS == MAKELONG(3, 26) && fixed->dwFileVersionLS == MAKELONG(25, 3)
+                    && fixed->dwProductVersionMS == MAKELONG(1, 1) && fixed->dwProductVersionLS == MAKELONG(25, 0),
             "version resource: binary file 26.3.3.25, product 1.1.0.25");
-    const wchar_t *fields[][2] = { { L"CompanyName", L"Zemworks" },
-        { L"FileDescription", L"Inkly" }, { L"FileVersion", L"26.3.3.25" },
-        { L"InternalName", L"Inkly" }, { L"OriginalFilename", L"Inkly.exe" },
-        { L"ProductName", L"Inkly" }, { L"ProductVersion", L"1.1.0.25" } };
+    const wchar_t *fields[][2] = { { L"CompanyName", L"Zemworks" }, { L"FileDescription", L"Inkly" }, { L"FileVersion", L"26.3.3.25" },
+        { L"InternalName", L"Inkly" }, { L"OriginalFilename", L"Inkly.exe" }, { L"ProductName", L"Inkly" }, { L"ProductVersion", L"1.1.0.25" } };
     std::wstring readBack;
     bool allMatch = read;
     for (const auto &field : fields) {
         wchar_t *value = nullptr;
         const std::wstring path = L"\\StringFileInfo\\040904B0\\" + std::wstring(field[0]);
-        const bool found = read
-                && VerQueryValueW(
-                        data.data(), path.c_str(), reinterpret_cast<void **>(&value), &length);
+        const bool found = read && VerQueryValueW(data.data(), path.c_str(), reinterpret_cast<void **>(&value), &length);
         readBack += std::wstring(field[0]) + L"=" + (found ? value : L"(none)") + L"; ";
         allMatch = allMatch && found && std::wstring(value) == field[1];
     }
     check(allMatch, "version resource: string fields", readBack);
-    check(LoadIconW(GetModuleHandleW(nullptr), L"IDI_APP_ICON") != nullptr,
-            "version resource: application icon");
+    check(LoadIconW(GetModuleHandleW(nullptr), L"IDI_APP_ICON") != nullptr, "version resource: application icon");
 }
 
 } // namespace
