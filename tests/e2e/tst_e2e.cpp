@@ -364,6 +364,20 @@ void TestEndToEnd::desktopMatrix()
         return bar.right() == home.right() - 8 && home.contains(bar);
     }, 5000);
     check("5", startDocked, QStringLiteral("the bar starts docked at the right edge of the monitor under the pointer (%1)").arg(QDebug::toString(bar)));
+    // A hovered button shows its tooltip. That and every other window of ours
+    // but the titled dialogs stay out of the manager's hands: no frame.
+    const QPoint penButton = toolbarPoint(session, 1);
+    session.xdotool({ QStringLiteral("mousemove"), QString::number(penButton.x()), QString::number(penButton.y()) });
+    QStringList shown;
+    const bool tooltip = QTest::qWaitFor([&] { return !(shown = otherWindows(session)).isEmpty(); }, 3000);
+    QStringList framed;
+    for (const QString &id : shown + overlays + QStringList { toolbar }) {
+        if (session.topLevel(id).toULongLong(nullptr, 0) != id.toULongLong(nullptr, 0))
+            framed.append(id);
+    }
+    check("6", tooltip && framed.isEmpty(),
+            QStringLiteral("a tooltip shows (%1) and no window of ours is framed (%2)").arg(tooltip).arg(framed.join(u' ')));
+    session.xdotool({ QStringLiteral("mousemove"), QString::number(home.x() + 1500), QStringLiteral("900") });
     clickPasses("1", QStringLiteral("right after the start"));
     desktopVisible("start", { bar.adjusted(-24, -24, 24, 24) });
 
