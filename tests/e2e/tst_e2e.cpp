@@ -366,10 +366,10 @@ void TestEndToEnd::desktopMatrix()
     check("5", startDocked, QStringLiteral("the bar starts docked at the right edge of the monitor under the pointer (%1)").arg(QDebug::toString(bar)));
     // A hovered button shows its tooltip. That and every other window of ours
     // but the titled dialogs stay out of the manager's hands: no frame.
-    const QPoint penButton = toolbarPoint(session, 1);
-    session.xdotool({ QStringLiteral("mousemove"), QString::number(penButton.x()), QString::number(penButton.y()) });
     // A tray icon docked before (i3bar's) is the tray's to hold.
     const QStringList inTray = otherWindows(session);
+    const QPoint penButton = toolbarPoint(session, 1);
+    session.xdotool({ QStringLiteral("mousemove"), QString::number(penButton.x()), QString::number(penButton.y()) });
     QStringList shown;
     const bool tooltip = QTest::qWaitFor([&] {
         shown = otherWindows(session);
