@@ -300,7 +300,11 @@ public:
         // thread under the threaded render loop.
         connect(window, &QQuickWindow::frameSwapped, this, &RepaintMeter::noteFrame,
                 Qt::DirectConnection);
-        connect(canvas, SIGNAL(paint(QRect)), this, SLOT(notePaint()));
+        // The drawing canvas starts a slice of its tiles; a plain canvas paints.
+        if (canvas->metaObject()->indexOfSignal("sliceStarted()") >= 0)
+            connect(canvas, SIGNAL(sliceStarted()), this, SLOT(notePaint()));
+        else
+            connect(canvas, SIGNAL(paint(QRect)), this, SLOT(notePaint()));
         connect(canvas, SIGNAL(painted()), this, SLOT(notePainted()));
         m_probe.setTimerType(Qt::PreciseTimer);
         m_probe.setInterval(1);
