@@ -230,13 +230,13 @@ TestCase {
         verify(isEmptyAt(overlay, 300, 150));
     }
 
-    // Undo and redo repair only the areas that changed; the picture must be
-    // the one a full repaint gives, erasers and translucent ink included.
+    // Undo and redo repair only the areas that changed, on tiles that paint
+    // only the parts of strokes near them; the picture must be the one a
+    // single paint of the whole gives, erasers and translucent ink included.
     function test_areaRepairMatchesFullRepaint() {
         const overlay = createOverlay(0, 400, 300);
         const canvas = overlay.drawingCanvas;
         canvas.repairSliceLimit = 1e9; // never a full repaint instead
-        canvas.tileSize = 128; // items cross many tile borders
         const tools = [DrawingTool.Pen, DrawingTool.Highlighter, DrawingTool.Rectangle, DrawingTool.DashedRectangle,
                        DrawingTool.Ellipse, DrawingTool.DashedEllipse, DrawingTool.Line, DrawingTool.DashedLine,
                        DrawingTool.Arrow, DrawingTool.Star, DrawingTool.EraserBrush, DrawingTool.EraserRectangle];
@@ -259,6 +259,7 @@ TestCase {
             return pixels;
         };
         for (let round = 0; round < 4; ++round) {
+            canvas.tileSize = 128; // items cross many tile borders
             context.clear();
             for (let i = 0; i < 60; ++i) {
                 const tool = tools[Math.floor(random() * tools.length)];
@@ -284,6 +285,7 @@ TestCase {
             }
             settle();
             const repaired = picture();
+            canvas.tileSize = 512; // one tile, painted whole
             canvas.refreshCanvas();
             settle();
             const full = picture();
