@@ -230,9 +230,9 @@ TestCase {
         verify(isEmptyAt(overlay, 300, 150));
     }
 
-    // Undo and redo repair only the areas that changed, on tiles that paint
-    // only the parts of strokes near them; the picture must be the one a
-    // single paint of the whole gives, erasers and translucent ink included.
+    // Undo and redo repair only the areas that changed, tile by tile; the
+    // picture must be the one a single paint of the whole gives, erasers and
+    // translucent ink included.
     function test_areaRepairMatchesFullRepaint() {
         const overlay = createOverlay(0, 400, 300);
         const canvas = overlay.drawingCanvas;
