@@ -41,6 +41,7 @@ Canvas {
         tile.steps = [];
         const ctx = tile.getContext("2d");
         const scale = tile.paintScale;
+        const area = { x: tile.x, y: tile.y, width: tile.width, height: tile.height };
         ctx.save();
         ctx.translate(-tile.x, -tile.y);
         for (const step of steps) {
@@ -54,10 +55,10 @@ Canvas {
                 ctx.clip();
                 ctx.clearRect(r.x, r.y, r.width, r.height);
                 for (const item of step.items)
-                    DrawingRenderer.renderDrawItem(ctx, item, scale);
+                    DrawingRenderer.renderDrawItem(ctx, item, scale, r);
                 ctx.restore();
             } else {
-                DrawingRenderer.renderDrawItem(ctx, step, scale);
+                DrawingRenderer.renderDrawItem(ctx, step, scale, area);
             }
         }
         ctx.restore();
