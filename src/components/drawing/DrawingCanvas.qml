@@ -71,26 +71,29 @@ Item {
         model: root.tileColumns * root.tileRows
 
         DrawingTile {
+            id: tileItem
+
             required property int index
 
-            x: (index % root.tileColumns) * root.tileSize
-            y: Math.floor(index / root.tileColumns) * root.tileSize
-            width: Math.max(1, Math.min(root.tileSize, Math.ceil(root.width) - x))
-            height: Math.max(1, Math.min(root.tileSize, Math.ceil(root.height) - y))
+            x: (tileItem.index % root.tileColumns) * root.tileSize
+            y: Math.floor(tileItem.index / root.tileColumns) * root.tileSize
+            width: Math.max(1, Math.min(root.tileSize, Math.ceil(root.width) - tileItem.x))
+            height: Math.max(1, Math.min(root.tileSize, Math.ceil(root.height) - tileItem.y))
             paintScale: root.scale
             antialiasing: root.antialiasing
             renderStrategy: root.renderStrategy
 
-            onAvailableChanged: root.readyTiles += available ? 1 : -1
+            onAvailableChanged: root.readyTiles += tileItem.available ? 1 : -1
             Component.onDestruction: {
-                if (available)
+                if (tileItem.available)
                     root.readyTiles -= 1;
             }
             onStepsPainted: root.tilePainted()
             onPainted: root.painted()
+            // Only this tile paints its picture again.
             onPictureLost: {
-                restart();
-                root.refreshTiles();
+                tileItem.restart();
+                root.schedulePaint();
             }
         }
     }
@@ -118,11 +121,6 @@ Item {
 
     function refreshCanvas() {
         root.incrementalRendering = false;
-        root.schedulePaint();
-    }
-
-    // Tiles that lost their picture paint it again; the others keep theirs.
-    function refreshTiles() {
         root.schedulePaint();
     }
 
