@@ -5,10 +5,11 @@
 // figure covers the script, the rasterisation and the frame that shows it.
 // Prints medians; asserts nothing.
 //
-//   bench/bench_renderer [--runs N] [--quick] [--handwriting]
+//   bench/bench_renderer [--runs N] [--quick] [--handwriting] [--creation]
 //
 // --quick runs each case twice on small drawings, to see that it works;
-// --handwriting runs only the undo and new-overlay cases.
+// --handwriting runs only the undo and new-overlay cases, --creation only
+// the new overlay's.
 // The render loop follows QSG_RENDER_LOOP (basic or threaded).
 
 #include <QElapsedTimer>
@@ -300,7 +301,11 @@ public:
         // thread under the threaded render loop.
         connect(window, &QQuickWindow::frameSwapped, this, &RepaintMeter::noteFrame,
                 Qt::DirectConnection);
-        connect(canvas, SIGNAL(paint(QRect)), this, SLOT(notePaint()));
+        // The drawing canvas starts a slice of its tiles; a plain canvas paints.
+        if (canvas->metaObject()->indexOfSignal("sliceStarted()") >= 0)
+            connect(canvas, SIGNAL(sliceStarted()), this, SLOT(notePaint()));
+        else
+            connect(canvas, SIGNAL(paint(QRect)), this, SLOT(notePaint()));
         connect(canvas, SIGNAL(painted()), this, SLOT(notePainted()));
         m_probe.setTimerType(Qt::PreciseTimer);
         m_probe.setInterval(1);
@@ -543,7 +548,8 @@ int main(int argc, char *argv[])
     const QStringList arguments = app.arguments();
     const bool quick = arguments.contains(QStringLiteral("--quick"));
     // Only the handwriting cases: undo and a new overlay's picture.
-    const bool handwritingOnly = arguments.contains(QStringLiteral("--handwriting"));
+    const bool creationOnly = arguments.contains(QStringLiteral("--creation"));
+    const bool handwritingOnly = creationOnly || arguments.contains(QStringLiteral("--handwriting"));
     int runs = quick ? 2 : 7;
     const qsizetype runsAt = arguments.indexOf(QStringLiteral("--runs"));
     if (runsAt > 0 && runsAt + 1 < arguments.size())
@@ -641,7 +647,9 @@ int main(int argc, char *argv[])
             return 1;
         std::printf("\nhandwriting (30-80 points a stroke), against the full repaint it replaces\n");
         printHeader();
-        const QList<int> undoSizes = quick ? QList<int> { 100 } : QList<int> { 1000, 10000 };
+        const QList<int> undoSizes = creationOnly ? QList<int> {}
+                : quick                            ? QList<int> { 100 }
+                                                   : QList<int> { 1000, 10000 };
         for (const int strokes : undoSizes) {
             QMetaObject::invokeMethod(scene.root(), "setHandwriting", Q_ARG(int, strokes));
             scene.repaintWhole("repaintAllAtOnce");

@@ -9,6 +9,7 @@ set(INKLY_QML_FILES
     src/core/drawing/LineWidthStepper.qml
     src/components/drawing/DrawingOverlay.qml
     src/components/drawing/DrawingCanvas.qml
+    src/components/drawing/DrawingTile.qml
     src/components/drawing/DrawingCursor.qml
     src/core/settings/AppSettings.qml
     src/core/stats/Stats.qml

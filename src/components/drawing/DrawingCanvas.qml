@@ -2,31 +2,41 @@ import QtQuick
 import Zem.Inkly
 
 // The lasting picture of one overlay: every committed item of its window,
-// oldest first.
+// oldest first, on a grid of tiles.
 //
-// The picture holds this window's items of the first `drawItemStartIndex`
-// entries of the context's list. A paint first repairs the areas of items
-// taken back by undo (cleared and painted again, clipped, from the items that
-// reach into them, in order), then paints the items from that index on. That
-// second part runs in slices of a few frames' worth of work, so a picture of
-// thousands of items never holds up the pointer: input keeps flowing between
-// slices, and items pushed meanwhile are painted in their turn. Anything the
-// canvas cannot account for (a first paint, a new size, clear) starts again
-// from an empty picture.
+// Each tile holds the items of the first `upTo` entries of the context's
+// list that reach into it. A paint first repairs the areas of items taken
+// back by undo (cleared and painted again, clipped, from the items that
+// reach into them, in order), then brings the tiles up to the end of the
+// list, tile after tile. That second part runs in slices of a few frames'
+// worth of work, so a picture of thousands of items never holds up the
+// pointer: input keeps flowing between slices, and items pushed meanwhile
+// are painted in their turn. Going tile after tile, a slice changes few
+// tiles, and a frame only copies and blends the tiles that changed. Anything
+// the canvas cannot account for (a first paint, a new size, clear) starts
+// again from an empty picture.
 //
-// As a guard against a list replaced without a signal, the canvas also checks
+// As a guard against a list replaced without a signal, each tile also checks
 // that the last item it painted up to is still in its place.
-Canvas {
+Item {
     id: root
 
     required property string windowId
     required property DrawingContext drawingContext
     property bool incrementalRendering: false
+    // Items every tile holds.
     property int drawItemStartIndex: 0
+    property int renderStrategy: Canvas.Cooperative
+    // Canvas units; the last row and column take what is left.
+    property int tileSize: 256
+    readonly property int tileColumns: Math.max(1, Math.ceil(root.width / root.tileSize))
+    readonly property int tileRows: Math.max(1, Math.ceil(root.height / root.tileSize))
+    readonly property alias tiles: tileRepeater
+    property int readyTiles: 0
+    readonly property bool available: tileRepeater.count > 0 && root.readyTiles === tileRepeater.count
 
-    // A requested paint has not run yet; requests until then are merged.
+    // A paint is owed: requested, or a slice left work for the next one.
     property bool paintPending: false
-    property var lastPaintedItem: null
     // Canvas rectangles whose paint must be rebuilt from the items left.
     property var damagedAreas: []
     // Renderer cost units one slice paints, learnt from the time between
@@ -37,11 +47,12 @@ Canvas {
     // A slice and its frame may hold up the pointer about this long.
     readonly property real sliceIntervalMs: 30
     readonly property real minimumSliceBudget: 100
-    // A repair that replays more than this many slices' work starts over in
-    // slices instead.
+    // A repair that replays more than this many slices' work starts the
+    // tile over in slices instead.
     property real repairSliceLimit: 3
 
-    renderStrategy: Canvas.Cooperative
+    signal sliceStarted
+    signal painted
 
     Component.onCompleted: {
         console.info("[" + root.windowId + "] canvas width: " + root.width + " height: " + root.height + " scale: " + root.scale);
@@ -50,9 +61,42 @@ Canvas {
             Qt.callLater(root.refreshCanvas);
     }
 
-    // A new size starts from an empty picture.
+    // A new size makes new tiles, which start from an empty picture.
     onWidthChanged: root.refreshCanvas()
     onHeightChanged: root.refreshCanvas()
+
+    Repeater {
+        id: tileRepeater
+
+        model: root.tileColumns * root.tileRows
+
+        DrawingTile {
+            id: tileItem
+
+            required property int index
+
+            x: (tileItem.index % root.tileColumns) * root.tileSize
+            y: Math.floor(tileItem.index / root.tileColumns) * root.tileSize
+            width: Math.max(1, Math.min(root.tileSize, Math.ceil(root.width) - tileItem.x))
+            height: Math.max(1, Math.min(root.tileSize, Math.ceil(root.height) - tileItem.y))
+            paintScale: root.scale
+            antialiasing: root.antialiasing
+            renderStrategy: root.renderStrategy
+
+            onAvailableChanged: root.readyTiles += tileItem.available ? 1 : -1
+            Component.onDestruction: {
+                if (tileItem.available)
+                    root.readyTiles -= 1;
+            }
+            onStepsPainted: root.tilePainted()
+            onPainted: root.painted()
+            // Only this tile paints its picture again.
+            onPictureLost: {
+                tileItem.restart();
+                root.schedulePaint();
+            }
+        }
+    }
 
     Connections {
         target: root.drawingContext
@@ -68,109 +112,157 @@ Canvas {
         }
     }
 
-    onPaint: {
+    function requestCanvasPaint(windowId: string, incrementalRendering: bool) {
+        if (windowId !== root.windowId)
+            return;
+        root.incrementalRendering = root.paintPending ? root.incrementalRendering && incrementalRendering : incrementalRendering;
+        root.schedulePaint();
+    }
+
+    function refreshCanvas() {
+        root.incrementalRendering = false;
+        root.schedulePaint();
+    }
+
+    function schedulePaint() {
+        root.paintPending = true;
+        Qt.callLater(root.paintSlice);
+    }
+
+    // The next slice waits until every tile painted the steps of the last.
+    function tilePainted() {
+        for (let i = 0; i < tileRepeater.count; ++i) {
+            const tile = tileRepeater.itemAt(i);
+            if (tile && tile.requested)
+                return;
+        }
+        if (root.paintPending)
+            Qt.callLater(root.paintSlice);
+    }
+
+    function paintSlice() {
+        const tiles = root.tileList();
+        if (tiles.length === 0 || !root.paintPending)
+            return;
+        if (tiles.some(tile => tile.requested))
+            return; // tilePainted() goes on
+        root.sliceStarted();
         const started = Date.now();
         if (root.sliceStartedAt >= 0) {
             const interval = Math.max(1, started - root.sliceStartedAt);
             const factor = Math.min(1.5, Math.max(0.5, root.sliceIntervalMs / interval));
             root.sliceBudget = Math.max(root.minimumSliceBudget, root.sliceBudget * factor);
         }
-        const ctx = root.getContext("2d");
         const items = root.drawingContext ? root.drawingContext.drawItems : [];
-        if (!root.canKeepPicture(items)) {
-            ctx.clearRect(0, 0, root.width, root.height);
-            root.drawItemStartIndex = 0;
-            root.damagedAreas = [];
+        for (const tile of tiles) {
+            const start = tile.upTo;
+            if (!root.incrementalRendering || start > items.length || (start > 0 && items[start - 1] !== tile.lastItem))
+                tile.restart();
         }
-        let cost = root.repairDamagedAreas(ctx, items);
-        const budget = root.sliceBudget;
-        let index = root.drawItemStartIndex;
-        let count = 0;
-        for (; index < items.length && (count === 0 || cost < budget); ++index) {
-            const item = items[index];
-            if (item && item.windowId === root.windowId) {
-                DrawingRenderer.renderDrawItem(ctx, item, root.scale);
-                cost += DrawingRenderer.paintCost(item, root.scale);
-                ++count;
-            }
-        }
-        console.debug("[" + root.windowId + "] draw count: " + count);
-        root.drawItemStartIndex = index;
-        root.lastPaintedItem = index > 0 ? items[index - 1] : null;
-        root.paintPending = index < items.length;
-        root.sliceStartedAt = root.paintPending ? started : -1;
         root.incrementalRendering = true;
-        if (root.paintPending)
-            Qt.callLater(root.requestPaint);
-    }
-
-    function requestCanvasPaint(windowId: string, incrementalRendering: bool) {
-        if (windowId !== root.windowId)
-            return;
-        root.incrementalRendering = root.paintPending ? root.incrementalRendering && incrementalRendering : incrementalRendering;
-        root.paintPending = true;
-        root.requestPaint();
-    }
-
-    function refreshCanvas() {
-        root.incrementalRendering = false;
-        root.paintPending = true;
-        root.requestPaint();
+        let cost = root.repairDamagedAreas(tiles, items);
+        const budget = root.sliceBudget;
+        const windowId = root.windowId;
+        const scale = root.scale;
+        const margin = DrawingRenderer.antialiasMargin;
+        let painted = 0;
+        // Tile after tile, so that a slice changes as few tiles as it can.
+        for (const tile of tiles) {
+            if (painted > 0 && cost >= budget)
+                break;
+            const left = tile.x;
+            const top = tile.y;
+            const right = left + tile.width;
+            const bottom = top + tile.height;
+            let index = tile.upTo;
+            for (; index < items.length && (painted === 0 || cost < budget); ++index) {
+                const item = items[index];
+                if (!item || item.windowId !== windowId)
+                    continue;
+                const g = item.paintGeometry !== undefined ? item.paintGeometry : DrawingRenderer.geometryOf(item);
+                if (!g)
+                    continue;
+                const pad = g.reach * g.lineWidth / scale + margin;
+                if (g.minX - pad >= right || left >= g.maxX + pad || g.minY - pad >= bottom || top >= g.maxY + pad)
+                    continue;
+                // Erasing an empty tile changes nothing.
+                if (!tile.hasInk && DrawingTool.isEraser(item.drawingTool))
+                    continue;
+                tile.hasInk = true;
+                tile.addStep(item);
+                cost += DrawingRenderer.paintCost(item, scale);
+                ++painted;
+            }
+            tile.upTo = index;
+            tile.lastItem = index > 0 ? items[index - 1] : null;
+        }
+        let done = items.length;
+        for (const tile of tiles)
+            done = Math.min(done, tile.upTo);
+        console.debug("[" + root.windowId + "] draw count: " + painted);
+        root.drawItemStartIndex = done;
+        root.paintPending = done < items.length;
+        root.sliceStartedAt = root.paintPending ? started : -1;
+        if (root.paintPending && !tiles.some(tile => tile.requested))
+            Qt.callLater(root.paintSlice);
     }
 
     // Undo took `removedItem` off the end of the list. Whatever its window,
-    // the picture now stands for one item fewer if it had been painted; its
-    // own window repairs the area it covered.
+    // the tiles now stand for one item fewer if they had painted it; in its
+    // own window the tiles that had it repair the area it covered.
     function takeBackItem(windowId: string, removedItem: var) {
-        const count = root.drawingContext ? root.drawingContext.drawItems.length : 0;
-        if (root.drawItemStartIndex <= count)
-            return;
-        root.drawItemStartIndex = count;
-        root.lastPaintedItem = count > 0 ? root.drawingContext.drawItems[count - 1] : null;
-        if (windowId !== root.windowId)
+        const items = root.drawingContext ? root.drawingContext.drawItems : [];
+        const count = items.length;
+        let painted = false;
+        for (const tile of root.tileList()) {
+            if (tile.upTo <= count)
+                continue;
+            tile.upTo = count;
+            tile.lastItem = count > 0 ? items[count - 1] : null;
+            painted = true;
+        }
+        root.drawItemStartIndex = Math.min(root.drawItemStartIndex, count);
+        if (!painted || windowId !== root.windowId)
             return;
         const area = DrawingRenderer.itemBounds(removedItem, root.scale);
         if (area === null)
             return;
         root.damagedAreas.push(area);
-        root.paintPending = true;
-        root.requestPaint();
-    }
-
-    // A paint the canvas makes on its own (first show, new size) has lost
-    // the kept picture, so only a requested one may build on it.
-    function canKeepPicture(items): bool {
-        const start = root.drawItemStartIndex;
-        return root.paintPending && root.incrementalRendering && start <= items.length
-               && (start === 0 || items[start - 1] === root.lastPaintedItem);
+        root.schedulePaint();
     }
 
     // Clears each damaged area and paints into it again the painted items
     // that reach it, in order, so erasers keep erasing what lies under them.
-    // Returns the cost spent.
-    function repairDamagedAreas(ctx, items): real {
+    // A tile whose repair would cost too much starts over instead. Returns
+    // the cost spent.
+    function repairDamagedAreas(tiles, items): real {
         const areas = root.damagedAreas;
         root.damagedAreas = [];
         if (areas.length === 0)
             return 0;
-        const end = root.drawItemStartIndex;
         const windowId = root.windowId;
         const scale = root.scale;
         const margin = DrawingRenderer.antialiasMargin;
         const limit = root.repairSliceLimit * root.sliceBudget;
-        const plans = [];
         let cost = 0;
         for (const area of areas) {
             const rect = root.pixelRect(area);
             if (rect.width <= 0 || rect.height <= 0)
                 continue;
-            const replay = [];
             const left = rect.x;
             const top = rect.y;
             const right = rect.x + rect.width;
             const bottom = rect.y + rect.height;
+            const touched = tiles.filter(tile => tile.hasInk && tile.x < right && left < tile.x + tile.width
+                                         && tile.y < bottom && top < tile.y + tile.height);
+            if (touched.length === 0)
+                continue;
+            let end = 0;
+            for (const tile of touched)
+                end = Math.max(end, tile.upTo);
             // This runs over every item of the picture: no property of a
             // QML object is read inside the loop.
+            const replay = [];
             for (let i = 0; i < end; ++i) {
                 const item = items[i];
                 if (!item || item.windowId !== windowId)
@@ -179,31 +271,45 @@ Canvas {
                 if (!g)
                     continue;
                 const pad = g.reach * g.lineWidth / scale + margin;
-                if (g.minX - pad < right && left < g.maxX + pad && g.minY - pad < bottom && top < g.maxY + pad) {
-                    replay.push(item);
-                    cost += DrawingRenderer.paintCost(item, root.scale);
-                }
+                if (g.minX - pad < right && left < g.maxX + pad && g.minY - pad < bottom && top < g.maxY + pad)
+                    replay.push({ index: i, item: item, geometry: g, pad: pad });
             }
-            plans.push({ rect: rect, replay: replay });
-        }
-        // Too much to replay at once: paint the whole picture in slices.
-        if (cost > limit) {
-            ctx.clearRect(0, 0, root.width, root.height);
-            root.drawItemStartIndex = 0;
-            return 0;
-        }
-        for (const plan of plans) {
-            const r = plan.rect;
-            ctx.save();
-            ctx.beginPath();
-            ctx.rect(r.x, r.y, r.width, r.height);
-            ctx.clip();
-            ctx.clearRect(r.x, r.y, r.width, r.height);
-            for (const item of plan.replay)
-                DrawingRenderer.renderDrawItem(ctx, item, root.scale);
-            ctx.restore();
+            for (const tile of touched) {
+                const x0 = Math.max(left, tile.x);
+                const y0 = Math.max(top, tile.y);
+                const x1 = Math.min(right, tile.x + tile.width);
+                const y1 = Math.min(bottom, tile.y + tile.height);
+                const upTo = tile.upTo;
+                const own = [];
+                let tileCost = 0;
+                for (const entry of replay) {
+                    const g = entry.geometry;
+                    if (entry.index < upTo && g.minX - entry.pad < x1 && x0 < g.maxX + entry.pad
+                            && g.minY - entry.pad < y1 && y0 < g.maxY + entry.pad) {
+                        own.push(entry.item);
+                        tileCost += DrawingRenderer.paintCost(entry.item, scale);
+                    }
+                }
+                // Too much to replay at once: the tile paints again in slices.
+                if (tileCost > limit) {
+                    tile.restart();
+                    continue;
+                }
+                tile.addStep({ area: { x: x0, y: y0, width: x1 - x0, height: y1 - y0 }, items: own });
+                cost += tileCost;
+            }
         }
         return cost;
+    }
+
+    function tileList() {
+        const tiles = [];
+        for (let i = 0; i < tileRepeater.count; ++i) {
+            const tile = tileRepeater.itemAt(i);
+            if (tile)
+                tiles.push(tile);
+        }
+        return tiles;
     }
 
     // Whole pixels, inside the canvas.

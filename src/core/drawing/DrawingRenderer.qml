@@ -30,7 +30,10 @@ QtObject {
     readonly property real costAreaPerUnit: 64
     readonly property real costPerItem: 4
 
-    function renderDrawItem(ctx, item, scale: real) {
+    // `clip`, when given, is the only area {x, y, width, height} whose
+    // pixels matter: a stroke then leaves out the runs of segments that
+    // cannot reach it, which costs the least in a tile of a long stroke.
+    function renderDrawItem(ctx, item, scale: real, clip) {
         if (!ctx || !item || !(scale > 0))
             return;
         const tool = item.drawingTool;
@@ -70,7 +73,10 @@ QtObject {
         case DrawingTool.Pen:
         case DrawingTool.Highlighter:
         case DrawingTool.EraserBrush:
-            root.drawStroke(ctx, item, 0);
+            if (clip)
+                root.drawStrokeNear(ctx, item, clip);
+            else
+                root.drawStroke(ctx, item, 0);
             break;
         default:
             break;
@@ -290,6 +296,46 @@ QtObject {
         }
         ctx.closePath();
         ctx.stroke();
+    }
+
+    // The segments whose paint can reach `clip`, each run of them a subpath
+    // of one path stroked once: where a run is cut, the cap lies as far from
+    // the area as the segment left out, so the area's pixels stay the same.
+    // Lines of a pixel or less are drawn by another rasteriser, whose
+    // pixels depend on where a subpath starts: those are drawn whole.
+    function drawStrokeNear(ctx, item, clip) {
+        const points = item.points;
+        const count = points ? Math.floor(points.length / 2) : 0;
+        if (count <= 2 || !(ctx.lineWidth > 1)) {
+            root.drawStroke(ctx, item, 0);
+            return;
+        }
+        const pad = ctx.lineWidth / 2 + root.antialiasMargin;
+        const left = clip.x - pad;
+        const top = clip.y - pad;
+        const right = clip.x + clip.width + pad;
+        const bottom = clip.y + clip.height + pad;
+        let open = false;
+        let drawn = false;
+        let x0 = points[0];
+        let y0 = points[1];
+        for (let i = 1; i < count; ++i) {
+            const x1 = points[2 * i];
+            const y1 = points[2 * i + 1];
+            if (Math.min(x0, x1) < right && left < Math.max(x0, x1) && Math.min(y0, y1) < bottom && top < Math.max(y0, y1)) {
+                if (!open)
+                    ctx.moveTo(x0, y0);
+                ctx.lineTo(x1, y1);
+                open = true;
+                drawn = true;
+            } else {
+                open = false;
+            }
+            x0 = x1;
+            y0 = y1;
+        }
+        if (drawn)
+            ctx.stroke();
     }
 
     // One path stroked once, so a translucent stroke that crosses itself
