@@ -35,6 +35,14 @@ Item {
     property int readyTiles: 0
     readonly property bool available: tileRepeater.count > 0 && root.readyTiles === tileRepeater.count
 
+    // For each tile, the indices of the items that reach it, ascending, for
+    // the first `bucketedCount` items of `bucketedList`: a tile then looks
+    // only at its own items instead of the whole list at every slice.
+    property var tileBuckets: []
+    property var bucketedList: null
+    property int bucketedCount: 0
+    property var bucketedLast: null
+
     // A paint is owed: requested, or a slice left work for the next one.
     property bool paintPending: false
     // Canvas rectangles whose paint must be rebuilt from the items left.
@@ -159,32 +167,24 @@ Item {
             if (!root.incrementalRendering || start > items.length || (start > 0 && items[start - 1] !== tile.lastItem))
                 tile.restart();
         }
+        // A new size or scale moves items between tiles.
+        if (!root.incrementalRendering)
+            root.bucketedList = null;
         root.incrementalRendering = true;
         let cost = root.repairDamagedAreas(tiles, items);
         const budget = root.sliceBudget;
-        const windowId = root.windowId;
         const scale = root.scale;
-        const margin = DrawingRenderer.antialiasMargin;
+        const buckets = root.bucketItems(tiles, items);
         let painted = 0;
         // Tile after tile, so that a slice changes as few tiles as it can.
-        for (const tile of tiles) {
+        for (let t = 0; t < tiles.length; ++t) {
             if (painted > 0 && cost >= budget)
                 break;
-            const left = tile.x;
-            const top = tile.y;
-            const right = left + tile.width;
-            const bottom = top + tile.height;
-            let index = tile.upTo;
-            for (; index < items.length && (painted === 0 || cost < budget); ++index) {
-                const item = items[index];
-                if (!item || item.windowId !== windowId)
-                    continue;
-                const g = item.paintGeometry !== undefined ? item.paintGeometry : DrawingRenderer.geometryOf(item);
-                if (!g)
-                    continue;
-                const pad = g.reach * g.lineWidth / scale + margin;
-                if (g.minX - pad >= right || left >= g.maxX + pad || g.minY - pad >= bottom || top >= g.maxY + pad)
-                    continue;
+            const tile = tiles[t];
+            const bucket = buckets[t];
+            let position = root.firstAtOrAfter(bucket, tile.upTo);
+            for (; position < bucket.length && (painted === 0 || cost < budget); ++position) {
+                const item = items[bucket[position]];
                 // Erasing an empty tile changes nothing.
                 if (!tile.hasInk && DrawingTool.isEraser(item.drawingTool))
                     continue;
@@ -193,6 +193,7 @@ Item {
                 cost += DrawingRenderer.paintCost(item, scale);
                 ++painted;
             }
+            const index = position < bucket.length ? bucket[position] : items.length;
             tile.upTo = index;
             tile.lastItem = index > 0 ? items[index - 1] : null;
         }
@@ -222,6 +223,7 @@ Item {
             painted = true;
         }
         root.drawItemStartIndex = Math.min(root.drawItemStartIndex, count);
+        root.forgetBucketsFrom(items, count);
         if (!painted || windowId !== root.windowId)
             return;
         const area = DrawingRenderer.itemBounds(removedItem, root.scale);
@@ -300,6 +302,80 @@ Item {
             }
         }
         return cost;
+    }
+
+    // Brings the tiles' buckets up to the end of `items`, starting over when
+    // the list is not the one they were made from.
+    function bucketItems(tiles, items): var {
+        let count = root.bucketedCount;
+        if (items !== root.bucketedList || root.tileBuckets.length !== tiles.length || count > items.length
+                || (count > 0 && items[count - 1] !== root.bucketedLast)) {
+            root.tileBuckets = tiles.map(() => []);
+            root.bucketedList = items;
+            count = 0;
+        }
+        const buckets = root.tileBuckets;
+        const windowId = root.windowId;
+        const scale = root.scale;
+        const margin = DrawingRenderer.antialiasMargin;
+        const size = root.tileSize;
+        const columns = root.tileColumns;
+        const rows = root.tileRows;
+        const width = Math.ceil(root.width);
+        const height = Math.ceil(root.height);
+        for (let index = count; index < items.length; ++index) {
+            const item = items[index];
+            if (!item || item.windowId !== windowId)
+                continue;
+            const g = item.paintGeometry !== undefined ? item.paintGeometry : DrawingRenderer.geometryOf(item);
+            if (!g)
+                continue;
+            const pad = g.reach * g.lineWidth / scale + margin;
+            const left = g.minX - pad;
+            const right = g.maxX + pad;
+            const top = g.minY - pad;
+            const bottom = g.maxY + pad;
+            if (left >= width || right <= 0 || top >= height || bottom <= 0)
+                continue;
+            // The tiles whose rectangle the padded bounds overlap.
+            const column0 = Math.max(0, Math.floor(left / size));
+            const column1 = Math.min(columns - 1, Math.ceil(right / size) - 1);
+            const row0 = Math.max(0, Math.floor(top / size));
+            const row1 = Math.min(rows - 1, Math.ceil(bottom / size) - 1);
+            for (let row = row0; row <= row1; ++row) {
+                for (let column = column0; column <= column1; ++column)
+                    buckets[row * columns + column].push(index);
+            }
+        }
+        root.bucketedCount = items.length;
+        root.bucketedLast = items.length > 0 ? items[items.length - 1] : null;
+        return buckets;
+    }
+
+    // The list lost its items from `count` on.
+    function forgetBucketsFrom(items, count) {
+        if (items !== root.bucketedList || root.bucketedCount <= count)
+            return;
+        for (const bucket of root.tileBuckets) {
+            while (bucket.length > 0 && bucket[bucket.length - 1] >= count)
+                bucket.pop();
+        }
+        root.bucketedCount = count;
+        root.bucketedLast = count > 0 ? items[count - 1] : null;
+    }
+
+    // Position of the first index in the ascending `bucket` not below `index`.
+    function firstAtOrAfter(bucket, index): int {
+        let low = 0;
+        let high = bucket.length;
+        while (low < high) {
+            const middle = (low + high) >> 1;
+            if (bucket[middle] < index)
+                low = middle + 1;
+            else
+                high = middle;
+        }
+        return low;
     }
 
     function tileList() {
