@@ -174,14 +174,13 @@ Item {
         let cost = root.repairDamagedAreas(tiles, items);
         const budget = root.sliceBudget;
         const scale = root.scale;
-        const buckets = root.bucketItems(tiles, items);
+        const buckets = root.bucketItems(items);
         let painted = 0;
         // Tile after tile, so that a slice changes as few tiles as it can.
-        for (let t = 0; t < tiles.length; ++t) {
+        for (const tile of tiles) {
             if (painted > 0 && cost >= budget)
                 break;
-            const tile = tiles[t];
-            const bucket = buckets[t];
+            const bucket = buckets[tile.index];
             let position = root.firstAtOrAfter(bucket, tile.upTo);
             for (; position < bucket.length && (painted === 0 || cost < budget); ++position) {
                 const item = items[bucket[position]];
@@ -306,11 +305,13 @@ Item {
 
     // Brings the tiles' buckets up to the end of `items`, starting over when
     // the list is not the one they were made from.
-    function bucketItems(tiles, items): var {
+    function bucketItems(items): var {
+        const columns = root.tileColumns;
+        const rows = root.tileRows;
         let count = root.bucketedCount;
-        if (items !== root.bucketedList || root.tileBuckets.length !== tiles.length || count > items.length
+        if (items !== root.bucketedList || root.tileBuckets.length !== columns * rows || count > items.length
                 || (count > 0 && items[count - 1] !== root.bucketedLast)) {
-            root.tileBuckets = tiles.map(() => []);
+            root.tileBuckets = Array.from({ length: columns * rows }, () => []);
             root.bucketedList = items;
             count = 0;
         }
@@ -319,8 +320,6 @@ Item {
         const scale = root.scale;
         const margin = DrawingRenderer.antialiasMargin;
         const size = root.tileSize;
-        const columns = root.tileColumns;
-        const rows = root.tileRows;
         const width = Math.ceil(root.width);
         const height = Math.ceil(root.height);
         for (let index = count; index < items.length; ++index) {
