@@ -114,7 +114,10 @@ QtObject {
         const toolbar = root.floatingToolbar;
         const wasVisible = toolbar.visible;
         toolbar.show();
-        toolbar.requestActivate();
+        // Under XWayland the compositor decides; asking would take the
+        // keyboard from the program the user works in.
+        if (!WindowHelper.waylandSession)
+            toolbar.requestActivate();
 
         if (toolbar.appOn) {
             root.recreateDrawingOverlaysDebounce.trigger();
@@ -245,7 +248,7 @@ QtObject {
     function restackOverlays() {
         if (!root.floatingToolbar || !root.floatingToolbar.visible)
             return;
-        WindowHelper.keepWindowsBelow(root.floatingToolbar, root.drawingOverlays);
+        WindowHelper.keepWindowsBelow(root.floatingToolbar, root.drawingOverlays.concat(InkMirror.windows));
     }
 
     function createFloatingToolbar() {
@@ -283,7 +286,7 @@ QtObject {
             if (!overlay)
                 continue;
             overlay.restackRequested.connect(root.restack);
-            overlay.show();
+            overlay.shown = true;
             overlays.push(overlay);
         }
         root.lastScreens = screens.slice(0, AppConstants.maxScreenCount);
@@ -320,7 +323,7 @@ QtObject {
         root.lastScreens = [];
         for (const overlay of overlays) {
             root.pendingOverlayDestroyCount += 1;
-            overlay.visible = false;
+            overlay.shown = false;
             // Destroying a shown window breaks its rendering: hide first,
             // destroy on the next turn, each overlay with its own call.
             Qt.callLater(function () {
@@ -333,13 +336,13 @@ QtObject {
     function showDrawingOverlays() {
         console.debug("[App] showDrawingOverlays");
         for (const overlay of root.drawingOverlays)
-            overlay.visible = true;
+            overlay.shown = true;
     }
 
     function hideDrawingOverlays() {
         console.debug("[App] hideDrawingOverlays");
         for (const overlay of root.drawingOverlays)
-            overlay.visible = false;
+            overlay.shown = false;
     }
 
     function recreateDrawingOverlays() {
@@ -368,6 +371,9 @@ QtObject {
     }
 
     function setupDrawingOverlayLifecycleHandlers() {
+        InkMirror.windowsChanged.connect(function () {
+            Qt.callLater(root.restackOverlays);
+        });
         ScreenMonitor.windowsDisplayChangeDetected.connect(root.triggerDrawingOverlaysRecreation);
         SessionChangeHandler.sessionUnlocked.connect(root.triggerDrawingOverlaysRecreation);
         SessionChangeHandler.sessionLocked.connect(root.destroyDrawingOverlays);

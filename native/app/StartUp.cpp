@@ -362,6 +362,15 @@ void chooseSceneGraphBackend(QSettings &settings)
         }
     }
     const QString platform = QGuiApplication::platformName();
+    if (platform == QLatin1String("xcb") && !qEnvironmentVariableIsEmpty("WAYLAND_DISPLAY")) {
+        // The mirror of the overlays in pointer mode renders them offscreen
+        // into memory, which only the software backend does; the canvases
+        // paint in software anyway.
+        QQuickWindow::setGraphicsApi(QSGRendererInterface::Software);
+        qInfo().noquote() << "[App] Scene graph backend: software (Wayland session: the overlays are "
+                             "mirrored in pointer mode)";
+        return;
+    }
     if (platform != QLatin1String("xcb") && !platform.startsWith(QLatin1String("wayland"))) {
         qInfo().noquote() << QStringLiteral("[App] Scene graph backend: Qt's default (platform %1 is not probed)")
                                      .arg(platform);

@@ -38,10 +38,18 @@ namespace {
 // the process even for --help. The command-line tasks then run offscreen.
 // `chosenByUs` is set when the variable was written here, so that it can be
 // taken back before programs we start inherit it.
-bool choosePlatform(bool *chosenByUs)
+bool choosePlatform(bool *chosenByUs, bool *waylandRefused)
 {
     *chosenByUs = false;
-    const QByteArray chosen = qgetenv("QT_QPA_PLATFORM");
+    *waylandRefused = false;
+    QByteArray chosen = qgetenv("QT_QPA_PLATFORM");
+    // Qt's Wayland plugin cannot place the overlays, keep the toolbar on top
+    // or let clicks through, and its tooltips break the protocol: our
+    // windows always go through XWayland.
+    if (chosen.startsWith("wayland")) {
+        *waylandRefused = true;
+        chosen.clear();
+    }
     if (!chosen.isEmpty() && !chosen.startsWith("xcb"))
         return true;
     if (!qEnvironmentVariableIsEmpty("DISPLAY")) {
@@ -73,7 +81,8 @@ int main(int argc, char *argv[])
     if (qEnvironmentVariableIsSet(StartUp::kRendererProbeVariable))
         return StartUp::printOpenGLRenderer(argc, argv);
     bool platformChosenByUs = false;
-    const bool hasDisplay = choosePlatform(&platformChosenByUs);
+    bool waylandRefused = false;
+    const bool hasDisplay = choosePlatform(&platformChosenByUs, &waylandRefused);
 #endif
 
     QLoggingCategory::setFilterRules(QStringLiteral("qt.qml.binding.removal.info=true"));
@@ -108,6 +117,8 @@ int main(int argc, char *argv[])
     }
 
 #if !defined(Q_OS_WIN)
+    if (waylandRefused && hasDisplay)
+        qInfo() << "[App] QT_QPA_PLATFORM asks for Wayland; Inkly's windows go through XWayland";
     if (!hasDisplay) {
         // Told whatever the log level, like the help text: the user started
         // the program and nothing else would say why it ended.

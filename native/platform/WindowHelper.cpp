@@ -20,6 +20,13 @@ WindowHelper *WindowHelper::instance()
     return helper;
 }
 
+bool WindowHelper::isWaylandSession()
+{
+    static const bool wayland = QGuiApplication::platformName() == QLatin1String("xcb")
+            && !qEnvironmentVariableIsEmpty("WAYLAND_DISPLAY");
+    return wayland;
+}
+
 WindowHelper::WindowHelper()
 {
     watchCompositing();
@@ -44,8 +51,10 @@ void WindowHelper::setCompositingActive(bool active)
 bool WindowHelper::eventFilter(QObject *watched, QEvent *event)
 {
     // Nobody gives an unmanaged window the keyboard on a click: it takes it
-    // itself, as a managed one would get it from the manager.
-    if (event->type() == QEvent::MouseButtonPress) {
+    // itself, as a managed one would get it from the manager. Under XWayland
+    // the compositor's window manager takes such an activation back and
+    // cancels the press that asked for it.
+    if (event->type() == QEvent::MouseButtonPress && !isWaylandSession()) {
         auto *window = qobject_cast<QQuickWindow *>(watched);
         if (window && (window->flags() & Qt::X11BypassWindowManagerHint)
             && !(window->flags() & Qt::WindowDoesNotAcceptFocus) && !window->isActive())

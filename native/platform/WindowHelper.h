@@ -25,6 +25,9 @@ class WindowHelper : public QObject
 
     // Whether translucent windows are blended with what lies below them.
     Q_PROPERTY(bool compositingActive READ compositingActive NOTIFY compositingActiveChanged FINAL)
+    // Our windows go through XWayland: the compositor, not our requests,
+    // decides which window has the keyboard.
+    Q_PROPERTY(bool waylandSession READ isWaylandSession CONSTANT FINAL)
 
 public:
     static WindowHelper *instance();
@@ -57,6 +60,7 @@ public:
     Q_INVOKABLE int unmanagedFlag();
 
     bool compositingActive() const { return m_compositingActive; }
+    static bool isWaylandSession();
 
     // The rows of pixels whose alpha reaches `alphaThreshold`, as rectangles
     // in y-x bands; equal runs on consecutive rows are merged.

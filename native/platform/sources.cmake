@@ -10,6 +10,8 @@ list(APPEND INKLY_NATIVE_SOURCES
     native/platform/ScreenMonitor.h native/platform/ScreenMonitor.cpp
     native/platform/WindowHelper.h native/platform/WindowHelper.cpp
     native/platform/MouseHelper.h native/platform/MouseHelper.cpp
+    native/platform/InkMirror.h native/platform/InkMirror.cpp
+    native/platform/InkPieceWindow.h native/platform/InkPieceWindow.cpp
 )
 list(APPEND INKLY_NATIVE_WIN_SOURCES
     native/platform/Win32Core.h native/platform/Win32Core_win.cpp
@@ -26,4 +28,8 @@ list(APPEND INKLY_NATIVE_LINUX_SOURCES
     native/platform/RegistryUtils_x11.cpp
     native/platform/ScreenMonitor_x11.cpp
     native/platform/WindowHelper_x11.cpp
+)
+# Built where the Wayland client library and the protocols are found.
+set(INKLY_NATIVE_WAYLAND_SOURCES
+    native/platform/LayerShellClient.h native/platform/LayerShellClient.cpp
 )

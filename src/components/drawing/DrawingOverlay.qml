@@ -30,6 +30,15 @@ Window {
     readonly property bool routesClicks: root.shapedToInk && root.visible && root.drawingContext !== null
                                          && root.drawingContext.drawingModeEnabled
 
+    // What the root asks for: this screen's overlay on screen. Under
+    // XWayland the compositor gives every press inside the window's
+    // rectangle to it, whatever its input shape, and never to a native
+    // program below; in pointer mode the window then steps aside for a
+    // mirror of its ink that takes no input (InkMirror).
+    property bool shown: false
+    readonly property bool mirrored: root.shown && InkMirror.available
+                                     && !(root.drawingContext && root.drawingContext.drawingModeEnabled)
+
     // Screens above this short side paint at a reduced resolution, enlarged.
     readonly property int optimizedShortSide: 1080
 
@@ -48,10 +57,24 @@ Window {
     Component.onCompleted: {
         console.debug("[" + root.windowId + "] x: " + root.x + " y: " + root.y + " w: " + root.width + " h: " + root.height);
         Qt.callLater(root.markLoaded);
+        if (InkMirror.available)
+            InkMirror.attach(root, mirrorPictureComponent.createObject(null));
+    }
+
+    onShownChanged: root.syncVisibility()
+    onMirroredChanged: root.syncVisibility()
+
+    // The mirror shows first, so the ink never leaves the screen.
+    function syncVisibility() {
+        InkMirror.setShown(root, root.mirrored);
+        root.visible = root.shown && !root.mirrored;
     }
 
     onRoutesClicksChanged: WindowHelper.setClicksRouted(root, root.routesClicks)
-    Component.onDestruction: WindowHelper.setClicksRouted(root, false)
+    Component.onDestruction: {
+        WindowHelper.setClicksRouted(root, false);
+        InkMirror.detach(root);
+    }
 
     function effectiveFlags(): int {
         let flags = Qt.Tool | Qt.FramelessWindowHint | Qt.WindowDoesNotAcceptFocus;
@@ -125,6 +148,27 @@ Window {
             id: lineWidthStepper
 
             drawingContext: root.drawingContext
+        }
+    }
+
+    // The mirror's own picture of this screen's ink, painted offscreen.
+    Component {
+        id: mirrorPictureComponent
+
+        Item {
+            width: root.width
+            height: root.height
+
+            DrawingCanvas {
+                anchors.centerIn: parent
+                windowId: root.windowId
+                drawingContext: root.drawingContext
+                width: root.canvasWidth
+                height: root.canvasHeight
+                scale: root.canvasScale
+                antialiasing: root.drawingContext ? root.drawingContext.antialiasingEnabled : true
+                renderStrategy: Canvas.Cooperative
+            }
         }
     }
 

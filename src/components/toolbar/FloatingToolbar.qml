@@ -365,7 +365,8 @@ Window {
         Qt.callLater(() => {
             root.switchToRecentDrawableOrNone();
             root.raise();
-            root.requestActivate();
+            if (!WindowHelper.waylandSession)
+                root.requestActivate();
         });
     }
 
