@@ -1,3 +1,5 @@
+#include "InkMirror.h"
+#include "LayerShellClient.h"
 #include "WindowHelper.h"
 
 #include <QGuiApplication>
@@ -40,12 +42,17 @@ private slots:
     void opaqueRects_data();
     void opaqueRects();
     void shapeFollowsCompositor();
+    void inkMirrorCoversOnlyTheInk();
+    void layerShellOutputs();
 };
 
 void TstWindowHelper::initTestCase()
 {
     if (QGuiApplication::platformName() != QLatin1String("xcb"))
         QSKIP("needs an X server");
+    // The mirror of a Wayland session, in its windows, on this X server.
+    qputenv("INKLY_INK_MIRROR", "windows");
+    QQuickWindow::setGraphicsApi(QSGRendererInterface::Software);
 }
 
 void TstWindowHelper::opaqueRects_data()
@@ -115,6 +122,50 @@ void TstWindowHelper::shapeFollowsCompositor()
     QTRY_VERIFY_WITH_TIMEOUT(!helper->compositingActive(), 10000);
     QTRY_COMPARE(boundingRects(), ink);
     QCOMPARE(changed.count(), 2);
+}
+
+// In pointer mode the mirror shows the overlay's ink in windows that lie
+// over the ink alone, so every other pixel stays with the programs below.
+void TstWindowHelper::inkMirrorCoversOnlyTheInk()
+{
+    InkMirror *mirror = InkMirror::instance();
+    QVERIFY(mirror->available());
+    QQmlEngine engine;
+    QQmlComponent component(&engine);
+    component.setData("import QtQuick\nItem { width: 400; height: 300\n"
+                      "  Rectangle { x: 10; y: 20; width: 30; height: 40; color: 'red' }\n"
+                      "  Rectangle { x: 300; y: 250; width: 20; height: 20; color: '#800000ff' } }", QUrl());
+    QQuickWindow overlay;
+    overlay.setGeometry(100, 50, 400, 300);
+    mirror->attach(&overlay, qobject_cast<QQuickItem *>(component.create()));
+    mirror->setShown(&overlay, true);
+    QTRY_VERIFY(!mirror->windows().isEmpty());
+    QTRY_COMPARE(mirror->picture(&overlay).pixel(15, 25), qRgba(255, 0, 0, 255));
+
+    QRegion covered;
+    for (const QVariant &value : mirror->windows()) {
+        auto *window = qobject_cast<QWindow *>(value.value<QObject *>());
+        QVERIFY(window->flags() & Qt::WindowTransparentForInput);
+        covered += window->geometry();
+    }
+    for (const QPoint &ink : { QPoint(110, 70), QPoint(139, 109), QPoint(410, 310) })
+        QVERIFY2(covered.contains(ink), qPrintable(QStringLiteral("ink at %1,%2").arg(ink.x()).arg(ink.y())));
+    for (const QPoint &free : { QPoint(300, 200), QPoint(110, 300), QPoint(450, 80) })
+        QVERIFY2(!covered.contains(free), qPrintable(QStringLiteral("free at %1,%2").arg(free.x()).arg(free.y())));
+
+    mirror->setShown(&overlay, false);
+    QVERIFY(mirror->windows().isEmpty());
+    mirror->detach(&overlay);
+    QVERIFY(mirror->picture(&overlay).isNull());
+}
+
+void TstWindowHelper::layerShellOutputs()
+{
+    const QList<QRect> outputs { QRect(0, 0, 1920, 1080), QRect(1920, 0, 1280, 1024) };
+    QCOMPARE(LayerShellClient::outputIndexFor(outputs, QRect(1920, 0, 1280, 1024)), 1);
+    // A screen XWayland reports a little off still finds its output.
+    QCOMPARE(LayerShellClient::outputIndexFor(outputs, QRect(1900, 10, 1280, 1000)), 1);
+    QCOMPARE(LayerShellClient::outputIndexFor(outputs, QRect(4000, 0, 800, 600)), -1);
 }
 
 QTEST_MAIN(TstWindowHelper)

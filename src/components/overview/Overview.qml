@@ -22,7 +22,9 @@ CPopup {
 
     function focusStartButton() {
         if (root.visible) {
-            root.requestActivate();
+            // Under XWayland only the compositor gives the keyboard.
+            if (!WindowHelper.waylandSession)
+                root.requestActivate();
             startButton.forceActiveFocus();
         }
     }
