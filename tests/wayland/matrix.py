@@ -253,17 +253,25 @@ class Pointer:
 
     def move(self, x, y):
         self.send("move %d %d %d %d" % (x, y, W * self.session.outputs, H))
+        self.at = (x, y)
+
+    def glide(self, x, y):
+        # A hand crosses the screen, it does not jump.
+        x0, y0 = self.at
+        for i in range(1, 11):
+            self.move(x0 + (x - x0) * i // 10, y0 + (y - y0) * i // 10)
+            time.sleep(0.02)
 
     # A person's click and drag: hover, press, hold, release.
     def click(self, x, y, hold=0.15):
-        self.move(x, y)
+        self.glide(x, y)
         time.sleep(0.3)
         self.send("down %d" % LEFT)
         time.sleep(hold)
         self.send("up %d" % LEFT)
 
     def drag(self, points):
-        self.move(*points[0])
+        self.glide(*points[0])
         time.sleep(0.3)
         self.send("down %d" % LEFT)
         time.sleep(0.2)
