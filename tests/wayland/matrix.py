@@ -8,7 +8,8 @@ pointer and checked through the compositor, the targets' logs and the files.
 Exits 1 if a check failed, 77 if the compositor cannot run here."""
 import json, os, pwd, re, shutil, signal, subprocess, sys, tempfile, time
 
-ROWS = {"sway-1": ("sway", 1), "sway-2": ("sway", 2), "kwin-1": ("kwin", 1), "kwin-2": ("kwin", 2)}
+# Compositor, outputs, the kind of program that has the keyboard at the start.
+ROWS = {"sway-1": ("sway", 1, "wev"), "sway-2": ("sway", 2, "xev"), "kwin-1": ("kwin", 1, "wev"), "kwin-2": ("kwin", 2, "xev")}
 W, H = 1920, 1080
 USER = "inklytest"
 # The vertical toolbar from its window's top-left corner (as the X11 tests).
@@ -184,22 +185,22 @@ class Session:
 
     def windows(self, place=None, activate=None):
         """The compositor's windows as {pid, name, rect (x, y, w, h), focused};
-        `place` maps a pid or title to a rectangle, `activate` a pid to focus."""
+        `place` maps a pid or title to a rectangle, `activate` one of them to focus."""
         if self.compositor == "kwin":
             return self.kwin_script("""const want = %s; const out = [];
 for (const c of workspace.clientList()) {
     const r = want.place[c.pid] || want.place[c.caption];
     if (r) c.frameGeometry = {x: r[0], y: r[1], width: r[2], height: r[3]};
-    if (c.pid === want.activate) workspace.activeClient = c;
+    if (c.pid === want.activate || c.caption === want.activate) workspace.activeClient = c;
 }
 for (const c of workspace.clientList()) { const g = c.frameGeometry;
     out.push({pid: c.pid, name: c.caption, rect: [g.x, g.y, g.width, g.height], focused: c === workspace.activeClient}); }
 print(tag, JSON.stringify(out), "end");""" % json.dumps({"place": place or {}, "activate": activate}))
+        criteria = lambda key: "[pid=%s]" % key if str(key).isdigit() else '[title="%s"]' % key
         for key, (x, y, w, h) in (place or {}).items():
-            criteria = "[pid=%s]" % key if str(key).isdigit() else '[title="%s"]' % key
-            self.run(["swaymsg", "%s floating enable, resize set %d %d, move absolute position %d %d" % (criteria, w, h, x, y)])
+            self.run(["swaymsg", "%s floating enable, resize set %d %d, move absolute position %d %d" % (criteria(key), w, h, x, y)])
         if activate:
-            self.run(["swaymsg", "[pid=%d] focus" % activate])
+            self.run(["swaymsg", criteria(activate) + " focus"])
         found, todo = [], [json.loads(self.run(["swaymsg", "-t", "get_tree"]) or "{}")]
         while todo:
             node = todo.pop()
@@ -303,17 +304,17 @@ def red_along(shot, points):
 
 def main():
     row, inkly, pointer_binary = sys.argv[1:4]
-    compositor, outputs = ROWS[row]
+    compositor, outputs, focused = ROWS[row]
     session = Session(compositor, outputs)
     try:
-        journeys(session, inkly, pointer_binary)
+        journeys(session, inkly, pointer_binary, focused)
     finally:
         session.stop()
     print("%d check(s) failed: %s" % (len(failures), "; ".join(failures)) if failures else "all checks passed")
     return 1 if failures else 0
 
 
-def journeys(session, inkly, pointer_binary):
+def journeys(session, inkly, pointer_binary, focused):
     pointer_binary = session.install(pointer_binary, "wayland_pointer")
     inkly = session.install(inkly)
     session.start()
@@ -335,7 +336,7 @@ def journeys(session, inkly, pointer_binary):
         return all(abs(t["rect"][2] - t["want"][2]) < 40 for t in targets)
     if not wait_for(placed, 20):
         raise SystemExit("FAIL: the target windows did not show where wanted: %s" % session.windows())
-    session.windows(activate=targets[0]["proc"].pid)
+    session.windows(activate=next(t["key"] for t in targets if t["kind"] == focused))
     focus = wait_for(session.focused, 5)
     print("  targets: %s; focused: %s" % ([(t["kind"], t["rect"]) for t in targets], focus), flush=True)
 
