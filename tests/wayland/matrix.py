@@ -122,7 +122,9 @@ class Session:
                     break
         if os.path.exists(self.path("session.env.pid")):
             # KWin leaves the program it started running.
-            os.kill(int(open(self.path("session.env.pid")).read()), signal.SIGTERM)
+            pid = int(open(self.path("session.env.pid")).read())
+            os.kill(pid, signal.SIGTERM)
+            wait_for(lambda: not os.path.exists("/proc/%d" % pid), 5)
         if failures and os.path.exists(self.path("inkly.log")):
             kept = os.path.join(tempfile.gettempdir(), "inkly-wayland-%s-%d-inkly.log" % (self.compositor, self.outputs))
             shutil.copy(self.path("inkly.log"), kept)
