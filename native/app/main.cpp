@@ -184,7 +184,7 @@ int main(int argc, char *argv[])
     StartUp::setDisplayLostHandler([modules = modules.get()] { systemShutdownHandler(modules); },
             [] {
                 qInfo() << "[App] X11 connection lost - saving the drawing";
-                DrawingStore::instance()->savePending();
+                DrawingStore::instance()->saveOnExit();
                 SettingsStore::instance()->setValue(QStringLiteral("app.runtime.lastExitAt"),
                         QDateTime::currentDateTimeUtc().toString(Qt::ISODateWithMs));
             });
@@ -199,6 +199,9 @@ int main(int argc, char *argv[])
 #endif
 
     const int result = QApplication::exec();
+    // A save that failed during the run gets its last chance here.
+    DrawingStore::instance()->saveOnExit();
+    SettingsStore::instance()->saveOnExit();
     StartUp::setDisplayLostHandler({}, {});
 
 #if !defined(Q_OS_WIN)

@@ -4,6 +4,7 @@
 #include <QJsonValue>
 
 #include <algorithm>
+#include <functional>
 #include <cmath>
 
 namespace DrawItemCodec {
@@ -148,6 +149,18 @@ bool inUnitRange(double value)
     return value >= 0 && value <= 1;
 }
 
+// An object as an element of "items" in Qt's own indented layout.
+StoredDrawItem qtElement(const QJsonObject &object)
+{
+    const QByteArray json
+            = QJsonDocument(QJsonObject { { kItems, QJsonArray { object } } }).toJson();
+    const qsizetype start = json.indexOf("[\n        {") + 10;
+    return StoredDrawItem(json.mid(start, json.lastIndexOf("\n    ]") - start));
+}
+
+Decoded decodeFields(const QList<StoredFields> &stored, const Rules &rules,
+        const QByteArray &source, const std::function<QJsonObject(qsizetype)> &objectAt);
+
 } // namespace
 
 StoredFields fieldsOf(const QJsonValue &stored)
@@ -233,7 +246,23 @@ StoredFields fieldsOf(const QJsonValue &stored)
     return fields;
 }
 
+bool isItem(const StoredFields &fields)
+{
+    return fields.isObject && (fields.valid & StoredFields::Type) && !fields.type.isEmpty()
+            && (fields.valid & StoredFields::DrawingTool) && !fields.toolName.isEmpty();
+}
+
 Decoded decode(const QList<StoredFields> &stored, const Rules &rules, const QByteArray &source)
+{
+    return decodeFields(stored, rules, source, [&](qsizetype i) {
+        const StoredFields &entry = stored.at(i);
+        return QJsonDocument::fromJson(source.mid(entry.sourceOffset, entry.sourceLength)).object();
+    });
+}
+
+namespace {
+Decoded decodeFields(const QList<StoredFields> &stored, const Rules &rules,
+        const QByteArray &source, const std::function<QJsonObject(qsizetype)> &objectAt)
 {
     using Key = StoredFields::Key;
     constexpr unsigned common
@@ -246,13 +275,18 @@ Decoded decode(const QList<StoredFields> &stored, const Rules &rules, const QByt
     result.items.reserve(stored.size());
     result.storedForms.reserve(stored.size());
 
-    for (const StoredFields &entry : stored) {
-        if (!entry.isObject || !(entry.valid & Key::Type) || entry.type.isEmpty()
-                || !(entry.valid & Key::DrawingTool) || entry.toolName.isEmpty())
+    for (qsizetype index = 0; index < stored.size(); ++index) {
+        const StoredFields &entry = stored.at(index);
+        const auto keep = [&] { result.kept.append(qtElement(objectAt(index))); };
+        if (!isItem(entry)) {
+            ++result.dropped;
             continue;
+        }
         const int tool = int(rules.toolNames.indexOf(entry.toolName));
-        if (tool <= 0)
+        if (tool <= 0) {
+            keep();
             continue;
+        }
 
         Fields fields;
         fields.toolName = entry.toolName;
@@ -294,8 +328,10 @@ Decoded decode(const QList<StoredFields> &stored, const Rules &rules, const QByt
             fields.stroke = true;
             // One point is a dot, drawn by a click of the pen; a point without
             // both coordinates cannot be drawn, the rest of the stroke can.
-            if (!(entry.valid & Key::Points) || entry.points.isEmpty())
+            if (!(entry.valid & Key::Points) || entry.points.isEmpty()) {
+                keep();
                 continue;
+            }
             fields.points = entry.points;
             unchanged = unchanged && entry.pointsAllValid && entry.present == strokeKeys
                     && entry.valid == strokeKeys;
@@ -306,8 +342,10 @@ Decoded decode(const QList<StoredFields> &stored, const Rules &rules, const QByt
             item.insert(kPoints, flat);
         } else if (entry.type == kShape) {
             constexpr unsigned corners = Key::StartX | Key::StartY | Key::EndX | Key::EndY;
-            if ((entry.valid & corners) != corners)
+            if ((entry.valid & corners) != corners) {
+                keep();
                 continue;
+            }
             fields.startX = entry.startX;
             fields.startY = entry.startY;
             fields.endX = entry.endX;
@@ -318,6 +356,7 @@ Decoded decode(const QList<StoredFields> &stored, const Rules &rules, const QByt
             item.insert(kEndX, fields.endX);
             item.insert(kEndY, fields.endY);
         } else {
+            keep();
             continue;
         }
         item.insert(kDrawingTool, tool);
@@ -332,14 +371,29 @@ Decoded decode(const QList<StoredFields> &stored, const Rules &rules, const QByt
     }
     return result;
 }
+} // namespace
 
 Decoded decode(const QJsonArray &stored, const Rules &rules)
 {
+    // Only the items are gathered: a huge list of anything else costs no
+    // more than the count.
     QList<StoredFields> fields;
-    fields.reserve(stored.size());
-    for (const QJsonValue &entry : stored)
-        fields.append(fieldsOf(entry));
-    return decode(fields, rules);
+    QList<qsizetype> indices;
+    int dropped = 0;
+    for (qsizetype i = 0; i < stored.size(); ++i) {
+        StoredFields entry = fieldsOf(stored.at(i));
+        if (!isItem(entry)) {
+            ++dropped;
+            continue;
+        }
+        fields.append(std::move(entry));
+        indices.append(i);
+    }
+    Decoded decoded = decodeFields(
+            fields, rules, {}, [&](qsizetype i) { return stored.at(indices.at(i)).toObject(); });
+    decoded.storedCount += dropped;
+    decoded.dropped += dropped;
+    return decoded;
 }
 
 QByteArray element(const QVariantMap &item, const QString &type, const QString &toolName)
@@ -371,14 +425,13 @@ QByteArray element(const QVariantMap &item, const QString &type, const QString &
     return write(fields);
 }
 
-void writeDocument(QIODevice &device, QJsonObject document, const QList<StoredDrawItem> &elements)
+bool writeDocument(QIODevice &device, QJsonObject document, const QList<StoredDrawItem> &elements)
 {
+    const auto write = [&](const QByteArray &text) { return device.write(text) == text.size(); };
     document.insert(kItems, QJsonArray());
     const QByteArray frame = QJsonDocument(document).toJson(QJsonDocument::Indented);
-    if (elements.isEmpty()) {
-        device.write(frame);
-        return;
-    }
+    if (elements.isEmpty())
+        return write(frame);
 
     // Qt writes the empty array as "[\n    ]"; the elements go in between.
     // Raw line breaks never occur inside JSON strings, so this only matches
@@ -397,13 +450,14 @@ void writeDocument(QIODevice &device, QJsonObject document, const QList<StoredDr
         piece.append(i == 0 ? "        " : ",\n        ");
         piece.append(elements.at(i).json());
         if (piece.size() >= pieceSize) {
-            device.write(piece);
+            if (!write(piece))
+                return false;
             piece.resize(0);
         }
     }
     piece.append('\n');
     piece.append(frame.constData() + split, frame.size() - split);
-    device.write(piece);
+    return write(piece);
 }
 
 } // namespace DrawItemCodec

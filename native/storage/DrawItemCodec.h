@@ -80,10 +80,20 @@ struct Decoded
     int storedCount = 0; // entries in the stored list, dropped ones included
     QVariantList items; // in-memory records, in stored order
     QList<StoredDrawItem> storedForms; // one per record
+    // Entries with a "type" and a "drawingTool" that this version cannot
+    // draw, such as a newer version's items: kept for the file, in Qt's
+    // layout, so that a save writes them back.
+    QList<StoredDrawItem> kept;
+    // Entries that are no drawing item of any version.
+    int dropped = 0;
 };
 
-// Turns stored entries into in-memory records, repairing or dropping those
-// that do not fit. `source` is the text the fields' spans point into.
+// Whether stored fields name an item at all: an object with a "type" and a
+// "drawingTool" text.
+bool isItem(const StoredFields &fields);
+
+// Turns stored entries into in-memory records, repairing those that do not
+// fit or keeping them aside. `source` is the text the fields' spans point into.
 Decoded decode(
         const QList<StoredFields> &stored, const Rules &rules, const QByteArray &source = {});
 Decoded decode(const QJsonArray &stored, const Rules &rules);
@@ -95,6 +105,7 @@ QByteArray element(const QVariantMap &item, const QString &type, const QString &
 // Writes the indented file text of `document` with the given elements as
 // "items": exactly what QJsonDocument writes for the same content. Written
 // piece by piece, as a whole drawing can run to tens of megabytes.
-void writeDocument(QIODevice &device, QJsonObject document, const QList<StoredDrawItem> &elements);
+// False when a write fell short.
+bool writeDocument(QIODevice &device, QJsonObject document, const QList<StoredDrawItem> &elements);
 
 } // namespace DrawItemCodec

@@ -203,6 +203,7 @@ public:
     bool color(StoredFields &fields, int depth)
     {
         double *const targets[] = { &fields.r, &fields.g, &fields.b, &fields.a };
+        unsigned keys = 0;
         return members([&](const QByteArray &key) {
             const int index = key.size() != 1 ? -1
                     : key == "r"              ? 0
@@ -214,9 +215,11 @@ public:
                 fields.otherKeys = true;
                 return skipValue(depth + 1);
             }
+            // A key twice, whatever its values: Qt takes the last, left to Qt.
             const unsigned bit = 1u << index;
-            if (fields.colorComponents & bit)
+            if (keys & bit)
                 return false;
+            keys |= bit;
             if (!startsNumber(peek())) {
                 fields.otherKeys = true;
                 return skipValue(depth + 1);
@@ -242,15 +245,17 @@ public:
             }
             double x = 0;
             double y = 0;
+            unsigned keys = 0;
             unsigned seen = 0;
             const bool read = members([&](const QByteArray &key) {
                 const unsigned bit = key == "x" ? 1u : key == "y" ? 2u : 0u;
+                if (keys & bit)
+                    return false;
+                keys |= bit;
                 if (bit == 0 || !startsNumber(peek())) {
                     fields.otherKeys = true;
                     return skipValue(depth + 2);
                 }
-                if (seen & bit)
-                    return false;
                 seen |= bit;
                 return number(bit == 1u ? &x : &y);
             });
@@ -308,7 +313,9 @@ public:
         return read;
     }
 
-    bool items(QList<StoredFields> &items)
+    // Only entries that are items are kept: a file of millions of anything
+    // else costs no more than its count.
+    bool items(QList<StoredFields> &items, int *skipped)
     {
         if (!consume('['))
             return false;
@@ -318,6 +325,10 @@ public:
             items.append(StoredFields());
             if (!entry(items.last()))
                 return false;
+            if (!DrawItemCodec::isItem(items.last())) {
+                items.removeLast();
+                ++*skipped;
+            }
         } while (consume(','));
         return consume(']');
     }
@@ -355,7 +366,7 @@ bool read(const QByteArray &file, Result *result)
         result->itemsOffset = reader.offset();
         result->itemsIsArray = reader.peek() == '[';
         const bool valueRead
-                = result->itemsIsArray ? reader.items(result->items) : reader.skipValue(1);
+                = result->itemsIsArray ? reader.items(result->items, &result->skipped) : reader.skipValue(1);
         result->itemsLength = reader.offset() - result->itemsOffset;
         return valueRead;
     });

@@ -22,8 +22,10 @@ struct Result
     // Where the value of "items" stands in the file.
     qsizetype itemsOffset = 0;
     qsizetype itemsLength = 0;
-    // The entries of "items", with their spans in the file.
+    // The entries of "items" that are items, with their spans in the file.
     QList<DrawItemCodec::StoredFields> items;
+    int skipped = 0; // the other entries
+
 };
 
 // False when the text is outside the subset.

@@ -5,6 +5,7 @@
 #include "DrawItemCodec.h"
 #include "DrawingFileReader.h"
 
+#include <QDateTime>
 #include <QDebug>
 #include <QDir>
 #include <QFile>
@@ -55,6 +56,8 @@ DrawingStore *DrawingStore::instance()
 
 DrawingStore::DrawingStore()
 {
+    m_save.retry.setInterval(kRetryIntervalMs);
+    connect(&m_save.retry, &QTimer::timeout, this, &DrawingStore::save);
     load();
 }
 
@@ -71,12 +74,12 @@ QVariantList DrawingStore::getDrawings() const
     return items().toVariantList();
 }
 
-void DrawingStore::setDrawings(const QVariantList &items)
+bool DrawingStore::setDrawings(const QVariantList &items)
 {
-    setItems(QJsonArray::fromVariantList(items));
+    return setItems(QJsonArray::fromVariantList(items));
 }
 
-QVariantMap DrawingStore::readDrawItems(const QVariantMap &rules) const
+QVariantMap DrawingStore::readDrawItems(const QVariantMap &rules)
 {
     DrawItemCodec::Rules codecRules;
     codecRules.toolNames = rules.value(QStringLiteral("toolNames")).toStringList();
@@ -86,9 +89,22 @@ QVariantMap DrawingStore::readDrawItems(const QVariantMap &rules) const
     codecRules.minLineWidth = rules.value(QStringLiteral("minLineWidth")).toDouble();
     codecRules.maxLineWidth = rules.value(QStringLiteral("maxLineWidth")).toDouble();
 
-    const DrawItemCodec::Decoded decoded = m_itemsHeld == ItemsHeld::AsRead
+    DrawItemCodec::Decoded decoded = m_itemsHeld == ItemsHeld::AsRead
             ? DrawItemCodec::decode(m_readItems, codecRules, m_fileText)
             : DrawItemCodec::decode(items(), codecRules);
+    if (m_itemsHeld == ItemsHeld::AsRead) {
+        decoded.storedCount += m_skippedEntries;
+        decoded.dropped += m_skippedEntries;
+    }
+    m_keptItems = decoded.kept;
+    if (!decoded.kept.isEmpty())
+        qInfo() << "[DrawingStore] Keeping" << decoded.kept.size()
+                << "items this version cannot draw";
+    if (decoded.dropped > 0) {
+        qWarning() << "[DrawingStore] Dropped" << decoded.dropped
+                   << "entries that are not drawing items";
+        keepDamaged(filePath());
+    }
     QVariantList storedForms;
     storedForms.reserve(decoded.storedForms.size());
     for (const StoredDrawItem &form : decoded.storedForms)
@@ -104,14 +120,14 @@ StoredDrawItem DrawingStore::encodeDrawItem(
     return StoredDrawItem(DrawItemCodec::element(item, type, toolName));
 }
 
-void DrawingStore::setStoredDrawItems(const QVariantList &storedForms)
+bool DrawingStore::setStoredDrawItems(const QVariantList &storedForms)
 {
     m_hasPending = false;
     m_pendingItems.clear();
     holdItems(ItemsHeld::AsStored);
     m_storedItems = storedItemsOf(storedForms);
     m_document.insert(kVersionKey, kCurrentVersion);
-    save();
+    return save();
 }
 
 void DrawingStore::setPendingDrawItems(const QVariantList &storedForms)
@@ -130,6 +146,30 @@ bool DrawingStore::savePending()
     m_document.insert(kVersionKey, kCurrentVersion);
     save();
     return true;
+}
+
+void DrawingStore::saveOnExit()
+{
+    if (!savePending() && m_save.unsaved)
+        save();
+    m_save.retry.stop();
+    if (!m_save.unsaved)
+        return;
+    // Beside the file, beside its folder, at home, in the temporary folder:
+    // the first that can be written.
+    const QFileInfo file(filePath());
+    const QString name = QStringLiteral("drawings.unsaved-")
+            + QDateTime::currentDateTime().toString(QStringLiteral("yyyyMMdd-HHmmss"))
+            + QStringLiteral(".json");
+    for (const QString &folder : { file.absolutePath(), QFileInfo(file.absolutePath()).absolutePath(),
+                 QDir::homePath(), QDir::tempPath() }) {
+        const QString path = QDir(folder).filePath(name);
+        if (writeTo(path)) {
+            qWarning() << "[DrawingStore] Kept the unsaved drawing in" << path;
+            return;
+        }
+    }
+    qCritical() << "[DrawingStore] Could not keep the unsaved drawing anywhere";
 }
 
 QList<StoredDrawItem> DrawingStore::storedItemsOf(const QVariantList &storedForms)
@@ -162,7 +202,7 @@ QJsonArray DrawingStore::items() const
         return QJsonDocument::fromJson(m_fileText.mid(m_itemsOffset, m_itemsLength)).array();
     case ItemsHeld::AsStored: {
         QJsonArray items;
-        for (const StoredDrawItem &form : m_storedItems)
+        for (const StoredDrawItem &form : m_keptItems + m_storedItems)
             items.append(QJsonDocument::fromJson(form.json().toByteArray()).object());
         return items;
     }
@@ -170,14 +210,15 @@ QJsonArray DrawingStore::items() const
     return m_document.value(kItemsKey).toArray();
 }
 
-void DrawingStore::setItems(const QJsonArray &items)
+bool DrawingStore::setItems(const QJsonArray &items)
 {
     m_hasPending = false;
     m_pendingItems.clear();
+    m_keptItems.clear(); // the caller hands over every entry
     holdItems(ItemsHeld::InDocument);
     m_document.insert(kVersionKey, kCurrentVersion);
     m_document.insert(kItemsKey, items);
-    save();
+    return save();
 }
 
 void DrawingStore::holdItems(ItemsHeld held)
@@ -196,6 +237,9 @@ void DrawingStore::reload()
 {
     m_hasPending = false;
     m_pendingItems.clear();
+    m_keptItems.clear();
+    m_save.unsaved = false;
+    m_save.retry.stop();
     load();
 }
 
@@ -203,13 +247,16 @@ void DrawingStore::load()
 {
     holdItems(ItemsHeld::InDocument);
     const QString path = filePath();
-    QFile file(path);
-    if (!file.open(QIODevice::ReadOnly)) {
+    const FileUtils::StoredFile stored = FileUtils::readStoredFile(path, kMaxFileSize);
+    m_save.refused = stored.status == FileUtils::StoredFile::Refused;
+    if (m_save.refused)
+        qWarning() << "[DrawingStore] Cannot read drawings from" << path << stored.reason
+                   << "- starting with an empty page, the file is kept";
+    if (stored.status != FileUtils::StoredFile::Read) {
         m_document = emptyDocument();
         return;
     }
-    const QByteArray data = file.readAll();
-    file.close();
+    const QByteArray &data = stored.data;
 
     // The quick reader takes what this program writes; the rest of the file
     // is then parsed without its items. For anything else QJsonDocument has
@@ -237,7 +284,9 @@ void DrawingStore::load()
         return;
     }
 
-    m_document = json.object();
+    // Quickly read text is plain ASCII; anything else may hold keys that
+    // would merge with others once written.
+    m_document = readQuickly ? json.object() : FileUtils::withoutLeadingMarks(json.object());
     const int version = documentVersion(m_document);
     if (version == kCurrentVersion) {
         if (!m_document.value(kItemsKey).isArray())
@@ -248,6 +297,7 @@ void DrawingStore::load()
             m_itemsOffset = quick.itemsOffset;
             m_itemsLength = quick.itemsLength;
             m_readItems = std::move(quick.items);
+            m_skippedEntries = quick.skipped;
         }
         qInfo() << "[DrawingStore] Loaded drawings from" << path;
         return;
@@ -260,27 +310,24 @@ void DrawingStore::load()
     m_document.insert(kItemsKey, QJsonArray());
 }
 
-void DrawingStore::save()
+bool DrawingStore::save()
 {
-    const QString path = filePath();
+    return FileUtils::saveStoredFile(filePath(), m_save, "DrawingStore", "drawings",
+            [this](QIODevice &file) { return writeDocument(file); });
+}
 
-    // QSaveFile writes beside the file and renames on commit, so a failed or
-    // interrupted write never leaves a half-written drawings.json.
-    // A read-only drawings.json would make the save file refuse to open.
-    if (QFileInfo(path).isFile())
-        QFile::setPermissions(path, QFileDevice::ReadOwner | QFileDevice::WriteOwner);
-    QSaveFile file(path);
-    if (!file.open(QIODevice::WriteOnly)) {
-        qWarning() << "[DrawingStore] Failed to save drawings to" << path;
-        return;
-    }
-    // Owner read and write for the file that replaces the old one, whatever
-    // the old one had. A QSaveFile only has a file to set them on once open.
-    file.setPermissions(QFileDevice::ReadUser | QFileDevice::WriteUser);
+bool DrawingStore::writeTo(const QString &path)
+{
+    QString error;
+    bool opened = false;
+    return FileUtils::writeStoredFile(
+            path, [this](QIODevice &file) { return writeDocument(file); }, &error, &opened);
+}
+
+bool DrawingStore::writeDocument(QIODevice &file) const
+{
     if (m_itemsHeld == ItemsHeld::AsStored)
-        DrawItemCodec::writeDocument(file, m_document, m_storedItems);
-    else
-        file.write(QJsonDocument(m_document).toJson(QJsonDocument::Indented));
-    if (!file.commit())
-        qWarning() << "[DrawingStore] Failed to commit drawings to" << path;
+        return DrawItemCodec::writeDocument(file, m_document, m_keptItems + m_storedItems);
+    const QByteArray text = QJsonDocument(m_document).toJson(QJsonDocument::Indented);
+    return file.write(text) == text.size();
 }

@@ -12,6 +12,7 @@
 #include <QtQml/qqmlregistration.h>
 
 #include "DrawItemCodec.h"
+#include "FileUtils.h"
 #include "StoredDrawItem.h"
 
 // Keeps the drawing items of every screen in drawings.json. getDrawings and
@@ -28,30 +29,43 @@ class DrawingStore : public QObject
 
 public:
     static constexpr int kCurrentVersion = 1;
+    // Far above a real drawing (10,000 strokes are about 55 MB), low enough
+    // that reading never exhausts memory.
+    static constexpr qint64 kMaxFileSize = qint64(256) << 20;
+    // While a save is failing it is tried again this often.
+    static constexpr int kRetryIntervalMs = 30000;
 
     static DrawingStore *instance();
     Q_INVOKABLE QVariantList getDrawings() const;
-    Q_INVOKABLE void setDrawings(const QVariantList &items);
+    // False when the file could not be written: the items are kept and the
+    // save is tried again.
+    Q_INVOKABLE bool setDrawings(const QVariantList &items);
 
     // The stored items as in-memory records, by the rules the drawing state
     // gives: {toolNames (by tool value), windowId, lineColor, lineWidth (the
     // defaults), minLineWidth, maxLineWidth}. Returns {storedCount, items,
     // storedForms}.
-    Q_INVOKABLE QVariantMap readDrawItems(const QVariantMap &rules) const;
+    // Entries of other versions are kept for the file.
+    Q_INVOKABLE QVariantMap readDrawItems(const QVariantMap &rules);
     // The stored form of one in-memory record.
     Q_INVOKABLE StoredDrawItem encodeDrawItem(
             const QVariantMap &item, const QString &type, const QString &toolName) const;
     // Replaces the items by these stored forms and writes the file.
-    Q_INVOKABLE void setStoredDrawItems(const QVariantList &storedForms);
+    Q_INVOKABLE bool setStoredDrawItems(const QVariantList &storedForms);
     // The items the drawing state is about to save, held so that they can
     // still be written when the process has to end before the save is due.
     Q_INVOKABLE void setPendingDrawItems(const QVariantList &storedForms);
     // Writes the pending items, if any; true when there were some.
     bool savePending();
+    // Before the process ends: writes what is not saved yet, and when the
+    // file cannot be written, a copy in the first place that takes it.
+    void saveOnExit();
+    // Whether the file holds everything the store holds.
+    bool isSaved() const { return !m_save.unsaved; }
 
     // The same document, without the round trip through variants.
     QJsonArray items() const;
-    void setItems(const QJsonArray &items);
+    bool setItems(const QJsonArray &items);
 
     // Computes the file path, creating the data directory on the way.
     Q_INVOKABLE static QString filePath();
@@ -70,7 +84,9 @@ private:
     enum class ItemsHeld { InDocument, AsRead, AsStored };
 
     void load();
-    void save();
+    bool save();
+    bool writeTo(const QString &path);
+    bool writeDocument(QIODevice &file) const;
     // Switches to `held`, dropping what the other ways held.
     void holdItems(ItemsHeld held);
     static QList<StoredDrawItem> storedItemsOf(const QVariantList &storedForms);
@@ -82,7 +98,11 @@ private:
     qsizetype m_itemsOffset = 0;
     qsizetype m_itemsLength = 0;
     QList<DrawItemCodec::StoredFields> m_readItems;
+    int m_skippedEntries = 0;
     QList<StoredDrawItem> m_storedItems;
     QList<StoredDrawItem> m_pendingItems;
     bool m_hasPending = false;
+    // Other versions' entries, written before the items.
+    QList<StoredDrawItem> m_keptItems;
+    FileUtils::SaveState m_save;
 };

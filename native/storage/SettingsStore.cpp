@@ -34,6 +34,10 @@ void keepDamaged(const QString &path)
 // refuses (it stops at 1024 levels) and so lose every setting at the next
 // start; real keys have four segments at most.
 constexpr int kMaxWrittenSegments = 100;
+// Settings are a few kilobytes; anything near this is not a settings file.
+constexpr qint64 kMaxFileSize = qint64(16) << 20;
+// While a save is failing it is tried again this often.
+constexpr int kRetryIntervalMs = 30000;
 
 QJsonValue textOrNull(const QString &text)
 {
@@ -50,6 +54,8 @@ SettingsStore *SettingsStore::instance()
 
 SettingsStore::SettingsStore()
 {
+    m_save.retry.setInterval(kRetryIntervalMs);
+    connect(&m_save.retry, &QTimer::timeout, this, &SettingsStore::save);
     load();
 }
 
@@ -276,54 +282,44 @@ void SettingsStore::reload()
 
 void SettingsStore::load()
 {
+    m_save.unsaved = false;
+    m_save.retry.stop();
     const QString path = filePath();
-    QFile file(path);
-    if (!file.open(QIODevice::ReadOnly)) {
-        // A missing file is the first start. One that is there but cannot be
-        // read is worth a line: its settings are replaced by the next write.
-        if (QFileInfo::exists(path))
-            qWarning() << "[SettingsStore] Failed to read settings from" << path;
-        m_document = QJsonObject();
+    const FileUtils::StoredFile stored = FileUtils::readStoredFile(path, kMaxFileSize);
+    m_save.refused = stored.status == FileUtils::StoredFile::Refused;
+    m_document = QJsonObject();
+    if (m_save.refused)
+        qWarning() << "[SettingsStore] Cannot read settings from" << path << stored.reason
+                   << "- using defaults, the file is kept";
+    if (stored.status != FileUtils::StoredFile::Read)
         return;
-    }
-    const QByteArray data = file.readAll();
-    file.close();
 
     QJsonParseError error;
-    const QJsonDocument json = QJsonDocument::fromJson(data, &error);
+    const QJsonDocument json = QJsonDocument::fromJson(stored.data, &error);
     if (error.error != QJsonParseError::NoError) {
         qWarning() << "[SettingsStore] JSON parse error:" << error.errorString();
         keepDamaged(path);
-        m_document = QJsonObject();
         return;
     }
     if (!json.isObject()) {
         qWarning() << "[SettingsStore] Invalid JSON structure";
         keepDamaged(path);
-        m_document = QJsonObject();
         return;
     }
-    m_document = json.object();
+    m_document = FileUtils::withoutLeadingMarks(json.object());
 }
 
-void SettingsStore::save()
+bool SettingsStore::save()
 {
-    const QString path = filePath();
+    const QByteArray text = QJsonDocument(m_document).toJson(QJsonDocument::Indented);
+    return FileUtils::saveStoredFile(filePath(), m_save, "SettingsStore", "settings",
+            [&](QIODevice &file) { return file.write(text) == text.size(); });
+}
 
-    // QSaveFile refuses to replace a read-only file, so the old file is
-    // made writable first; the new one, written beside it and renamed over
-    // it on commit, is the user's alone.
-    const QFileDevice::Permissions ownerOnly = QFileDevice::ReadOwner | QFileDevice::WriteOwner
-            | QFileDevice::ReadUser | QFileDevice::WriteUser;
-    if (QFileInfo(path).isFile())
-        QFile::setPermissions(path, ownerOnly);
-    QSaveFile file(path);
-    if (!file.open(QIODevice::WriteOnly)) {
-        qWarning() << "[SettingsStore] Failed to save settings to" << path;
-        return;
-    }
-    file.setPermissions(ownerOnly);
-    file.write(QJsonDocument(m_document).toJson(QJsonDocument::Indented));
-    if (!file.commit())
-        qWarning() << "[SettingsStore] Failed to commit settings to" << path;
+void SettingsStore::saveOnExit()
+{
+    m_save.retry.stop();
+    if (m_save.unsaved)
+        save();
+    m_save.retry.stop();
 }

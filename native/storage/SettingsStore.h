@@ -1,5 +1,6 @@
 #pragma once
 
+#include "FileUtils.h"
 #include "QmlSingleton.h"
 
 #include <QJsonObject>
@@ -30,8 +31,13 @@ public:
     Q_INVOKABLE void setValues(const QVariantMap &values);
     // `key` names a top-level member as it is, dots and all.
     Q_INVOKABLE void setObject(const QString &key, const QVariantMap &object);
-    Q_INVOKABLE void save();
+    // False when the file could not be written: the settings are kept and
+    // the save is tried again, also at the next change.
+    Q_INVOKABLE bool save();
     Q_INVOKABLE void reload();
+    // Before the process ends: one more try if a save is still failing.
+    void saveOnExit();
+    bool isSaved() const { return !m_save.unsaved; }
 
     QJsonObject document() const { return m_document; }
 
@@ -61,4 +67,5 @@ private:
     bool store(const QString &key, const QVariant &value);
 
     QJsonObject m_document;
+    FileUtils::SaveState m_save;
 };

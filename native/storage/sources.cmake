@@ -8,3 +8,5 @@ list(APPEND INKLY_NATIVE_SOURCES
     native/storage/SettingsStore.h native/storage/SettingsStore.cpp
     native/storage/FileUtils.h native/storage/FileUtils.cpp
 )
+list(APPEND INKLY_NATIVE_WIN_SOURCES native/storage/FileUtils_win.cpp)
+list(APPEND INKLY_NATIVE_LINUX_SOURCES native/storage/FileUtils_unix.cpp)

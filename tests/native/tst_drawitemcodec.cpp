@@ -57,7 +57,10 @@ DrawItemCodec::Decoded readQuickly(const QByteArray &file, bool *ok)
 {
     DrawingFileReader::Result result;
     *ok = DrawingFileReader::read(file, &result);
-    return DrawItemCodec::decode(result.items, rules(), file);
+    DrawItemCodec::Decoded decoded = DrawItemCodec::decode(result.items, rules(), file);
+    decoded.storedCount += result.skipped;
+    decoded.dropped += result.skipped;
+    return decoded;
 }
 
 } // namespace
@@ -199,6 +202,8 @@ private Q_SLOTS:
             R"({"items": [], "items": []})",
             R"({"items": [{"type": "shape", "type": "stroke"}]})",
             R"({"items": [{"points": [{"x": 1, "x": 2}]}]})",
+            R"({"items": [{"points": [{"x": 1, "x": "a", "y": 2}]}]})",
+            R"({"items": [{"lineColor": {"r": 1, "r": "a"}}]})",
             R"({"items": [01]})",
             R"({"items": [1e400]})",
             R"({"items": [1.]})",

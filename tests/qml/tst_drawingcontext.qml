@@ -164,8 +164,8 @@ TestCase {
         compare([defaults.recentDrawingTools, defaults.lineWidthForTool(DrawingTool.Highlighter)], [[], 30]);
     }
 
-    // Records the program cannot use are dropped or mended with the
-    // defaults; the next save writes a clean file that keeps every valid one.
+    // Records the program cannot draw are kept for the file as they were,
+    // others are mended with the defaults; the next save writes them all.
     function test_loadRepairsStoredItems() {
         DrawingStore.setDrawings([
             storedStroke({}),
@@ -192,10 +192,13 @@ TestCase {
         compare(readDrawingsFile().items.length, 9, "nothing is written before the burst is over");
         waitForSave(context);
         const file = readDrawingsFile();
-        compare([file.version, file.items.length, file.items[1].points, file.items[2].lineColor], [1, 6, [{ x: 7, y: 8 }], { a: 1, b: 0, g: 0, r: 1 }]);
-        compare(file.items[4], { type: "shape", drawingTool: "EraserRectangle", windowId: "DrawingOverlay_2",
+        compare([file.version, file.items.length, file.items[5].points, file.items[6].lineColor], [1, 10, [{ x: 7, y: 8 }], { a: 1, b: 0, g: 0, r: 1 }]);
+        compare(file.items.slice(0, 4).map(item => [item.drawingTool, item.type, item.points, item.endY]),
+                [["Laser", "stroke", [{ x: 1, y: 2 }, { x: 3, y: 4 }], undefined], ["Pen", "text", [{ x: 1, y: 2 }, { x: 3, y: 4 }], undefined],
+                 ["Pen", "stroke", [], undefined], ["Ellipse", "shape", undefined, undefined]]);
+        compare(file.items[8], { type: "shape", drawingTool: "EraserRectangle", windowId: "DrawingOverlay_2",
                                  lineWidth: 1, lineColor: { r: 1, g: 1, b: 1, a: 1 }, startX: 1, startY: 2, endX: 3, endY: 4 });
-        compare(file.items[5], { type: "stroke", drawingTool: "Pen", windowId: "DrawingOverlay_3", lineWidth: 5,
+        compare(file.items[9], { type: "stroke", drawingTool: "Pen", windowId: "DrawingOverlay_3", lineWidth: 5,
                                  lineColor: { r: 1, g: 0, b: 0, a: 1 }, points: [{ x: 0.5, y: 0.25 }] });
     }
 
