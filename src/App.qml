@@ -128,6 +128,53 @@ QtObject {
             Qt.callLater(root.openOverviewOnFirstShow);
     }
 
+    // The application switch turned as a click turns it; switching on opens
+    // the toolbar when it is not shown.
+    function switchApplication(on: bool) {
+        if (on && !(root.floatingToolbar && root.floatingToolbar.visible))
+            root.openApplication();
+        const toolbar = root.floatingToolbar;
+        if (toolbar && toolbar.visible && toolbar.appSwitch.checked !== on)
+            toolbar.appSwitch.toggle();
+    }
+
+    // Commands from the command line, already checked by the instance guard.
+    function handleCommand(command: string, argument: string) {
+        console.debug("[App] command: " + command + (argument ? " " + argument : ""));
+        const context = root.drawingContext;
+        switch (command) {
+        case "on":
+        case "off":
+            root.switchApplication(command === "on");
+            break;
+        case "toggle":
+            root.switchApplication(!(root.floatingToolbar && root.floatingToolbar.appOn));
+            break;
+        case "tool": {
+            const tool = argument === "Pointer" ? DrawingTool.None : DrawingTool.fromString(argument);
+            if (tool === DrawingTool.None && argument !== "Pointer" && argument !== "None")
+                console.warn("[App] unknown tool: " + argument);
+            else
+                context.setDrawingTool(tool);
+            break;
+        }
+        case "undo":
+            if (context.canUndo)
+                context.undo();
+            break;
+        case "redo":
+            if (context.canRedo)
+                context.redo();
+            break;
+        case "clear":
+            if (context.canClear)
+                context.clear();
+            break;
+        default:
+            console.warn("[App] unknown command: " + command);
+        }
+    }
+
     function openOverviewOnFirstShow() {
         if (root.appSettings.overviewShowCount >= 1)
             return;
@@ -399,6 +446,7 @@ QtObject {
         AppController.root = root;
 
         AppInstanceGuard.activateRequested.connect(root.openApplication);
+        AppInstanceGuard.commandReceived.connect(root.handleCommand);
         TrayIcon.openRequested.connect(root.openApplication);
         TrayIcon.menuOpenRequested.connect(root.openTrayMenu);
         AppController.shutdownRequested.connect(root.prepareQuit);

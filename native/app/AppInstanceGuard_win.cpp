@@ -2,11 +2,16 @@
 
 #include "Win32Core.h"
 
+bool AppInstanceGuard::resolveServerAddress()
+{
+    m_serverAddress = QString::fromStdWString(Win32Core::sessionScopedName(m_serverName.toStdWString()));
+    return true;
+}
+
 AppInstanceGuard::MutexResult AppInstanceGuard::claimMutex()
 {
     // A later try asks afresh: the first instance may have ended meanwhile.
     releaseMutex();
-    m_serverAddress = QString::fromStdWString(Win32Core::sessionScopedName(m_serverName.toStdWString()));
 
     HANDLE handle = nullptr;
     const Win32Core::MutexClaim claim = Win32Core::claimMutex(
@@ -21,6 +26,7 @@ AppInstanceGuard::MutexResult AppInstanceGuard::claimMutex()
     case Win32Core::MutexClaim::Failed:
         break;
     }
+    m_errorString = QStringLiteral("cannot create the mutex %1").arg(m_mutexName);
     return MutexResult::Failed;
 }
 

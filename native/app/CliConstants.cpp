@@ -8,6 +8,12 @@ const QString kInstallToken = QStringLiteral("--install");
 const QString kUninstallName = QStringLiteral("uninstall");
 const QString kUninstallToken = QStringLiteral("--uninstall");
 const QString kSilentToken = QStringLiteral("/silent");
+// The stored names of the drawing tools, in their order.
+const QStringList kToolNames { QStringLiteral("None"), QStringLiteral("Pen"), QStringLiteral("Highlighter"),
+    QStringLiteral("Rectangle"), QStringLiteral("Ellipse"), QStringLiteral("Star"), QStringLiteral("Line"),
+    QStringLiteral("Arrow"), QStringLiteral("DashedRectangle"), QStringLiteral("DashedEllipse"),
+    QStringLiteral("DashedLine"), QStringLiteral("EraserBrush"), QStringLiteral("EraserRectangle"),
+    QStringLiteral("Pointer") };
 } // namespace
 
 CliConstants *CliConstants::instance()
@@ -23,3 +29,4 @@ const QString &CliConstants::installToken() { return kInstallToken; }
 const QString &CliConstants::uninstallName() { return kUninstallName; }
 const QString &CliConstants::uninstallToken() { return kUninstallToken; }
 const QString &CliConstants::silentToken() { return kSilentToken; }
+const QStringList &CliConstants::toolNames() { return kToolNames; }

@@ -4,6 +4,7 @@
 
 #include <QObject>
 #include <QString>
+#include <QStringList>
 #include <QtQml/qqmlregistration.h>
 
 // Option names and tokens of the command line, shared by the parser, the
@@ -21,6 +22,7 @@ class CliConstants : public QObject
     Q_PROPERTY(QString uninstallName READ uninstallName CONSTANT FINAL)
     Q_PROPERTY(QString uninstallToken READ uninstallToken CONSTANT FINAL)
     Q_PROPERTY(QString silentToken READ silentToken CONSTANT FINAL)
+    Q_PROPERTY(QStringList toolNames READ toolNames CONSTANT FINAL)
 
 public:
     static CliConstants *instance();
@@ -32,6 +34,9 @@ public:
     static const QString &uninstallName();
     static const QString &uninstallToken();
     static const QString &silentToken();
+    // What `--tool` takes: every tool's stored name, then "Pointer" for the
+    // pointer ("None" works too).
+    static const QStringList &toolNames();
 
 private:
     CliConstants() = default;

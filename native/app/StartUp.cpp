@@ -227,29 +227,79 @@ void filteredMessageHandler(QtMsgType type, const QMessageLogContext &context,
         onDisplayLost();
 }
 
-bool parseCommandLine(const QStringList &arguments)
+namespace {
+
+// The options every parse of the command line knows, in the order of the help.
+struct Options
+{
+    QCommandLineOption autostart { CliConstants::autostartName(),
+        QStringLiteral("Indicates that the application was started automatically (for "
+                       "example, during system startup). When specified, the app runs in "
+                       "the background without displaying the main window.") };
+    QCommandLineOption install { CliConstants::installName(),
+        QStringLiteral("Performs installation-related setup tasks. Typically invoked by the "
+                       "installer during initial setup.") };
+    QCommandLineOption uninstall { CliConstants::uninstallName(),
+        QStringLiteral("Performs cleanup tasks for uninstallation. Typically invoked by the "
+                       "uninstaller during removal.") };
+    // Commands to the running Inkly, named as the channel names them.
+    QList<QCommandLineOption> commands {
+        { QStringLiteral("toggle"), QStringLiteral("Switches the running Inkly on or off; starts it, switched on, when none runs.") },
+        { QStringLiteral("on"), QStringLiteral("Switches the running Inkly on; starts it when none runs.") },
+        { QStringLiteral("off"), QStringLiteral("Switches the running Inkly off.") },
+        { QStringLiteral("tool"),
+                QStringLiteral("Chooses the drawing tool of the running Inkly: %1.")
+                        .arg(CliConstants::toolNames().join(QStringLiteral(", "))),
+                QStringLiteral("name") },
+        { QStringLiteral("undo"), QStringLiteral("Undoes the last drawing step of the running Inkly.") },
+        { QStringLiteral("redo"), QStringLiteral("Redoes the last undone drawing step of the running Inkly.") },
+        { QStringLiteral("clear"), QStringLiteral("Clears everything drawn in the running Inkly.") },
+    };
+
+    void addTo(QCommandLineParser &parser) const
+    {
+        parser.addOption(autostart);
+        parser.addOption(install);
+        parser.addOption(uninstall);
+        parser.addOptions(commands);
+    }
+};
+
+bool commandFromParser(const QCommandLineParser &parser, const Options &options,
+                       AppInstanceGuard::Command *command, QString *error)
+{
+    *command = {};
+    for (const QCommandLineOption &option : options.commands) {
+        const QString name = option.names().constFirst();
+        if (!parser.isSet(option))
+            continue;
+        if (!command->name.isEmpty() || parser.values(option).size() > 1) {
+            *error = QStringLiteral("Only one command at a time: --%1 and --%2").arg(command->name.isEmpty() ? name : command->name, name);
+            return false;
+        }
+        command->name = name;
+        if (option.valueName().isEmpty())
+            continue;
+        const QString value = parser.value(option);
+        command->argument = AppInstanceGuard::canonicalToolName(value);
+        if (command->argument.isEmpty()) {
+            *error = QStringLiteral("Unknown tool '%1'. Tools: %2").arg(value, CliConstants::toolNames().join(QStringLiteral(", ")));
+            return false;
+        }
+    }
+    return true;
+}
+
+} // namespace
+
+bool parseCommandLine(const QStringList &arguments, AppInstanceGuard::Command *command)
 {
     QCommandLineParser parser;
     parser.setApplicationDescription(QCoreApplication::applicationName());
     const QCommandLineOption helpOption = parser.addHelpOption();
     const QCommandLineOption versionOption = parser.addVersionOption();
-
-    const QCommandLineOption autostartOption(
-            CliConstants::autostartName(),
-            QStringLiteral("Indicates that the application was started automatically (for "
-                           "example, during system startup). When specified, the app runs in "
-                           "the background without displaying the main window."));
-    const QCommandLineOption installOption(
-            CliConstants::installName(),
-            QStringLiteral("Performs installation-related setup tasks. Typically invoked by the "
-                           "installer during initial setup."));
-    const QCommandLineOption uninstallOption(
-            CliConstants::uninstallName(),
-            QStringLiteral("Performs cleanup tasks for uninstallation. Typically invoked by the "
-                           "uninstaller during removal."));
-    parser.addOption(autostartOption);
-    parser.addOption(installOption);
-    parser.addOption(uninstallOption);
+    const Options options;
+    options.addTo(parser);
 
     if (!parser.parse(arguments)) {
         qWarning() << "CLI parse error:" << parser.errorText();
@@ -261,15 +311,65 @@ bool parseCommandLine(const QStringList &arguments)
     else if (parser.isSet(versionOption))
         parser.showVersion();
 
-    if (parser.isSet(installOption)) {
+    if (parser.isSet(options.install)) {
         runInstallTasks();
         return false;
     }
-    if (parser.isSet(uninstallOption)) {
+    if (parser.isSet(options.uninstall)) {
         runUninstallTasks();
         return false;
     }
+
+    AppInstanceGuard::Command asked;
+    QString error;
+    if (!commandFromParser(parser, options, &asked, &error)) {
+        // Told whatever the log level: the caller is a script or a shortcut.
+        std::fprintf(stderr, "%s\n", qPrintable(error));
+        std::exit(CommandLineError);
+    }
+    if (command)
+        *command = asked;
     return true;
+}
+
+bool commandFromArguments(const QStringList &arguments, AppInstanceGuard::Command *command, QString *error)
+{
+    QCommandLineParser parser;
+    const Options options;
+    options.addTo(parser);
+    if (!parser.parse(arguments)) {
+        *command = {};
+        *error = parser.errorText();
+        return false;
+    }
+    return commandFromParser(parser, options, command, error);
+}
+
+bool commandStartsInstance(const AppInstanceGuard::Command &command)
+{
+    return command.name == QLatin1String("on") || command.name == QLatin1String("toggle");
+}
+
+int sendCommand(AppInstanceGuard &guard, const AppInstanceGuard::Command &command)
+{
+    QString reply;
+    switch (guard.sendCommand(command, &reply)) {
+    case AppInstanceGuard::SendResult::Accepted:
+        return CommandTaken;
+    case AppInstanceGuard::SendResult::Refused:
+        std::fprintf(stderr, "Inkly refused --%s: %s\n", qPrintable(command.name), qPrintable(reply));
+        return CommandRefused;
+    case AppInstanceGuard::SendResult::NoAnswer:
+        std::fprintf(stderr, "Inkly did not answer --%s in time\n", qPrintable(command.name));
+        return CommandRefused;
+    case AppInstanceGuard::SendResult::NotRunning:
+        break;
+    }
+    if (!guard.errorString().isEmpty())
+        std::fprintf(stderr, "Inkly cannot be reached: %s\n", qPrintable(guard.errorString()));
+    else
+        std::fprintf(stderr, "Inkly is not running; --%s needs a running Inkly\n", qPrintable(command.name));
+    return NotRunning;
 }
 
 void runInstallTasks()

@@ -1,5 +1,7 @@
 #pragma once
 
+#include "AppInstanceGuard.h"
+
 #include <QStringList>
 #include <QVariant>
 #include <QtGlobal>
@@ -46,9 +48,31 @@ void configureLogging(QSettings &settings);
 void filteredMessageHandler(QtMsgType type, const QMessageLogContext &context,
                             const QString &message);
 
+// Exit codes of a command to the running instance.
+enum CommandExit {
+    CommandTaken = 0,
+    CommandLineError = 1,
+    NotRunning = 2,
+    CommandRefused = 3,
+    InstanceGuardFailed = 4,
+};
+
 // True when start-up goes on; false when the process is to end with 0.
-// Help, version and parse errors end the process inside the call.
-bool parseCommandLine(const QStringList &arguments);
+// Help, version and parse errors (a bad command among them) end the process
+// inside the call. `command` gets the command for the running instance, with
+// an empty name when the line asks for none.
+bool parseCommandLine(const QStringList &arguments, AppInstanceGuard::Command *command = nullptr);
+
+// The command a command line asks for (empty name: none). False, with the
+// reason in `error`, when it asks for one that cannot be sent.
+bool commandFromArguments(const QStringList &arguments, AppInstanceGuard::Command *command, QString *error);
+
+// Commands that start the program, switched on, when none runs.
+bool commandStartsInstance(const AppInstanceGuard::Command &command);
+
+// A later start's side: sends the command, says what became of it when it
+// was not taken, and returns the exit code.
+int sendCommand(AppInstanceGuard &guard, const AppInstanceGuard::Command &command);
 
 void runInstallTasks();
 void runUninstallTasks();

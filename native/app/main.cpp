@@ -18,13 +18,13 @@
 #include <QSettings>
 #include <QtQml/qqmlextensionplugin.h>
 
+#include <cstdio>
 #include <memory>
 
 #if !defined(Q_OS_WIN)
 #include "UnixSignalWatcher.h"
 
 #include <csignal>
-#include <cstdio>
 #endif
 
 Q_IMPORT_QML_PLUGIN(Zem_InklyPlugin)
@@ -110,7 +110,8 @@ int main(int argc, char *argv[])
         qunsetenv("QT_QPA_PLATFORM");
 #endif
 
-    if (!StartUp::parseCommandLine(QCoreApplication::arguments())) {
+    AppInstanceGuard::Command command;
+    if (!StartUp::parseCommandLine(QCoreApplication::arguments(), &command)) {
         app.reset();
         settings.reset();
         return 0;
@@ -119,26 +120,46 @@ int main(int argc, char *argv[])
 #if !defined(Q_OS_WIN)
     if (waylandRefused && hasDisplay)
         qInfo() << "[App] QT_QPA_PLATFORM asks for Wayland; Inkly's windows go through XWayland";
-    if (!hasDisplay) {
-        // Told whatever the log level, like the help text: the user started
-        // the program and nothing else would say why it ended.
-        std::fputs("Inkly needs an X11 display (XWayland)\n", stderr);
-        app.reset();
-        settings.reset();
-        return 1;
-    }
 #endif
 
     const QString serverName = AppInstanceGuard::defaultServerName(
             QCoreApplication::organizationName(), QCoreApplication::applicationName());
     auto guard = std::make_unique<AppInstanceGuard>(serverName, QStringLiteral("InklyMutex"));
-    if (!guard->start()) {
-        // Another instance runs: it opens its toolbar, this one ends unseen.
-        guard->sendMessage(QStringLiteral("show"));
+    const auto end = [&](int code) {
         guard.reset();
         app.reset();
         settings.reset();
-        return 0;
+        return code;
+    };
+
+    // A command that needs a running instance never takes the lock, so it
+    // cannot pass for one while a real start comes up.
+    if (!command.name.isEmpty() && !StartUp::commandStartsInstance(command))
+        return end(StartUp::sendCommand(*guard, command));
+
+#if !defined(Q_OS_WIN)
+    if (!hasDisplay) {
+        // A running instance has its display: tell it, else say why we end.
+        if (!command.name.isEmpty() && guard->sendCommand(command) == AppInstanceGuard::SendResult::Accepted)
+            return end(0);
+        // Told whatever the log level, like the help text: the user started
+        // the program and nothing else would say why it ended.
+        std::fputs("Inkly needs an X11 display (XWayland)\n", stderr);
+        return end(1);
+    }
+#endif
+
+    if (!guard->start()) {
+        if (!guard->errorString().isEmpty()) {
+            std::fprintf(stderr, "Inkly cannot make sure it runs only once: %s\n",
+                    qPrintable(guard->errorString()));
+            return end(StartUp::InstanceGuardFailed);
+        }
+        if (!command.name.isEmpty())
+            return end(StartUp::sendCommand(*guard, command));
+        // Another instance runs: it opens its toolbar, this one ends unseen.
+        guard->sendMessage(QStringLiteral("show"));
+        return end(0);
     }
 
 #if !defined(Q_OS_WIN)
@@ -197,6 +218,12 @@ int main(int argc, char *argv[])
     engine->addImportPath(QStringLiteral("qrc:/qt/qml"));
     engine->load(QUrl(QStringLiteral("qrc:/qt/qml/Zem/Inkly/src/App.qml")));
 #endif
+
+    // Started by a command: it is carried out as if it had come from a later start.
+    if (!command.name.isEmpty()) {
+        QMetaObject::invokeMethod(
+                guard.get(), [guard = guard.get(), command] { guard->dispatch(command); }, Qt::QueuedConnection);
+    }
 
     const int result = QApplication::exec();
     // A save that failed during the run gets its last chance here.

@@ -10,6 +10,7 @@
 #include <QJsonArray>
 #include <QJsonDocument>
 #include <QJsonObject>
+#include <QLocalSocket>
 #include <QStandardPaths>
 #include <QTest>
 
@@ -221,6 +222,7 @@ private slots:
     void desktopMatrix();
     void sessionEndKeepsTheLastStroke();
     void autostartWaitsForTheTrayAndQuitsFromIt();
+    void commandsReachTheRunningInkly();
 };
 
 void TestEndToEnd::initTestCase()
@@ -663,6 +665,55 @@ void TestEndToEnd::autostartWaitsForTheTrayAndQuitsFromIt()
     QVERIFY(QTest::qWaitFor([&] { return redPointsAlong(session.screenshot(), points) >= points.size() * 8 / 10; }, kWaitMs));
 }
 
+// Commands from later starts change the stored drawing; garbage on the
+// channel and a client that never speaks change nothing and hold nothing up.
+void TestEndToEnd::commandsReachTheRunningInkly()
+{
+    X11TestSession session;
+    QVERIFY2(session.start(twoMonitors()), qPrintable(session.errorString()));
+    session.setLogLevel(QStringLiteral("debug"));
+    QString log;
+    for (const QStringList &command : { QStringList { "--undo" }, QStringList { "--tool", "Pen" }, QStringList { "--off" } })
+        QVERIFY2(session.runInklyToEnd(command, &log) == 2, qPrintable(log));
+
+    // Started in the background, switched on by the command it was started with.
+    session.startInkly({ QStringLiteral("--on"), QStringLiteral("/silent") });
+    QVERIFY2(!waitForWindow(session, kOverlayTitle.arg(1)).isEmpty(), qPrintable(session.inklyLog()));
+    QVERIFY2(session.runInklyToEnd({ "--tool", "pen" }, &log) == 0, qPrintable(log));
+    QVERIFY(waitForLog(session, QStringLiteral("[App] command: tool Pen")));
+    session.dragMouse(lShape(QPoint(2300, 500)));
+    QTRY_COMPARE_WITH_TIMEOUT(storedItems(session.drawingsPath()).size(), 1, kWaitMs);
+
+    const QString address = session.environment().value(QStringLiteral("XDG_RUNTIME_DIR"))
+            + QStringLiteral("/Zemworks.Inkly.SingleInstance");
+    QLocalSocket silent;
+    silent.connectToServer(address);
+    QVERIFY(silent.waitForConnected(kWaitMs));
+    for (const QByteArray &garbage : { QByteArray("tool Crayon\n"), QByteArray(65536, '\x01'), QByteArray("clear please\n") }) {
+        QLocalSocket hostile;
+        hostile.connectToServer(address);
+        QVERIFY(hostile.waitForConnected(kWaitMs));
+        hostile.write(garbage);
+        QVERIFY(hostile.waitForReadyRead(kWaitMs));
+        QVERIFY(hostile.readLine().startsWith("error "));
+    }
+    QVERIFY2(session.runInklyToEnd({ "--tool", "Crayon" }, &log) == 1, qPrintable(log));
+    QTest::qWait(1500);
+    QCOMPARE(storedItems(session.drawingsPath()).size(), 1);
+
+    for (const auto &[command, items] : { std::pair { "--undo", 0 }, { "--redo", 1 }, { "--clear", 0 } }) {
+        QVERIFY2(session.runInklyToEnd({ QString::fromLatin1(command) }, &log) == 0, qPrintable(log));
+        QTRY_COMPARE_WITH_TIMEOUT(storedItems(session.drawingsPath()).size(), items, kWaitMs);
+    }
+    QVERIFY2(session.runInklyToEnd({ "--toggle" }, &log) == 0, qPrintable(log));
+    QTRY_VERIFY_WITH_TIMEOUT(session.windowIds(kOverlayTitle.arg(1)).isEmpty(), kWaitMs);
+    QVERIFY2(session.runInklyToEnd({ "--on" }, &log) == 0, qPrintable(log));
+    QVERIFY(!waitForWindow(session, kOverlayTitle.arg(1)).isEmpty());
+    QCOMPARE(session.inklyLog().count(QStringLiteral("[App] openApplication called")), 1);
+
+    QVERIFY(session.stopInkly(SIGTERM, nullptr));
+    QVERIFY2(session.runInklyToEnd({ "--redo" }, &log) == 2, qPrintable(log));
+}
 
 int main(int argc, char **argv)
 {

@@ -1,7 +1,9 @@
 #include "AppInstanceGuard.h"
+#include "StartUp.h"
 
 #include <QDir>
 #include <QFile>
+#include <QLocalServer>
 #include <QLocalSocket>
 #include <QProcess>
 #include <QSettings>
@@ -11,7 +13,15 @@
 #include <QUuid>
 #include <QtTest>
 
+#include <cstdio>
 #include <memory>
+#include <vector>
+
+#include <sys/resource.h>
+#include <sys/stat.h>
+#include <unistd.h>
+
+Q_DECLARE_METATYPE(AppInstanceGuard::Command)
 
 // The single instance is checked in process; the command line and the log
 // filter by running the real program with its own HOME and XDG directories.
@@ -63,10 +73,11 @@ private Q_SLOTS:
         QTRY_COMPARE_WITH_TIMEOUT(disconnected.count(), 1, 15000);
         auto second = makeGuard();
         QVERIFY(!second->start());
-        for (const QString &message : { QStringLiteral("열기 please"), QString(), QStringLiteral("show") })
+        QVERIFY(second->errorString().isEmpty());
+        for (const QString &message : { QString(), QStringLiteral("show") })
             QVERIFY(second->sendMessage(message));
-        QTRY_COMPARE(activated.count(), 2);
-        QCOMPARE(activated.at(0).at(0).toString(), QStringLiteral("열기 please"));
+        QTRY_COMPARE(activated.count(), 1);
+        QCOMPARE(activated.at(0).at(0).toString(), QStringLiteral("show"));
         second.reset();
         first.reset();
         QVERIFY(!QFile::exists(lockPath()));
@@ -81,6 +92,151 @@ private Q_SLOTS:
         QVERIFY(!makeGuard()->start());
     }
 
+    // What the first instance makes of what a client writes: one line, a
+    // known command or an answered refusal, nothing else reaches the program.
+    void channel_data()
+    {
+        QTest::addColumn<QByteArray>("sent");
+        QTest::addColumn<bool>("hangUp"); // closes after writing, as a plain start does
+        QTest::addColumn<QByteArray>("reply");
+        QTest::addColumn<QString>("received"); // "show", "name argument" or nothing
+        QTest::newRow("show from a start") << QByteArray("show") << true << QByteArray() << "show";
+        QTest::newRow("tool") << QByteArray("tool Pen\n") << false << QByteArray("ok\n") << "tool Pen";
+        QTest::newRow("tool in any case, CRLF") << QByteArray("tool eraserBRUSH\r\n") << false << QByteArray("ok\n") << "tool EraserBrush";
+        QTest::newRow("pointer") << QByteArray("tool Pointer\n") << false << QByteArray("ok\n") << "tool Pointer";
+        QTest::newRow("undo") << QByteArray("undo\n") << false << QByteArray("ok\n") << "undo";
+        QTest::newRow("one line only") << QByteArray("toggle\nclear\n") << false << QByteArray("ok\n") << "toggle";
+        QTest::newRow("bad tool") << QByteArray("tool Crayon\n") << false << QByteArray("error unknown tool\n") << "";
+        QTest::newRow("argument too many") << QByteArray("undo 3\n") << false << QByteArray("error undo takes no argument\n") << "";
+        QTest::newRow("other text") << QByteArray("열기 please") << true << QByteArray() << "";
+        QTest::newRow("not UTF-8") << QByteArray("tool \xff\xfePen\n") << false << QByteArray("error not a command\n") << "";
+        QTest::newRow("control characters") << QByteArray("on\x1b[2J\n") << false << QByteArray("error not a command\n") << "";
+        QTest::newRow("endless line") << QByteArray(100000, 'a') << false << QByteArray("error not a command\n") << "";
+        QTest::newRow("nothing, then hung up") << QByteArray() << true << QByteArray() << "";
+        // Dropped after the idle time; the wait below allows for it.
+        QTest::newRow("half a command, then silence") << QByteArray("tool Pe") << false << QByteArray() << "";
+    }
+
+    void channel()
+    {
+        QFETCH(QByteArray, sent);
+        QFETCH(bool, hangUp);
+        QFETCH(QByteArray, reply);
+        QFETCH(QString, received);
+        auto first = makeGuard();
+        QVERIFY(first->start());
+        QSignalSpy activated(first.get(), &AppInstanceGuard::activateRequested);
+        QSignalSpy commands(first.get(), &AppInstanceGuard::commandReceived);
+        QLocalSocket client;
+        QSignalSpy disconnected(&client, &QLocalSocket::disconnected);
+        client.connectToServer(QFileInfo(lockPath()).dir().filePath(m_serverName));
+        QVERIFY(client.waitForConnected(5000));
+        QByteArray answer;
+        connect(&client, &QLocalSocket::readyRead, this, [&] { answer += client.readAll(); });
+        client.write(sent);
+        if (hangUp)
+            client.disconnectFromServer();
+        else
+            QTRY_COMPARE_WITH_TIMEOUT(disconnected.count(), 1, 15000);
+        // A later client is served all the same.
+        QLocalSocket later;
+        later.connectToServer(QFileInfo(lockPath()).dir().filePath(m_serverName));
+        QVERIFY(later.waitForConnected(5000));
+        later.write("redo\n");
+        QTRY_VERIFY(commands.count() > 0 && commands.last().at(0).toString() == QLatin1String("redo"));
+        if (received == QLatin1String("show"))
+            QTRY_COMPARE(activated.count(), 1);
+        QCOMPARE(answer, reply);
+        QStringList got;
+        for (const QList<QVariant> &args : std::as_const(activated))
+            got.append(args.at(0).toString());
+        for (const QList<QVariant> &args : std::as_const(commands).mid(0, commands.size() - 1))
+            got.append((args.at(0).toString() + QLatin1Char(' ') + args.at(1).toString()).trimmed());
+        QCOMPARE(got, received.isEmpty() ? QStringList() : QStringList { received });
+    }
+
+    // Silent clients by the hundred, held by another process while ours is
+    // near its limit of open files, and a server the system closed: a later
+    // command is still answered.
+    void channelUnderLoad()
+    {
+        auto first = makeGuard();
+        QVERIFY(first->start());
+        QSignalSpy commands(first.get(), &AppInstanceGuard::commandReceived);
+        const QString address = QFileInfo(lockPath()).dir().filePath(m_serverName);
+        const auto served = [&] {
+            QLocalSocket client;
+            client.connectToServer(address);
+            if (!client.waitForConnected(1000))
+                return false;
+            const qsizetype before = commands.count();
+            client.write("clear\n");
+            return QTest::qWaitFor([&] { return commands.count() > before; }, 5000);
+        };
+
+        QProcess pile;
+        pile.start(QCoreApplication::applicationFilePath(), { QStringLiteral("--hold-connections"), address, QStringLiteral("200") });
+        QVERIFY(pile.waitForStarted());
+        rlimit saved {};
+        QVERIFY(::getrlimit(RLIMIT_NOFILE, &saved) == 0);
+        auto restore = qScopeGuard([&] { ::setrlimit(RLIMIT_NOFILE, &saved); });
+        rlimit tight = saved;
+        tight.rlim_cur = QDir(QStringLiteral("/proc/self/fd")).entryList(QDir::NoDotAndDotDot | QDir::AllEntries).size() + 40;
+        QVERIFY(::setrlimit(RLIMIT_NOFILE, &tight) == 0);
+        QByteArray held;
+        QTRY_VERIFY2_WITH_TIMEOUT((held += pile.readAllStandardOutput()).contains("held"), qPrintable(pile.readAllStandardError()), 60000);
+        qInfo("%s", held.trimmed().constData());
+        QVERIFY(served());
+        pile.kill();
+        pile.waitForFinished();
+        restore.dismiss();
+        ::setrlimit(RLIMIT_NOFILE, &saved);
+
+        QLocalServer *const server = first->findChild<QLocalServer *>();
+        QVERIFY(server);
+        server->close();
+        QVERIFY(QTest::qWaitFor(served, 10000));
+    }
+
+    // The command a command line asks the running instance for.
+    void commandFromArguments_data()
+    {
+        QTest::addColumn<QStringList>("arguments");
+        QTest::addColumn<AppInstanceGuard::Command>("command");
+        QTest::addColumn<QString>("error");
+        using C = AppInstanceGuard::Command;
+        QTest::newRow("none") << QStringList { "inkly", "/silent" } << C {} << "";
+        for (const char *name : { "toggle", "on", "off", "undo", "redo", "clear" })
+            QTest::newRow(name) << QStringList { "inkly", QStringLiteral("--") + QLatin1String(name) } << C { name, {} } << "";
+        QTest::newRow("with autostart") << QStringList { "inkly", "--autostart", "--on" } << C { "on", {} } << "";
+        QTest::newRow("tool") << QStringList { "inkly", "--tool", "Highlighter" } << C { "tool", "Highlighter" } << "";
+        QTest::newRow("tool in lower case") << QStringList { "inkly", "--tool=dashedline" } << C { "tool", "DashedLine" } << "";
+        QTest::newRow("pointer") << QStringList { "inkly", "--tool", "POINTER" } << C { "tool", "Pointer" } << "";
+        QTest::newRow("bad tool") << QStringList { "inkly", "--tool", "Crayon" } << C { "tool", {} } << "Unknown tool 'Crayon'. Tools: None, Pen,";
+        QTest::newRow("tool without a name") << QStringList { "inkly", "--tool" } << C {} << "Missing value after '--tool'.";
+        QTest::newRow("two commands") << QStringList { "inkly", "--undo", "--clear" } << C { "undo", {} } << "Only one command at a time: --undo and --clear";
+        QTest::newRow("two tools") << QStringList { "inkly", "--tool", "Pen", "--tool", "Star" } << C {} << "Only one command at a time";
+    }
+
+    void commandFromArguments()
+    {
+        QFETCH(QStringList, arguments);
+        QFETCH(AppInstanceGuard::Command, command);
+        QFETCH(QString, error);
+        AppInstanceGuard::Command got;
+        QString reason;
+        QCOMPARE(StartUp::commandFromArguments(arguments, &got, &reason), error.isEmpty());
+        QVERIFY2(error.isEmpty() ? reason.isEmpty() : reason.startsWith(error), qPrintable(reason));
+        QCOMPARE(got.name, command.name);
+        QCOMPARE(got.argument, command.argument);
+        // What the client sends, the server reads back as it was meant.
+        AppInstanceGuard::Command read;
+        if (error.isEmpty() && !got.name.isEmpty()) {
+            QVERIFY(AppInstanceGuard::parseCommand(AppInstanceGuard::encodeCommand(got).chopped(1), &read, &reason));
+            QCOMPARE(read.name + read.argument, got.name + got.argument);
+        }
+    }
+
     void commandLine_data()
     {
         QTest::addColumn<QStringList>("arguments");
@@ -91,31 +247,44 @@ private Q_SLOTS:
         QTest::addColumn<QString>("err");
         QTest::addColumn<QString>("notInErr");
         QTest::addColumn<bool>("beside"); // run while another instance is up
+        QTest::addColumn<QString>("runtime"); // what stands in the runtime directory
         const QString version = QStringLiteral("Inkly " INKLY_PROJECT_VERSION);
-        QTest::newRow("version") << QStringList { "--version" } << "" << "offscreen" << 0 << version << "" << "" << false;
+        QTest::newRow("version") << QStringList { "--version" } << "" << "offscreen" << 0 << version << "" << "" << false << "";
         QTest::newRow("help") << QStringList { "--help" } << "" << "offscreen" << 0
-                              << "Performs installation-related setup tasks." << "" << "" << false;
+                              << "Performs installation-related setup tasks." << "" << "" << false << "";
         QTest::newRow("unknown option") << QStringList { "--bogus" } << "" << "offscreen" << 1 << "--install"
-                                        << "CLI parse error: \"Unknown option 'bogus'.\"" << "" << false;
-        QTest::newRow("value for a flag") << QStringList { "--install=yes" } << "" << "offscreen" << 1 << "" << "CLI parse error" << "" << false;
+                                        << "CLI parse error: \"Unknown option 'bogus'.\"" << "" << false << "";
+        QTest::newRow("value for a flag") << QStringList { "--install=yes" } << "" << "offscreen" << 1 << "" << "CLI parse error" << "" << false << "";
         // At level 0 even the parse error is silent, but help and code stay.
-        QTest::newRow("unknown option, level none") << QStringList { "-z" } << "none" << "offscreen" << 1 << "--autostart" << "" << "CLI parse error" << false;
-        QTest::newRow("install, default level") << QStringList { "--install" } << "" << "offscreen" << 0 << "" << "" << "[Installer]" << false;
+        QTest::newRow("unknown option, level none") << QStringList { "-z" } << "none" << "offscreen" << 1 << "--autostart" << "" << "CLI parse error" << false << "";
+        QTest::newRow("install, default level") << QStringList { "--install" } << "" << "offscreen" << 0 << "" << "" << "[Installer]" << false << "";
         // The stored level is read regardless of case.
         QTest::newRow("install") << QStringList { "--install" } << "INFO" << "offscreen" << 0 << ""
-                                 << "[Installer] autostart registration succeeded" << "" << false;
+                                 << "[Installer] autostart registration succeeded" << "" << false << "";
         QTest::newRow("install and uninstall") << QStringList { "--install", "--uninstall" } << "info" << "offscreen" << 0 << ""
-                                               << "[Installer] autoStartEnabled setting is true" << "[Uninstaller]" << false;
+                                               << "[Installer] autoStartEnabled setting is true" << "[Uninstaller]" << false << "";
         QTest::newRow("uninstall") << QStringList { "--uninstall" } << "info" << "offscreen" << 0 << ""
-                                   << "[Uninstaller] autostart removal succeeded" << "" << false;
-        QTest::newRow("install beside a running instance") << QStringList { "--install" } << "" << "offscreen" << 0 << "" << "" << "" << true;
+                                   << "[Uninstaller] autostart removal succeeded" << "" << false << "";
+        QTest::newRow("install beside a running instance") << QStringList { "--install" } << "" << "offscreen" << 0 << "" << "" << "" << true << "";
+        // Commands to the running instance, and what becomes of them without one.
+        QTest::newRow("help lists the commands") << QStringList { "--help" } << "" << "offscreen" << 0
+                                                 << "--tool <name>" << "" << "" << false << "";
+        QTest::newRow("command, none running") << QStringList { "--undo" } << "" << "offscreen" << 2 << ""
+                                               << "Inkly is not running; --undo needs a running Inkly\n" << "" << false << "";
+        QTest::newRow("command, none running, no display") << QStringList { "--off" } << "" << "none" << 2 << "" << "Inkly is not running" << "" << false << "";
+        QTest::newRow("bad tool") << QStringList { "--tool", "Crayon" } << "" << "offscreen" << 1 << "" << "Unknown tool 'Crayon'" << "" << true << "";
+        QTest::newRow("tool, beside") << QStringList { "--tool", "pen" } << "" << "offscreen" << 0 << "" << "" << "Inkly" << true << "";
+        QTest::newRow("toggle, beside") << QStringList { "--toggle" } << "" << "offscreen" << 0 << "" << "" << "Inkly" << true << "";
+        // No single instance to be had is an error, never "another instance".
+        QTest::newRow("lock cannot be made") << QStringList { "/silent" } << "" << "offscreen" << 4 << "" << "cannot use the lock file" << "" << false << "lock";
+        QTest::newRow("socket cannot be made") << QStringList { "/silent" } << "" << "offscreen" << 4 << "" << "cannot listen on" << "" << false << "socket";
         // The tasks work without an X display, also in a Wayland session; a
         // normal start says why it ends.
         for (const QString &display : { QStringLiteral("none"), QStringLiteral("wayland-0") }) {
-            QTest::addRow("install, %s", qPrintable(display)) << QStringList { "--install" } << "" << display << 0 << "" << "" << "" << false;
-            QTest::addRow("help, %s", qPrintable(display)) << QStringList { "--help" } << "" << display << 0 << "--autostart" << "" << "" << false;
+            QTest::addRow("install, %s", qPrintable(display)) << QStringList { "--install" } << "" << display << 0 << "" << "" << "" << false << "";
+            QTest::addRow("help, %s", qPrintable(display)) << QStringList { "--help" } << "" << display << 0 << "--autostart" << "" << "" << false << "";
             QTest::addRow("start, %s", qPrintable(display)) << QStringList() << "none" << display << 1 << ""
-                                                            << "Inkly needs an X11 display (XWayland)\n" << "" << false;
+                                                            << "Inkly needs an X11 display (XWayland)\n" << "" << false << "";
         }
     }
 
@@ -129,6 +298,7 @@ private Q_SLOTS:
         QFETCH(QString, err);
         QFETCH(QString, notInErr);
         QFETCH(bool, beside);
+        QFETCH(QString, runtime);
 
         QTemporaryDir home;
         const QString config = home.filePath(QStringLiteral("config"));
@@ -153,6 +323,10 @@ private Q_SLOTS:
             first.start(QStringLiteral(INKLY_BINARY), { QStringLiteral("/silent") });
             QTRY_VERIFY_WITH_TIMEOUT(QFile::exists(home.filePath(QStringLiteral("InklyMutex.lock"))), 20000);
         }
+        if (runtime == QLatin1String("lock"))
+            QVERIFY(QDir(home.path()).mkdir(QStringLiteral("InklyMutex.lock")));
+        else if (runtime == QLatin1String("socket"))
+            QVERIFY(QDir(home.path()).mkdir(QStringLiteral("Zemworks.Inkly.SingleInstance")));
         QProcess process;
         process.setProcessEnvironment(env);
         process.start(QStringLiteral(INKLY_BINARY), arguments);
@@ -172,5 +346,31 @@ private Q_SLOTS:
     }
 };
 
-QTEST_GUILESS_MAIN(TestStartUp)
+// The other process of channelUnderLoad: connects and stays silent.
+static int holdConnections(const QString &address, int count)
+{
+    std::vector<std::unique_ptr<QLocalSocket>> sockets;
+    for (int i = 0; i < count; ++i) {
+        auto socket = std::make_unique<QLocalSocket>();
+        socket->connectToServer(address);
+        if (socket->waitForConnected(500))
+            sockets.push_back(std::move(socket));
+    }
+    std::printf("held %d\n", int(sockets.size()));
+    std::fflush(stdout);
+    ::pause();
+    return 0;
+}
+
+int main(int argc, char *argv[])
+{
+    if (argc == 4 && qstrcmp(argv[1], "--hold-connections") == 0) {
+        QCoreApplication app(argc, argv);
+        return holdConnections(QString::fromLocal8Bit(argv[2]), QByteArray(argv[3]).toInt());
+    }
+    QCoreApplication app(argc, argv);
+    TestStartUp test;
+    QTEST_SET_MAIN_SOURCE_PATH
+    return QTest::qExec(&test, argc, argv);
+}
 #include "tst_startup.moc"

@@ -84,23 +84,41 @@ TestCase {
         compare(SettingsStore.getValue("app", null).input, { wheelDoubleEnabled: false });
     }
 
-    // The root component with its real toolbar and overlays, offscreen.
+    // The root component with its real toolbar and overlays, offscreen,
+    // switched and edited by the commands a later start sends.
     function test_overlaysFollowTheToolbar() {
         const app = createTemporaryObject(appComponent, testCase);
+        const command = (name, argument) => AppInstanceGuard.commandReceived(name, argument || "");
         tryVerify(() => app.floatingToolbar && app.floatingToolbar.visible, 10000);
         const count = Math.min(ScreenMonitor.screens().length, AppConstants.maxScreenCount);
         tryVerify(() => app.drawingOverlays.length === count && app.drawingOverlays[0].visible, 10000);
         // Switched off the ink goes; once the dispose delay is over, the windows too.
-        app.floatingToolbar.appSwitch.toggle();
+        command("off");
+        verify(!app.floatingToolbar.appSwitch.checked);
         tryVerify(() => !app.drawingOverlays[0].visible, 5000);
         app.disposeDrawingOverlaysDebounce.flush();
         compare(app.drawingOverlays.length, 0);
-        // Hiding the toolbar takes the overlays at once.
-        app.floatingToolbar.appSwitch.toggle();
+        command("toggle");
         tryVerify(() => app.drawingOverlays.length === count, 10000);
+        // Hiding the toolbar takes the overlays at once; "on" brings both back.
         app.floatingToolbar.visible = false;
         tryVerify(() => app.drawingOverlays.length === 0, 5000);
         tryCompare(app, "pendingOverlayDestroyCount", 0);
+        command("on");
+        tryVerify(() => app.floatingToolbar.appOn && app.drawingOverlays.length === count, 10000);
+
+        // Every name the command line offers is a tool of the drawing engine.
+        for (const name of CliConstants.toolNames) {
+            command("tool", name);
+            compare(DrawingTool.toString(app.drawingContext.drawingTool), name === "Pointer" ? "None" : name);
+        }
+        const context = app.drawingContext;
+        context.pushDrawItem({ drawingTool: DrawingTool.Pen, windowId: "DrawingOverlay_0", lineColor: Qt.color("#ff0000"),
+                               lineWidth: 5, points: [1, 2, 3, 4] });
+        for (const [name, items, redoable] of [["undo", 0, 1], ["undo", 0, 1], ["redo", 1, 0], ["clear", 0, 1]]) {
+            command(name);
+            compare([context.drawItems.length, context.undoStack.length], [items, redoable], name);
+        }
     }
 
     // What a start makes of the stored "app" group: damaged or missing
