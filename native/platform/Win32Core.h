@@ -78,6 +78,9 @@ std::vector<MonitorInfo> enumerateMonitors();
 
 // Puts `below` directly under `above` without moving, sizing or activating it.
 bool restackBelow(HWND above, HWND below);
+// Puts every one of `below` under the lowest of `anchors` in the stack,
+// without activating it; a window that is not topmost is never made so.
+bool keepBelow(const std::vector<HWND> &anchors, const std::vector<HWND> &below);
 
 // --- Session ----------------------------------------------------------------
 

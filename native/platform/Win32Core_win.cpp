@@ -3,6 +3,8 @@
 #include <shellscalingapi.h>
 #include <wtsapi32.h>
 
+#include <algorithm>
+
 #ifdef _MSC_VER
 #pragma comment(lib, "wtsapi32")
 #endif
@@ -62,6 +64,11 @@ GetDpiForMonitorFn getDpiForMonitor()
                       : nullptr;
     }();
     return function;
+}
+
+bool isTopmost(HWND window)
+{
+    return (GetWindowLongPtrW(window, GWL_EXSTYLE) & WS_EX_TOPMOST) != 0;
 }
 
 BOOL CALLBACK collectMonitor(HMONITOR handle, HDC, LPRECT rect, LPARAM data)
@@ -226,6 +233,29 @@ bool restackBelow(HWND above, HWND below)
 {
     return SetWindowPos(below, above, 0, 0, 0, 0, SWP_NOSIZE | SWP_NOMOVE | SWP_NOACTIVATE)
             != FALSE;
+}
+
+bool keepBelow(const std::vector<HWND> &anchors, const std::vector<HWND> &below)
+{
+    HWND lowest = nullptr;
+    for (HWND window = GetTopWindow(nullptr); window; window = GetWindow(window, GW_HWNDNEXT)) {
+        if (std::find(anchors.begin(), anchors.end(), window) != anchors.end())
+            lowest = window;
+    }
+    if (!lowest)
+        return false;
+    // A window inserted after a topmost one becomes topmost itself, and would
+    // then cover every ordinary window. An ordinary window goes to the top of
+    // the ordinary ones instead: that is still below every topmost anchor.
+    const bool topmostAnchor = isTopmost(lowest);
+    bool ok = true;
+    for (const HWND window : below) {
+        const HWND insertAfter = topmostAnchor && !isTopmost(window) ? HWND_TOP : lowest;
+        ok = SetWindowPos(window, insertAfter, 0, 0, 0, 0, SWP_NOSIZE | SWP_NOMOVE | SWP_NOACTIVATE)
+                        != FALSE
+                && ok;
+    }
+    return ok;
 }
 
 DWORD currentSessionId()

@@ -217,6 +217,35 @@ void testWindowsAndSession()
     check(restackBelow(above, below) && GetWindow(above, GW_HWNDNEXT) == below, "stacking: the lower window lies directly below the upper one");
     DestroyWindow(below);
 
+    // Our windows by letter, top to bottom, upper case for topmost ones: the
+    // toolbar A and the settings window S (stay-on-top anchors), an overlay O
+    // and another program's window w.
+    struct Stacking { const char *what; const wchar_t *before; const wchar_t *after; };
+    const Stacking stackings[] = { { "stacking: overlay under every anchor, not made topmost", L"ASwo", L"ASow" },
+        { "stacking: an overlay in its place stays there", L"ASow", L"ASow" },
+        { "stacking: a topmost overlay goes right under the lowest anchor", L"AOSw", L"ASOw" } };
+    const wchar_t letters[] = L"ASOW";
+    for (const Stacking &row : stackings) {
+        HWND windows[4];
+        for (HWND &window : windows)
+            window = makeWindow();
+        const auto windowOf = [&](wchar_t letter) { return windows[wcschr(letters, towupper(letter)) - letters]; };
+        for (size_t i = wcslen(row.before); i-- > 0;)
+            SetWindowPos(windowOf(row.before[i]), iswupper(row.before[i]) ? HWND_TOPMOST : HWND_NOTOPMOST, 0, 0, 0, 0,
+                    SWP_NOSIZE | SWP_NOMOVE | SWP_NOACTIVATE);
+        const bool ok = Win32Core::keepBelow({ windowOf('A'), windowOf('S') }, { windowOf('O') });
+        std::wstring stack;
+        for (HWND window = GetTopWindow(nullptr); window; window = GetWindow(window, GW_HWNDNEXT)) {
+            for (int i = 0; i < 4; ++i) {
+                if (window == windows[i])
+                    stack += (GetWindowLongPtrW(window, GWL_EXSTYLE) & WS_EX_TOPMOST) ? letters[i] : towlower(letters[i]);
+            }
+        }
+        check(ok && stack == row.after, row.what, stack);
+        for (HWND window : windows)
+            DestroyWindow(window);
+    }
+
     // Wine cannot lock a session and stubs the unregistration, so the
     // registration is only reported and the message is posted by hand.
     std::printf("NOTE session notifications under Wine: registration %s, unregistration %s\n",
