@@ -51,6 +51,8 @@ struct RawEvent
     bool keyDown = false;
 };
 
+// Fake keys (VKey 0xFF) and overruns are Kind::Other; Pause, the one E1 key,
+// reports the make code 0x45.
 RawEvent parseRawInput(const RAWINPUT &input);
 // GetRawInputData for the handle of a WM_INPUT; nothing when the size query
 // fails, the size is 0 or the data cannot be read at that size.

@@ -16,6 +16,8 @@ namespace {
 constexpr USHORT kUsagePageGeneric = 0x01;
 constexpr USHORT kUsageMouse = 0x02;
 constexpr USHORT kUsageKeyboard = 0x06;
+constexpr USHORT kCtrlMakeCode = 0x1D;
+constexpr USHORT kPauseMakeCode = 0x45;
 
 const wchar_t kRunKey[] = L"Software\\Microsoft\\Windows\\CurrentVersion\\Run";
 
@@ -168,9 +170,16 @@ RawEvent parseRawInput(const RAWINPUT &input)
     RawEvent event;
     if (input.header.dwType == RIM_TYPEKEYBOARD) {
         const RAWKEYBOARD &keyboard = input.data.keyboard;
+        // 0xFF marks the shifts the keyboard fakes around E0 keys; an overrun
+        // is no key at all.
+        if (keyboard.VKey == 0xFF || keyboard.MakeCode == KEYBOARD_OVERRUN_MAKE_CODE)
+            return event;
         event.kind = RawEvent::Kind::Keyboard;
         event.virtualKey = keyboard.VKey;
-        event.makeCode = keyboard.MakeCode;
+        // Pause sends E1 1D 45; without the E1 its 1D is Left Ctrl's code.
+        event.makeCode = (keyboard.Flags & RI_KEY_E1) && keyboard.MakeCode == kCtrlMakeCode
+                ? kPauseMakeCode
+                : keyboard.MakeCode;
         event.keyDown = (keyboard.Flags & RI_KEY_BREAK) == 0;
         event.extended = (keyboard.Flags & RI_KEY_E0) != 0;
     } else if (input.header.dwType == RIM_TYPEMOUSE) {

@@ -126,6 +126,13 @@ HWND makeWindow()
             nullptr, GetModuleHandleW(nullptr), nullptr);
 }
 
+std::wstring keyWord(const RawEvent &event)
+{
+    wchar_t word[32];
+    swprintf(word, 32, L"%02x/%02x%ls%ls ", event.virtualKey, event.makeCode, event.extended ? L"+E0" : L"", event.keyDown ? L"v" : L"^");
+    return word;
+}
+
 // The raw records that reach `window` until `words` have come or `timeout` ms
 // have passed, one word each: "<button>v" or "<button>^" with C for a click
 // and D for a double click, "<vk>/<make>[+E0]v|^" for a key.
@@ -139,7 +146,6 @@ std::wstring pumpRawInput(HWND window, int words, DWORD timeout)
     while (count < words && GetTickCount() - start < timeout) {
         while (PeekMessageW(&message, window, 0, 0, PM_REMOVE)) {
             const auto event = message.message == WM_INPUT ? readRawInput(reinterpret_cast<HRAWINPUT>(message.lParam)) : std::nullopt;
-            wchar_t word[32];
             POINT cursor = {};
             GetCursorPos(&cursor);
             for (int b = 0; event && b < RawButtonCount; ++b) {
@@ -152,9 +158,7 @@ std::wstring pumpRawInput(HWND window, int words, DWORD timeout)
                 ++count;
             }
             if (event && event->kind == RawEvent::Kind::Keyboard) {
-                swprintf(word, 32, L"%02x/%02x%ls%ls ", event->virtualKey, event->makeCode, event->extended ? L"+E0" : L"",
-                        event->keyDown ? L"v" : L"^");
-                seen += word;
+                seen += keyWord(*event);
                 ++count;
             }
             DispatchMessageW(&message);
@@ -191,6 +195,24 @@ void testRawInput()
     const std::wstring seen = pumpRawInput(window, int(inputs.size()), 10000);
     check(seen == L"0v 0^C 0v 0^CD 1v 1^C 2v 2^C 10/2av 41/1ev 41/1e^ 10/2a^ 11/1d+E0v 11/1d+E0^ 25/4b+E0v 25/4b+E0^ ",
             "raw input: left double click, middle and right click, Shift+A, E0 keys", seen);
+
+    // Records as the keyboard driver writes them, read without a device.
+    struct Record { const char *what; USHORT makeCode, flags, virtualKey; const wchar_t *expected; };
+    const Record records[] = { { "raw input: fake Shift of an E0 sequence skipped", 0x2A, RI_KEY_E0, 0xFF, L"" },
+        { "raw input: its release skipped too", 0x2A, RI_KEY_E0 | RI_KEY_BREAK, 0xFF, L"" },
+        { "raw input: keyboard overrun skipped", KEYBOARD_OVERRUN_MAKE_CODE, 0, 0, L"" },
+        { "raw input: Pause (E1 1D) is no Left Ctrl", 0x1D, RI_KEY_E1, VK_PAUSE, L"13/45v " },
+        { "raw input: Pause released", 0x1D, RI_KEY_E1 | RI_KEY_BREAK, VK_PAUSE, L"13/45^ " } };
+    for (const Record &record : records) {
+        RAWINPUT input = {};
+        input.header.dwType = RIM_TYPEKEYBOARD;
+        input.data.keyboard.MakeCode = record.makeCode;
+        input.data.keyboard.Flags = record.flags;
+        input.data.keyboard.VKey = record.virtualKey;
+        const RawEvent event = parseRawInput(input);
+        const std::wstring word = event.kind == RawEvent::Kind::Keyboard ? keyWord(event) : L"";
+        check(word == record.expected, record.what, word);
+    }
 
     unregisterRawInput(true, true);
     SendInput(2, inputs.data(), sizeof(INPUT));
