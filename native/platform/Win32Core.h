@@ -52,10 +52,12 @@ struct RawEvent
 };
 
 // Fake keys (VKey 0xFF) and overruns are Kind::Other; Pause, the one E1 key,
-// reports the make code 0x45.
-RawEvent parseRawInput(const RAWINPUT &input);
-// GetRawInputData for the handle of a WM_INPUT; nothing when the size query
-// fails, the size is 0 or the data cannot be read at that size.
+// reports the make code 0x45. Raw input reports the physical buttons: with
+// `buttonsSwapped` the physical right one is RawLeft, the primary button.
+RawEvent parseRawInput(const RAWINPUT &input, bool buttonsSwapped);
+// GetRawInputData for the handle of a WM_INPUT, buttons as SM_SWAPBUTTON has
+// them now; nothing when the size query fails, the size is 0 or the data
+// cannot be read at that size.
 std::optional<RawEvent> readRawInput(HRAWINPUT handle);
 // Registers the enabled classes with RIDEV_INPUTSINK for `target`, in one
 // call; true when there was nothing to register.

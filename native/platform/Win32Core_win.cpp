@@ -4,6 +4,7 @@
 #include <wtsapi32.h>
 
 #include <algorithm>
+#include <utility>
 
 #ifdef _MSC_VER
 #pragma comment(lib, "wtsapi32")
@@ -165,7 +166,7 @@ bool removeRunValue(const std::wstring &name)
     return status == ERROR_SUCCESS || status == ERROR_FILE_NOT_FOUND;
 }
 
-RawEvent parseRawInput(const RAWINPUT &input)
+RawEvent parseRawInput(const RAWINPUT &input, bool buttonsSwapped)
 {
     RawEvent event;
     if (input.header.dwType == RIM_TYPEKEYBOARD) {
@@ -194,6 +195,10 @@ RawEvent parseRawInput(const RAWINPUT &input)
             event.down[button] = (flags & bits[button][0]) != 0;
             event.up[button] = (flags & bits[button][1]) != 0;
         }
+        if (buttonsSwapped) {
+            std::swap(event.down[RawLeft], event.down[RawRight]);
+            std::swap(event.up[RawLeft], event.up[RawRight]);
+        }
     }
     return event;
 }
@@ -208,7 +213,9 @@ std::optional<RawEvent> readRawInput(HRAWINPUT handle)
     std::vector<RAWINPUT> buffer(size / sizeof(RAWINPUT) + 1);
     if (GetRawInputData(handle, RID_INPUT, buffer.data(), &size, sizeof(RAWINPUTHEADER)) != size)
         return std::nullopt;
-    return parseRawInput(buffer.front());
+    // Read on every record: the user can swap the buttons at any time, and
+    // SwapMouseButton tells no window about it.
+    return parseRawInput(buffer.front(), GetSystemMetrics(SM_SWAPBUTTON) != 0);
 }
 
 bool registerRawInput(HWND target, bool mouse, bool keyboard)

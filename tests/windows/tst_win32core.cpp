@@ -209,10 +209,17 @@ void testRawInput()
         input.data.keyboard.MakeCode = record.makeCode;
         input.data.keyboard.Flags = record.flags;
         input.data.keyboard.VKey = record.virtualKey;
-        const RawEvent event = parseRawInput(input);
+        const RawEvent event = parseRawInput(input, false);
         const std::wstring word = event.kind == RawEvent::Kind::Keyboard ? keyWord(event) : L"";
         check(word == record.expected, record.what, word);
     }
+
+    // A left-handed user's primary button is the physical right one.
+    SwapMouseButton(TRUE);
+    SendInput(2, inputs.data(), sizeof(INPUT));
+    const std::wstring swapped = pumpRawInput(window, 2, 10000);
+    SwapMouseButton(FALSE);
+    check(swapped == L"2v 2^C ", "raw input: with swapped buttons the physical left is the right button", swapped);
 
     unregisterRawInput(true, true);
     SendInput(2, inputs.data(), sizeof(INPUT));
