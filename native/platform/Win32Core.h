@@ -76,9 +76,10 @@ struct MonitorInfo
     bool dpiKnown = false;
 };
 
-// In the order EnumDisplayMonitors reports them; monitors whose information
-// cannot be read are left out.
-std::vector<MonitorInfo> enumerateMonitors();
+// The monitors that meet `clip` (all of them without one), in the order
+// EnumDisplayMonitors reports them; monitors whose information cannot be
+// read are left out. Nothing when the enumeration fails or finds none.
+std::optional<std::vector<MonitorInfo>> enumerateMonitors(const RECT *clip = nullptr);
 
 // Puts `below` directly under `above` without moving, sizing or activating it.
 bool restackBelow(HWND above, HWND below);

@@ -238,10 +238,12 @@ void unregisterRawInput(bool mouse, bool keyboard)
         unregisterUsage(kUsageKeyboard);
 }
 
-std::vector<MonitorInfo> enumerateMonitors()
+std::optional<std::vector<MonitorInfo>> enumerateMonitors(const RECT *clip)
 {
     std::vector<MonitorInfo> monitors;
-    EnumDisplayMonitors(nullptr, nullptr, collectMonitor, reinterpret_cast<LPARAM>(&monitors));
+    if (!EnumDisplayMonitors(nullptr, clip, collectMonitor, reinterpret_cast<LPARAM>(&monitors))
+            || monitors.empty())
+        return std::nullopt;
     return monitors;
 }
 

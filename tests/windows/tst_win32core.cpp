@@ -229,7 +229,7 @@ void testRawInput()
 
 void testWindowsAndSession()
 {
-    const std::vector<MonitorInfo> monitors = enumerateMonitors();
+    const std::vector<MonitorInfo> monitors = enumerateMonitors().value_or(std::vector<MonitorInfo>());
     std::wstring list;
     int primaries = 0;
     for (const MonitorInfo &monitor : monitors) {
@@ -240,6 +240,8 @@ void testWindowsAndSession()
     check(!monitors.empty() && primaries == 1 && monitors.front().rect.right > 0 && !monitors.front().deviceName.empty()
                     && monitors.front().dpiX >= 96,
             "monitors: enumerated with device name and effective DPI", list);
+    const RECT nowhere = { -300000, -300000, -299000, -299000 };
+    check(!enumerateMonitors(&nowhere), "monitors: an enumeration that finds none is no answer");
 
     const HWND above = makeWindow();
     const HWND below = makeWindow();
