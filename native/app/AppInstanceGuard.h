@@ -8,6 +8,7 @@
 
 class QJSEngine;
 class QLocalServer;
+class QLocalSocket;
 class QLockFile;
 class QQmlEngine;
 
@@ -74,6 +75,8 @@ private:
     // session's id is appended there.
     MutexResult claimMutex();
     void releaseMutex();
+    // Before a later start asks the first one to show itself.
+    static void letServerActivate(QLocalSocket &socket);
 
     QString m_serverName;
     QString m_mutexName;

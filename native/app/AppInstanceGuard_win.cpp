@@ -2,6 +2,8 @@
 
 #include "Win32Core.h"
 
+#include <QLocalSocket>
+
 AppInstanceGuard::MutexResult AppInstanceGuard::claimMutex()
 {
     // A later try asks afresh: the first instance may have ended meanwhile.
@@ -28,4 +30,11 @@ void AppInstanceGuard::releaseMutex()
 {
     Win32Core::releaseMutex(static_cast<HANDLE>(m_mutexHandle));
     m_mutexHandle = nullptr;
+}
+
+void AppInstanceGuard::letServerActivate(QLocalSocket &socket)
+{
+    // Without this the first instance may not raise its toolbar.
+    if (!Win32Core::allowPipeServerForeground(reinterpret_cast<HANDLE>(socket.socketDescriptor())))
+        qWarning("[AppInstanceGuard] The first instance cannot be let to the front: %lu", GetLastError());
 }

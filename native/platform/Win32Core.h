@@ -102,6 +102,11 @@ enum class MutexClaim { Created, AlreadyExists, Failed };
 MutexClaim claimMutex(const std::wstring &name, HANDLE *handle);
 void releaseMutex(HANDLE handle);
 
+// Lets the process at the server end of `pipe` bring a window of its own to
+// the front, which Windows grants only while we hold the foreground. The
+// server's process id, 0 when it cannot be had.
+DWORD allowPipeServerForeground(HANDLE pipe);
+
 bool registerSessionNotification(HWND window);
 bool unregisterSessionNotification(HWND window);
 enum class SessionChange { None, Locked, Unlocked };

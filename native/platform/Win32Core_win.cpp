@@ -312,6 +312,17 @@ void releaseMutex(HANDLE handle)
     CloseHandle(handle);
 }
 
+DWORD allowPipeServerForeground(HANDLE pipe)
+{
+    ULONG process = 0;
+    if (!GetNamedPipeServerProcessId(pipe, &process))
+        return 0;
+    // Refused when we are not in the foreground ourselves: then the first
+    // instance flashes in the taskbar instead, which is all Windows allows.
+    AllowSetForegroundWindow(process);
+    return process;
+}
+
 bool registerSessionNotification(HWND window)
 {
     return WTSRegisterSessionNotification(window, NOTIFY_FOR_THIS_SESSION) != FALSE;

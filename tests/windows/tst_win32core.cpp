@@ -8,6 +8,7 @@
 #include <shellapi.h>
 
 #include <cstdio>
+#include <cstdlib>
 #include <string>
 #include <vector>
 
@@ -32,8 +33,9 @@ const wchar_t kMutexName[] = L"InklyMutex";
 std::wstring pipePath() { return L"\\\\.\\pipe\\" + sessionScopedName(kServerName); }
 
 // The second instance: exit code 1 when it sees the first one's mutex, 2 when
-// it reaches its pipe.
-int runChild()
+// it reaches its pipe, 4 when it lets `parent`, the pipe's server, come to
+// the front.
+int runChild(DWORD parent)
 {
     HANDLE mutex = nullptr;
     int seen = claimMutex(sessionMutexName(kMutexName), &mutex) == MutexClaim::AlreadyExists;
@@ -41,12 +43,14 @@ int runChild()
     const HANDLE pipe = CreateFileW(pipePath().c_str(), GENERIC_WRITE, 0, nullptr, OPEN_EXISTING, 0, nullptr);
     if (pipe != INVALID_HANDLE_VALUE) {
         seen |= 2;
+        if (allowPipeServerForeground(pipe) == parent)
+            seen |= 4;
         CloseHandle(pipe);
     }
     return seen;
 }
 
-DWORD runSelf(const wchar_t *argument)
+DWORD runSelf(const std::wstring &argument)
 {
     wchar_t self[MAX_PATH];
     GetModuleFileNameW(nullptr, self, MAX_PATH);
@@ -296,8 +300,9 @@ void testWindowsAndSession()
     check(claimMutex(sessionMutexName(kMutexName), &mutex) == MutexClaim::Created,
             "single instance: first claim creates the mutex", sessionMutexName(kMutexName));
     const HANDLE pipe = CreateNamedPipeW(pipePath().c_str(), PIPE_ACCESS_INBOUND, 0, 1, 0, 0, 0, nullptr);
-    const DWORD child = runSelf(L"--child");
-    check(child == 3, "single instance: a second process of the session sees mutex and pipe", std::to_wstring(child));
+    const DWORD child = runSelf(L"--child " + std::to_wstring(GetCurrentProcessId()));
+    check(child == 7, "single instance: a second process of the session sees mutex and pipe, lets the first come forward",
+            std::to_wstring(child));
     CloseHandle(pipe);
     releaseMutex(mutex);
     check(runSelf(L"--child") == 0, "single instance: free again after the first has gone");
@@ -356,7 +361,7 @@ void testVersionResource()
 int main(int argc, char **argv)
 {
     if (argc > 1 && std::string(argv[1]) == "--child")
-        return runChild();
+        return runChild(argc > 2 ? DWORD(std::strtoul(argv[2], nullptr, 10)) : 0);
     testRegistry();
     testRunKey();
     testRawInput();
