@@ -107,7 +107,10 @@ void releaseMutex(HANDLE handle);
 // server's process id, 0 when it cannot be had.
 DWORD allowPipeServerForeground(HANDLE pipe);
 
-bool registerSessionNotification(HWND window);
+enum class Registration { Done, NotYet, Failed };
+// NotYet while the terminal services are still starting (at log-on): asking
+// again later succeeds.
+Registration registerSessionNotification(HWND window);
 bool unregisterSessionNotification(HWND window);
 enum class SessionChange { None, Locked, Unlocked };
 SessionChange sessionChangeOf(const MSG &message);

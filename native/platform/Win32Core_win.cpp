@@ -323,9 +323,11 @@ DWORD allowPipeServerForeground(HANDLE pipe)
     return process;
 }
 
-bool registerSessionNotification(HWND window)
+Registration registerSessionNotification(HWND window)
 {
-    return WTSRegisterSessionNotification(window, NOTIFY_FOR_THIS_SESSION) != FALSE;
+    if (WTSRegisterSessionNotification(window, NOTIFY_FOR_THIS_SESSION))
+        return Registration::Done;
+    return GetLastError() == RPC_S_INVALID_BINDING ? Registration::NotYet : Registration::Failed;
 }
 
 bool unregisterSessionNotification(HWND window)

@@ -284,7 +284,7 @@ void testWindowsAndSession()
     // Wine cannot lock a session and stubs the unregistration, so the
     // registration is only reported and the message is posted by hand.
     std::printf("NOTE session notifications under Wine: registration %s, unregistration %s\n",
-            registerSessionNotification(above) ? "accepted" : "refused", unregisterSessionNotification(above) ? "accepted" : "refused (a stub)");
+            registerSessionNotification(above) == Registration::Done ? "accepted" : "refused", unregisterSessionNotification(above) ? "accepted" : "refused (a stub)");
     MSG message = { nullptr, WM_WTSSESSION_CHANGE, WTS_SESSION_LOCK, 0, 0, {} };
     bool told = sessionChangeOf(message) == SessionChange::Locked;
     message.wParam = WTS_SESSION_UNLOCK;
