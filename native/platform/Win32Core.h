@@ -28,8 +28,12 @@ std::wstring expandEnvironment(const std::wstring &text);
 // The path in double quotes, then one blank and `args` unchanged when there
 // are any.
 std::wstring runKeyData(const std::wstring &programPath, const std::wstring &args);
+// Also takes back a switch-off made in Task Manager or Settings.
 bool writeRunValue(const std::wstring &name, const std::wstring &data);
 std::optional<std::wstring> readRunValue(const std::wstring &name);
+// Whether Windows starts the Run value at log-on: Task Manager and Settings
+// keep a value the user switches off there and mark it disabled instead.
+bool runValueStarts(const std::wstring &name);
 // True also when there was nothing to remove.
 bool removeRunValue(const std::wstring &name);
 

@@ -21,6 +21,10 @@ constexpr USHORT kCtrlMakeCode = 0x1D;
 constexpr USHORT kPauseMakeCode = 0x45;
 
 const wchar_t kRunKey[] = L"Software\\Microsoft\\Windows\\CurrentVersion\\Run";
+const wchar_t kStartupApprovedKey[]
+        = L"Software\\Microsoft\\Windows\\CurrentVersion\\Explorer\\StartupApproved\\Run";
+// The first byte of a value there; others mean switched off.
+constexpr BYTE kStartupApprovedOn = 0x02;
 
 // The value's bytes with room for a terminating NUL, so that a value of odd
 // size or one stored without its NUL still ends inside the buffer.
@@ -145,12 +149,32 @@ bool writeRunValue(const std::wstring &name, const std::wstring &data)
             reinterpret_cast<const BYTE *>(data.c_str()),
             DWORD((data.size() + 1) * sizeof(wchar_t)));
     RegCloseKey(key);
-    return status == ERROR_SUCCESS;
+    if (status != ERROR_SUCCESS)
+        return false;
+    // Switching on here overrides a switch-off in Task Manager; without its
+    // mark Windows starts the value.
+    const LSTATUS cleared = RegDeleteKeyValueW(HKEY_CURRENT_USER, kStartupApprovedKey, name.c_str());
+    return cleared == ERROR_SUCCESS || cleared == ERROR_FILE_NOT_FOUND;
 }
 
 std::optional<std::wstring> readRunValue(const std::wstring &name)
 {
     return readRegistryString(HKEY_CURRENT_USER, kRunKey, name, 0);
+}
+
+bool runValueStarts(const std::wstring &name)
+{
+    if (!readRunValue(name))
+        return false;
+    BYTE mark[64] = {};
+    DWORD size = sizeof(mark);
+    // Without a readable mark Windows starts the value.
+    if (RegGetValueW(HKEY_CURRENT_USER, kStartupApprovedKey, name.c_str(), RRF_RT_REG_BINARY,
+                nullptr, mark, &size)
+                    != ERROR_SUCCESS
+            || size == 0)
+        return true;
+    return mark[0] == kStartupApprovedOn;
 }
 
 bool removeRunValue(const std::wstring &name)

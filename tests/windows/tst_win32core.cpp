@@ -120,6 +120,21 @@ void testRunKey()
     LocalFree(argv);
     check(writeRunValue(L"Inkly", runKeyData(program, L"")) && readRunValue(L"Inkly") == L"\"" + program + L"\"",
             "run key: no arguments, the quoted path alone", show(readRunValue(L"Inkly")));
+
+    // The first byte of the mark Task Manager leaves: 02 on, anything else off.
+    const wchar_t approvedKey[] = L"Software\\Microsoft\\Windows\\CurrentVersion\\Explorer\\StartupApproved\\Run";
+    const auto mark = [&](BYTE first) {
+        const BYTE data[12] = { first };
+        return RegSetKeyValueW(HKEY_CURRENT_USER, approvedKey, L"Inkly", REG_BINARY, data, sizeof(data)) == ERROR_SUCCESS;
+    };
+    check(mark(0x03) && !runValueStarts(L"Inkly") && mark(0x02) && runValueStarts(L"Inkly"),
+            "run key: switched off in Task Manager it does not start");
+    const bool marked = mark(0x03);
+    DWORD size = 0;
+    check(marked && writeRunValue(L"Inkly", withArgs)
+                    && RegGetValueW(HKEY_CURRENT_USER, approvedKey, L"Inkly", RRF_RT_ANY, nullptr, nullptr, &size) == ERROR_FILE_NOT_FOUND
+                    && runValueStarts(L"Inkly"),
+            "run key: switched on again, the mark of Task Manager is gone");
     check(removeRunValue(L"Inkly") && !readRunValue(L"Inkly") && removeRunValue(L"Inkly"),
             "run key: removed, and removing again succeeds");
 }
