@@ -1,8 +1,9 @@
 #include "RawInputHandler.h"
 
-#include <QCoreApplication>
+#include <QGuiApplication>
 #include <QWindow>
 
+#include "SessionChangeHandler.h"
 #include "Win32Core.h"
 
 // Raw input goes to a hidden window of ours; RIDEV_INPUTSINK makes Windows
@@ -21,6 +22,27 @@ void RawInputHandler::createBackend()
     m_backend->inputWindow->resize(1, 1);
     m_backend->inputWindow->setOpacity(0.0);
     m_backend->inputWindow->create();
+
+    // Keys released on the secure desktop (Ctrl+Alt+Del, UAC, Win+L) or
+    // behind the lock screen would stay down for us: ask Windows again when
+    // the user is back.
+    const auto releaseKeysNotHeld = [this] {
+        const QSet<quint32> keys = m_keysDown;
+        for (const quint32 nativeCode : keys) {
+            const int virtualKey = int(nativeCode >> 16);
+            if (!Win32Core::keyHeld(unsigned(virtualKey)))
+                handleKey(nativeCode, qtKeyFromVirtualKey(virtualKey),
+                        modifierFromVirtualKey(virtualKey), int(nativeCode & 0x7fffu),
+                        (nativeCode & 0x8000u) != 0, false);
+        }
+    };
+    connect(qGuiApp, &QGuiApplication::applicationStateChanged, this,
+            [releaseKeysNotHeld](Qt::ApplicationState state) {
+                if (state == Qt::ApplicationActive)
+                    releaseKeysNotHeld();
+            });
+    connect(SessionChangeHandler::instance(), &SessionChangeHandler::sessionUnlocked, this,
+            releaseKeysNotHeld);
 }
 
 void RawInputHandler::destroyBackend()

@@ -67,6 +67,9 @@ std::optional<RawEvent> readRawInput(HRAWINPUT handle);
 // call; true when there was nothing to register.
 bool registerRawInput(HWND target, bool mouse, bool keyboard);
 void unregisterRawInput(bool mouse, bool keyboard);
+// Whether the key is down now (GetAsyncKeyState); the releases made on the
+// secure desktop or behind the lock screen never arrive as raw input.
+bool keyHeld(unsigned virtualKey);
 
 // --- Monitors ---------------------------------------------------------------
 

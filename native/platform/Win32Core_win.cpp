@@ -262,6 +262,11 @@ void unregisterRawInput(bool mouse, bool keyboard)
         unregisterUsage(kUsageKeyboard);
 }
 
+bool keyHeld(unsigned virtualKey)
+{
+    return (GetAsyncKeyState(int(virtualKey)) & 0x8000) != 0;
+}
+
 std::optional<std::vector<MonitorInfo>> enumerateMonitors(const RECT *clip)
 {
     std::vector<MonitorInfo> monitors;

@@ -233,6 +233,13 @@ void testRawInput()
         check(word == record.expected, record.what, word);
     }
 
+    SendInput(1, &inputs[8], sizeof(INPUT));
+    pumpRawInput(window, 1, 10000);
+    const bool heldDown = keyHeld(VK_SHIFT);
+    SendInput(1, &inputs[11], sizeof(INPUT));
+    pumpRawInput(window, 1, 10000);
+    check(heldDown && !keyHeld(VK_SHIFT), "raw input: the held keys can be asked again");
+
     // A left-handed user's primary button is the physical right one.
     SwapMouseButton(TRUE);
     SendInput(2, inputs.data(), sizeof(INPUT));
