@@ -67,6 +67,11 @@ std::optional<RawEvent> readRawInput(HRAWINPUT handle);
 // call; true when there was nothing to register.
 bool registerRawInput(HWND target, bool mouse, bool keyboard);
 void unregisterRawInput(bool mouse, bool keyboard);
+// A message-only window whose messages go to `handler` with `context`, from
+// whatever loop dispatches them: the system's move and menu loops too.
+using MessageHandler = void (*)(void *context, const MSG &message);
+HWND createMessageWindow(MessageHandler handler, void *context);
+void destroyMessageWindow(HWND window);
 // Whether the key is down now (GetAsyncKeyState); the releases made on the
 // secure desktop or behind the lock screen never arrive as raw input.
 bool keyHeld(unsigned virtualKey);

@@ -73,6 +73,31 @@ GetDpiForMonitorFn getDpiForMonitor()
     return function;
 }
 
+struct MessageTarget
+{
+    MessageHandler handler;
+    void *context;
+};
+
+LRESULT CALLBACK messageWindowProcedure(HWND window, UINT message, WPARAM wParam, LPARAM lParam)
+{
+    if (message == WM_NCCREATE) {
+        const auto *create = reinterpret_cast<const CREATESTRUCTW *>(lParam);
+        SetWindowLongPtrW(window, GWLP_USERDATA, reinterpret_cast<LONG_PTR>(create->lpCreateParams));
+    }
+    auto *target = reinterpret_cast<MessageTarget *>(GetWindowLongPtrW(window, GWLP_USERDATA));
+    if (target) {
+        const MSG msg = { window, message, wParam, lParam, DWORD(GetMessageTime()), {} };
+        target->handler(target->context, msg);
+        if (message == WM_NCDESTROY) {
+            SetWindowLongPtrW(window, GWLP_USERDATA, 0);
+            delete target;
+        }
+    }
+    // WM_INPUT too: the default procedure frees the record.
+    return DefWindowProcW(window, message, wParam, lParam);
+}
+
 bool isTopmost(HWND window)
 {
     return (GetWindowLongPtrW(window, GWL_EXSTYLE) & WS_EX_TOPMOST) != 0;
@@ -260,6 +285,33 @@ void unregisterRawInput(bool mouse, bool keyboard)
         unregisterUsage(kUsageMouse);
     if (keyboard)
         unregisterUsage(kUsageKeyboard);
+}
+
+HWND createMessageWindow(MessageHandler handler, void *context)
+{
+    static const wchar_t className[] = L"InklyMessageWindow";
+    static const bool registered = [] {
+        WNDCLASSEXW windowClass = {};
+        windowClass.cbSize = sizeof(windowClass);
+        windowClass.lpfnWndProc = messageWindowProcedure;
+        windowClass.hInstance = GetModuleHandleW(nullptr);
+        windowClass.lpszClassName = className;
+        return RegisterClassExW(&windowClass) != 0;
+    }();
+    if (!registered)
+        return nullptr;
+    MessageTarget *target = new MessageTarget { handler, context };
+    const HWND window = CreateWindowExW(0, className, L"", 0, 0, 0, 0, 0, HWND_MESSAGE, nullptr,
+            GetModuleHandleW(nullptr), target);
+    if (!window)
+        delete target;
+    return window;
+}
+
+void destroyMessageWindow(HWND window)
+{
+    if (window)
+        DestroyWindow(window);
 }
 
 bool keyHeld(unsigned virtualKey)

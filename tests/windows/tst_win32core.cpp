@@ -247,6 +247,28 @@ void testRawInput()
     SwapMouseButton(FALSE);
     check(swapped == L"2v 2^C ", "raw input: with swapped buttons the physical left is the right button", swapped);
 
+    // A loop that only dispatches, as the system's move loop does, still
+    // hands every record to the message window.
+    std::wstring dispatched;
+    const HWND messageWindow = createMessageWindow(
+            [](void *context, const MSG &message) {
+                const auto event = message.message == WM_INPUT ? readRawInput(reinterpret_cast<HRAWINPUT>(message.lParam)) : std::nullopt;
+                for (int b = 0; event && b < RawButtonCount; ++b)
+                    *static_cast<std::wstring *>(context) += event->down[b] ? std::to_wstring(b) + L"v " : event->up[b] ? std::to_wstring(b) + L"^ " : L"";
+            },
+            &dispatched);
+    registerRawInput(messageWindow, true, false);
+    SendInput(2, inputs.data(), sizeof(INPUT));
+    for (const DWORD start = GetTickCount(); dispatched.size() < 6 && GetTickCount() - start < 10000;) {
+        MSG message;
+        while (PeekMessageW(&message, nullptr, 0, 0, PM_REMOVE))
+            DispatchMessageW(&message);
+        MsgWaitForMultipleObjects(0, nullptr, FALSE, 100, QS_ALLINPUT);
+    }
+    check(messageWindow && dispatched == L"0v 0^ ",
+            "raw input: a message-only window gets it through any loop that dispatches", dispatched);
+    destroyMessageWindow(messageWindow);
+
     unregisterRawInput(true, true);
     SendInput(2, inputs.data(), sizeof(INPUT));
     check(pumpRawInput(window, 1, 1000).empty(), "raw input: nothing after unregistering");
