@@ -44,6 +44,8 @@ QtObject {
 
     property bool isQuitPrepared: false
     property int pendingOverlayDestroyCount: 0
+    // Behind the lock screen nothing is rebuilt; the unlock rebuilds once.
+    property bool sessionLocked: false
 
     readonly property Debounce recreateDrawingOverlaysDebounce: Debounce {
         delay: 66
@@ -421,9 +423,22 @@ QtObject {
         InkMirror.windowsChanged.connect(function () {
             Qt.callLater(root.restackOverlays);
         });
-        ScreenMonitor.windowsDisplayChangeDetected.connect(root.triggerDrawingOverlaysRecreation);
-        SessionChangeHandler.sessionUnlocked.connect(root.triggerDrawingOverlaysRecreation);
-        SessionChangeHandler.sessionLocked.connect(root.destroyDrawingOverlays);
+        ScreenMonitor.windowsDisplayChangeDetected.connect(function () {
+            if (root.sessionLocked)
+                console.debug("[App] display change while locked, overlays follow at unlock");
+            else
+                root.triggerDrawingOverlaysRecreation();
+        });
+        SessionChangeHandler.sessionUnlocked.connect(function () {
+            root.sessionLocked = false;
+            root.triggerDrawingOverlaysRecreation();
+        });
+        SessionChangeHandler.sessionLocked.connect(function () {
+            root.sessionLocked = true;
+            root.recreateDrawingOverlaysDebounce.cancel();
+            root.recreateDrawingOverlaysDebounceRepeat.stop();
+            root.destroyDrawingOverlays();
+        });
     }
 
     function hasArgument(token: string): bool {

@@ -378,6 +378,7 @@ bool AppInstanceGuard::sendMessage(const QString &message)
     if (!socket.waitForConnected(kSendTimeoutMs))
         return false;
 
+    letServerActivate(socket);
     const QByteArray bytes = message.toUtf8();
     if (!bytes.isEmpty())
         socket.write(bytes);

@@ -117,6 +117,8 @@ private:
     bool resolveServerAddress();
     MutexResult claimMutex();
     void releaseMutex();
+    // Before a later start asks the first one to show itself.
+    static void letServerActivate(QLocalSocket &socket);
 
     QString m_serverName;
     QString m_mutexName;

@@ -75,3 +75,6 @@ void AppInstanceGuard::releaseMutex()
         m_lockFile->unlock();
     m_lockFile.reset();
 }
+
+// X11 has no foreground lock of this kind to hand over.
+void AppInstanceGuard::letServerActivate(QLocalSocket &) { }

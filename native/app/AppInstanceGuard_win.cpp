@@ -2,6 +2,8 @@
 
 #include "Win32Core.h"
 
+#include <QLocalSocket>
+
 bool AppInstanceGuard::resolveServerAddress()
 {
     m_serverAddress = QString::fromStdWString(Win32Core::sessionScopedName(m_serverName.toStdWString()));
@@ -34,4 +36,11 @@ void AppInstanceGuard::releaseMutex()
 {
     Win32Core::releaseMutex(static_cast<HANDLE>(m_mutexHandle));
     m_mutexHandle = nullptr;
+}
+
+void AppInstanceGuard::letServerActivate(QLocalSocket &socket)
+{
+    // Without this the first instance may not raise its toolbar.
+    if (!Win32Core::allowPipeServerForeground(reinterpret_cast<HANDLE>(socket.socketDescriptor())))
+        qWarning("[AppInstanceGuard] The first instance cannot be let to the front: %lu", GetLastError());
 }

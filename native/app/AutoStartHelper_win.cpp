@@ -28,14 +28,14 @@ bool AutoStartHelper::writeEntry(const QString &programPath, const QString &args
 bool AutoStartHelper::entryMatches(const QString &programPath, const QString &args)
 {
     const std::optional<std::wstring> stored = Win32Core::readRunValue(valueName());
-    return stored
+    return stored && Win32Core::runValueStarts(valueName())
             && sameCommandLine(QString::fromStdWString(*stored),
                     QString::fromStdWString(runKeyData(programPath, args)));
 }
 
 bool AutoStartHelper::hasEntry()
 {
-    return Win32Core::readRunValue(valueName()).has_value();
+    return Win32Core::runValueStarts(valueName());
 }
 
 bool AutoStartHelper::removeEntry()

@@ -1,26 +1,52 @@
 #include "RawInputHandler.h"
 
-#include <QCoreApplication>
-#include <QWindow>
+#include <QGuiApplication>
 
+#include "SessionChangeHandler.h"
 #include "Win32Core.h"
 
-// Raw input goes to a hidden window of ours; RIDEV_INPUTSINK makes Windows
-// deliver it although that window never has the focus.
+// Raw input goes to a message-only window of ours with its own window
+// procedure: the system's move loop, title-bar drags and native menus
+// dispatch WM_INPUT there while Qt's own loop waits. RIDEV_INPUTSINK makes
+// Windows deliver it although that window never has the focus.
 struct RawInputHandler::Backend
 {
-    QWindow *inputWindow = nullptr;
-    bool filterInstalled = false;
+    HWND inputWindow = nullptr;
 };
 
 void RawInputHandler::createBackend()
 {
     m_backend = new Backend;
-    m_backend->inputWindow = new QWindow;
-    m_backend->inputWindow->setFlags(Qt::Tool | Qt::FramelessWindowHint);
-    m_backend->inputWindow->resize(1, 1);
-    m_backend->inputWindow->setOpacity(0.0);
-    m_backend->inputWindow->create();
+    m_backend->inputWindow = Win32Core::createMessageWindow(
+            [](void *context, const MSG &message) {
+                MSG copy = message;
+                static_cast<RawInputHandler *>(context)->nativeEventFilter(
+                        QByteArrayLiteral("windows_generic_MSG"), &copy, nullptr);
+            },
+            this);
+    if (!m_backend->inputWindow)
+        qWarning("[RawInputHandler] No window for raw input: %lu", GetLastError());
+
+    // Keys released on the secure desktop (Ctrl+Alt+Del, UAC, Win+L) or
+    // behind the lock screen would stay down for us: ask Windows again when
+    // the user is back.
+    const auto releaseKeysNotHeld = [this] {
+        const QSet<quint32> keys = m_keysDown;
+        for (const quint32 nativeCode : keys) {
+            const int virtualKey = int(nativeCode >> 16);
+            if (!Win32Core::keyHeld(unsigned(virtualKey)))
+                handleKey(nativeCode, qtKeyFromVirtualKey(virtualKey),
+                        modifierFromVirtualKey(virtualKey), int(nativeCode & 0x7fffu),
+                        (nativeCode & 0x8000u) != 0, false);
+        }
+    };
+    connect(qGuiApp, &QGuiApplication::applicationStateChanged, this,
+            [releaseKeysNotHeld](Qt::ApplicationState state) {
+                if (state == Qt::ApplicationActive)
+                    releaseKeysNotHeld();
+            });
+    connect(SessionChangeHandler::instance(), &SessionChangeHandler::sessionUnlocked, this,
+            releaseKeysNotHeld);
 }
 
 void RawInputHandler::destroyBackend()
@@ -29,9 +55,7 @@ void RawInputHandler::destroyBackend()
         return;
     if (m_backend->inputWindow) {
         Win32Core::unregisterRawInput(true, true);
-        if (m_backend->filterInstalled)
-            QCoreApplication::instance()->removeNativeEventFilter(this);
-        m_backend->inputWindow->deleteLater();
+        Win32Core::destroyMessageWindow(m_backend->inputWindow);
     }
     delete m_backend;
     m_backend = nullptr;
@@ -41,22 +65,15 @@ void RawInputHandler::updateRegistration()
 {
     if (!m_backend || !m_backend->inputWindow)
         return;
-    if (m_backend->filterInstalled) {
-        QCoreApplication::instance()->removeNativeEventFilter(this);
-        m_backend->filterInstalled = false;
-    }
     Win32Core::unregisterRawInput(!m_mouseEnabled, !m_keyboardEnabled);
-    if (!m_mouseEnabled && !m_keyboardEnabled)
-        return;
-
-    const auto target = reinterpret_cast<HWND>(m_backend->inputWindow->winId());
-    if (!Win32Core::registerRawInput(target, m_mouseEnabled, m_keyboardEnabled))
-        qWarning("RegisterRawInputDevices failed: %lu", GetLastError());
-    // Installed even after a refusal; it then simply sees nothing.
-    QCoreApplication::instance()->installNativeEventFilter(this);
-    m_backend->filterInstalled = true;
+    if ((m_mouseEnabled || m_keyboardEnabled)
+            && !Win32Core::registerRawInput(
+                    m_backend->inputWindow, m_mouseEnabled, m_keyboardEnabled))
+        qWarning("[RawInputHandler] RegisterRawInputDevices failed: %lu", GetLastError());
 }
 
+// Called by the message window only; never installed on the application, so
+// that a record is not read twice.
 bool RawInputHandler::nativeEventFilter(const QByteArray &eventType, void *message, qintptr *)
 {
     if (eventType != "windows_generic_MSG" && eventType != "windows_dispatcher_MSG")

@@ -12,7 +12,12 @@ void ScreenMonitor::releasePlatform() { }
 bool ScreenMonitor::readMonitors(QList<ScreenOrdering::Monitor> *monitors) const
 {
     monitors->clear();
-    for (const Win32Core::MonitorInfo &monitor : Win32Core::enumerateMonitors()) {
+    const std::optional<std::vector<Win32Core::MonitorInfo>> found = Win32Core::enumerateMonitors();
+    if (!found) {
+        qWarning().noquote() << "[ScreenMonitor] EnumDisplayMonitors failed, using Qt's screens";
+        return false;
+    }
+    for (const Win32Core::MonitorInfo &monitor : *found) {
         const QString deviceName = QString::fromStdWString(monitor.deviceName);
         if (!monitor.dpiKnown)
             qWarning().noquote() << "[ScreenMonitor] GetDpiForMonitor failed for monitor:"

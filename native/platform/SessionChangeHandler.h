@@ -45,6 +45,9 @@ private:
     struct Backend;
     void createBackend();
     void destroyBackend();
+    // Windows: asks for the notifications, again later while the system
+    // is not ready for it.
+    void registerNotification();
 
     unsigned m_lockedSources = 0;
     Backend *m_backend = nullptr;

@@ -1,6 +1,7 @@
 #include "SessionChangeHandler.h"
 
 #include <QCoreApplication>
+#include <QTimer>
 #include <QWindow>
 
 #include "Win32Core.h"
@@ -11,7 +12,12 @@ struct SessionChangeHandler::Backend
     QWindow *notificationWindow = nullptr;
     bool registered = false;
     bool filterInstalled = false;
+    int retriesLeft = 120;
 };
+
+namespace {
+constexpr int kRegisterRetryMs = 1000;
+}
 
 void SessionChangeHandler::createBackend()
 {
@@ -22,17 +28,36 @@ void SessionChangeHandler::createBackend()
     m_backend->notificationWindow->setOpacity(0.0);
     m_backend->notificationWindow->create();
 
-    const auto handle = reinterpret_cast<HWND>(m_backend->notificationWindow->winId());
-    if (handle && !m_backend->registered) {
-        if (Win32Core::registerSessionNotification(handle))
-            m_backend->registered = true;
-        else
-            qWarning("SessionChangeHandler: WTSRegisterSessionNotification failed %lu",
-                    GetLastError());
-    }
+    registerNotification();
     if (QCoreApplication::instance()) {
         QCoreApplication::instance()->installNativeEventFilter(this);
         m_backend->filterInstalled = true;
+    }
+}
+
+void SessionChangeHandler::registerNotification()
+{
+    const auto handle = reinterpret_cast<HWND>(m_backend->notificationWindow->winId());
+    if (!handle || m_backend->registered)
+        return;
+    switch (Win32Core::registerSessionNotification(handle)) {
+    case Win32Core::Registration::Done:
+        m_backend->registered = true;
+        break;
+    case Win32Core::Registration::NotYet:
+        // Started with the log-on, before the terminal services are up.
+        if (m_backend->retriesLeft-- > 0) {
+            QTimer::singleShot(kRegisterRetryMs, this, [this] {
+                if (m_backend)
+                    registerNotification();
+            });
+            break;
+        }
+        [[fallthrough]];
+    case Win32Core::Registration::Failed:
+        qWarning("[SessionChangeHandler] WTSRegisterSessionNotification failed %lu",
+                GetLastError());
+        break;
     }
 }
 
@@ -45,7 +70,7 @@ void SessionChangeHandler::destroyBackend()
     const auto handle = reinterpret_cast<HWND>(m_backend->notificationWindow->winId());
     if (m_backend->registered && handle) {
         if (!Win32Core::unregisterSessionNotification(handle))
-            qWarning("SessionChangeHandler: WTSUnRegisterSessionNotification failed %lu",
+            qWarning("[SessionChangeHandler] WTSUnRegisterSessionNotification failed %lu",
                     GetLastError());
     }
     m_backend->registered = false;

@@ -28,8 +28,12 @@ std::wstring expandEnvironment(const std::wstring &text);
 // The path in double quotes, then one blank and `args` unchanged when there
 // are any.
 std::wstring runKeyData(const std::wstring &programPath, const std::wstring &args);
+// Also takes back a switch-off made in Task Manager or Settings.
 bool writeRunValue(const std::wstring &name, const std::wstring &data);
 std::optional<std::wstring> readRunValue(const std::wstring &name);
+// Whether Windows starts the Run value at log-on: Task Manager and Settings
+// keep a value the user switches off there and mark it disabled instead.
+bool runValueStarts(const std::wstring &name);
 // True also when there was nothing to remove.
 bool removeRunValue(const std::wstring &name);
 
@@ -51,14 +55,26 @@ struct RawEvent
     bool keyDown = false;
 };
 
-RawEvent parseRawInput(const RAWINPUT &input);
-// GetRawInputData for the handle of a WM_INPUT; nothing when the size query
-// fails, the size is 0 or the data cannot be read at that size.
+// Fake keys (VKey 0xFF) and overruns are Kind::Other; Pause, the one E1 key,
+// reports the make code 0x45. Raw input reports the physical buttons: with
+// `buttonsSwapped` the physical right one is RawLeft, the primary button.
+RawEvent parseRawInput(const RAWINPUT &input, bool buttonsSwapped);
+// GetRawInputData for the handle of a WM_INPUT, buttons as SM_SWAPBUTTON has
+// them now; nothing when the size query fails, the size is 0 or the data
+// cannot be read at that size.
 std::optional<RawEvent> readRawInput(HRAWINPUT handle);
 // Registers the enabled classes with RIDEV_INPUTSINK for `target`, in one
 // call; true when there was nothing to register.
 bool registerRawInput(HWND target, bool mouse, bool keyboard);
 void unregisterRawInput(bool mouse, bool keyboard);
+// A message-only window whose messages go to `handler` with `context`, from
+// whatever loop dispatches them: the system's move and menu loops too.
+using MessageHandler = void (*)(void *context, const MSG &message);
+HWND createMessageWindow(MessageHandler handler, void *context);
+void destroyMessageWindow(HWND window);
+// Whether the key is down now (GetAsyncKeyState); the releases made on the
+// secure desktop or behind the lock screen never arrive as raw input.
+bool keyHeld(unsigned virtualKey);
 
 // --- Monitors ---------------------------------------------------------------
 
@@ -72,12 +88,16 @@ struct MonitorInfo
     bool dpiKnown = false;
 };
 
-// In the order EnumDisplayMonitors reports them; monitors whose information
-// cannot be read are left out.
-std::vector<MonitorInfo> enumerateMonitors();
+// The monitors that meet `clip` (all of them without one), in the order
+// EnumDisplayMonitors reports them; monitors whose information cannot be
+// read are left out. Nothing when the enumeration fails or finds none.
+std::optional<std::vector<MonitorInfo>> enumerateMonitors(const RECT *clip = nullptr);
 
 // Puts `below` directly under `above` without moving, sizing or activating it.
 bool restackBelow(HWND above, HWND below);
+// Puts every one of `below` under the lowest of `anchors` in the stack,
+// without activating it; a window that is not topmost is never made so.
+bool keepBelow(const std::vector<HWND> &anchors, const std::vector<HWND> &below);
 
 // --- Session ----------------------------------------------------------------
 
@@ -94,7 +114,15 @@ enum class MutexClaim { Created, AlreadyExists, Failed };
 MutexClaim claimMutex(const std::wstring &name, HANDLE *handle);
 void releaseMutex(HANDLE handle);
 
-bool registerSessionNotification(HWND window);
+// Lets the process at the server end of `pipe` bring a window of its own to
+// the front, which Windows grants only while we hold the foreground. The
+// server's process id, 0 when it cannot be had.
+DWORD allowPipeServerForeground(HANDLE pipe);
+
+enum class Registration { Done, NotYet, Failed };
+// NotYet while the terminal services are still starting (at log-on): asking
+// again later succeeds.
+Registration registerSessionNotification(HWND window);
 bool unregisterSessionNotification(HWND window);
 enum class SessionChange { None, Locked, Unlocked };
 SessionChange sessionChangeOf(const MSG &message);

@@ -3,6 +3,9 @@
 #include <shellscalingapi.h>
 #include <wtsapi32.h>
 
+#include <algorithm>
+#include <utility>
+
 #ifdef _MSC_VER
 #pragma comment(lib, "wtsapi32")
 #endif
@@ -14,8 +17,14 @@ namespace {
 constexpr USHORT kUsagePageGeneric = 0x01;
 constexpr USHORT kUsageMouse = 0x02;
 constexpr USHORT kUsageKeyboard = 0x06;
+constexpr USHORT kCtrlMakeCode = 0x1D;
+constexpr USHORT kPauseMakeCode = 0x45;
 
 const wchar_t kRunKey[] = L"Software\\Microsoft\\Windows\\CurrentVersion\\Run";
+const wchar_t kStartupApprovedKey[]
+        = L"Software\\Microsoft\\Windows\\CurrentVersion\\Explorer\\StartupApproved\\Run";
+// The first byte of a value there; others mean switched off.
+constexpr BYTE kStartupApprovedOn = 0x02;
 
 // The value's bytes with room for a terminating NUL, so that a value of odd
 // size or one stored without its NUL still ends inside the buffer.
@@ -62,6 +71,36 @@ GetDpiForMonitorFn getDpiForMonitor()
                       : nullptr;
     }();
     return function;
+}
+
+struct MessageTarget
+{
+    MessageHandler handler;
+    void *context;
+};
+
+LRESULT CALLBACK messageWindowProcedure(HWND window, UINT message, WPARAM wParam, LPARAM lParam)
+{
+    if (message == WM_NCCREATE) {
+        const auto *create = reinterpret_cast<const CREATESTRUCTW *>(lParam);
+        SetWindowLongPtrW(window, GWLP_USERDATA, reinterpret_cast<LONG_PTR>(create->lpCreateParams));
+    }
+    auto *target = reinterpret_cast<MessageTarget *>(GetWindowLongPtrW(window, GWLP_USERDATA));
+    if (target) {
+        const MSG msg = { window, message, wParam, lParam, DWORD(GetMessageTime()), {} };
+        target->handler(target->context, msg);
+        if (message == WM_NCDESTROY) {
+            SetWindowLongPtrW(window, GWLP_USERDATA, 0);
+            delete target;
+        }
+    }
+    // WM_INPUT too: the default procedure frees the record.
+    return DefWindowProcW(window, message, wParam, lParam);
+}
+
+bool isTopmost(HWND window)
+{
+    return (GetWindowLongPtrW(window, GWL_EXSTYLE) & WS_EX_TOPMOST) != 0;
 }
 
 BOOL CALLBACK collectMonitor(HMONITOR handle, HDC, LPRECT rect, LPARAM data)
@@ -135,12 +174,32 @@ bool writeRunValue(const std::wstring &name, const std::wstring &data)
             reinterpret_cast<const BYTE *>(data.c_str()),
             DWORD((data.size() + 1) * sizeof(wchar_t)));
     RegCloseKey(key);
-    return status == ERROR_SUCCESS;
+    if (status != ERROR_SUCCESS)
+        return false;
+    // Switching on here overrides a switch-off in Task Manager; without its
+    // mark Windows starts the value.
+    const LSTATUS cleared = RegDeleteKeyValueW(HKEY_CURRENT_USER, kStartupApprovedKey, name.c_str());
+    return cleared == ERROR_SUCCESS || cleared == ERROR_FILE_NOT_FOUND;
 }
 
 std::optional<std::wstring> readRunValue(const std::wstring &name)
 {
     return readRegistryString(HKEY_CURRENT_USER, kRunKey, name, 0);
+}
+
+bool runValueStarts(const std::wstring &name)
+{
+    if (!readRunValue(name))
+        return false;
+    BYTE mark[64] = {};
+    DWORD size = sizeof(mark);
+    // Without a readable mark Windows starts the value.
+    if (RegGetValueW(HKEY_CURRENT_USER, kStartupApprovedKey, name.c_str(), RRF_RT_REG_BINARY,
+                nullptr, mark, &size)
+                    != ERROR_SUCCESS
+            || size == 0)
+        return true;
+    return mark[0] == kStartupApprovedOn;
 }
 
 bool removeRunValue(const std::wstring &name)
@@ -156,14 +215,21 @@ bool removeRunValue(const std::wstring &name)
     return status == ERROR_SUCCESS || status == ERROR_FILE_NOT_FOUND;
 }
 
-RawEvent parseRawInput(const RAWINPUT &input)
+RawEvent parseRawInput(const RAWINPUT &input, bool buttonsSwapped)
 {
     RawEvent event;
     if (input.header.dwType == RIM_TYPEKEYBOARD) {
         const RAWKEYBOARD &keyboard = input.data.keyboard;
+        // 0xFF marks the shifts the keyboard fakes around E0 keys; an overrun
+        // is no key at all.
+        if (keyboard.VKey == 0xFF || keyboard.MakeCode == KEYBOARD_OVERRUN_MAKE_CODE)
+            return event;
         event.kind = RawEvent::Kind::Keyboard;
         event.virtualKey = keyboard.VKey;
-        event.makeCode = keyboard.MakeCode;
+        // Pause sends E1 1D 45; without the E1 its 1D is Left Ctrl's code.
+        event.makeCode = (keyboard.Flags & RI_KEY_E1) && keyboard.MakeCode == kCtrlMakeCode
+                ? kPauseMakeCode
+                : keyboard.MakeCode;
         event.keyDown = (keyboard.Flags & RI_KEY_BREAK) == 0;
         event.extended = (keyboard.Flags & RI_KEY_E0) != 0;
     } else if (input.header.dwType == RIM_TYPEMOUSE) {
@@ -177,6 +243,10 @@ RawEvent parseRawInput(const RAWINPUT &input)
         for (int button = 0; button < RawButtonCount; ++button) {
             event.down[button] = (flags & bits[button][0]) != 0;
             event.up[button] = (flags & bits[button][1]) != 0;
+        }
+        if (buttonsSwapped) {
+            std::swap(event.down[RawLeft], event.down[RawRight]);
+            std::swap(event.up[RawLeft], event.up[RawRight]);
         }
     }
     return event;
@@ -192,7 +262,9 @@ std::optional<RawEvent> readRawInput(HRAWINPUT handle)
     std::vector<RAWINPUT> buffer(size / sizeof(RAWINPUT) + 1);
     if (GetRawInputData(handle, RID_INPUT, buffer.data(), &size, sizeof(RAWINPUTHEADER)) != size)
         return std::nullopt;
-    return parseRawInput(buffer.front());
+    // Read on every record: the user can swap the buttons at any time, and
+    // SwapMouseButton tells no window about it.
+    return parseRawInput(buffer.front(), GetSystemMetrics(SM_SWAPBUTTON) != 0);
 }
 
 bool registerRawInput(HWND target, bool mouse, bool keyboard)
@@ -215,10 +287,44 @@ void unregisterRawInput(bool mouse, bool keyboard)
         unregisterUsage(kUsageKeyboard);
 }
 
-std::vector<MonitorInfo> enumerateMonitors()
+HWND createMessageWindow(MessageHandler handler, void *context)
+{
+    static const wchar_t className[] = L"InklyMessageWindow";
+    static const bool registered = [] {
+        WNDCLASSEXW windowClass = {};
+        windowClass.cbSize = sizeof(windowClass);
+        windowClass.lpfnWndProc = messageWindowProcedure;
+        windowClass.hInstance = GetModuleHandleW(nullptr);
+        windowClass.lpszClassName = className;
+        return RegisterClassExW(&windowClass) != 0;
+    }();
+    if (!registered)
+        return nullptr;
+    MessageTarget *target = new MessageTarget { handler, context };
+    const HWND window = CreateWindowExW(0, className, L"", 0, 0, 0, 0, 0, HWND_MESSAGE, nullptr,
+            GetModuleHandleW(nullptr), target);
+    if (!window)
+        delete target;
+    return window;
+}
+
+void destroyMessageWindow(HWND window)
+{
+    if (window)
+        DestroyWindow(window);
+}
+
+bool keyHeld(unsigned virtualKey)
+{
+    return (GetAsyncKeyState(int(virtualKey)) & 0x8000) != 0;
+}
+
+std::optional<std::vector<MonitorInfo>> enumerateMonitors(const RECT *clip)
 {
     std::vector<MonitorInfo> monitors;
-    EnumDisplayMonitors(nullptr, nullptr, collectMonitor, reinterpret_cast<LPARAM>(&monitors));
+    if (!EnumDisplayMonitors(nullptr, clip, collectMonitor, reinterpret_cast<LPARAM>(&monitors))
+            || monitors.empty())
+        return std::nullopt;
     return monitors;
 }
 
@@ -226,6 +332,29 @@ bool restackBelow(HWND above, HWND below)
 {
     return SetWindowPos(below, above, 0, 0, 0, 0, SWP_NOSIZE | SWP_NOMOVE | SWP_NOACTIVATE)
             != FALSE;
+}
+
+bool keepBelow(const std::vector<HWND> &anchors, const std::vector<HWND> &below)
+{
+    HWND lowest = nullptr;
+    for (HWND window = GetTopWindow(nullptr); window; window = GetWindow(window, GW_HWNDNEXT)) {
+        if (std::find(anchors.begin(), anchors.end(), window) != anchors.end())
+            lowest = window;
+    }
+    if (!lowest)
+        return false;
+    // A window inserted after a topmost one becomes topmost itself, and would
+    // then cover every ordinary window. An ordinary window goes to the top of
+    // the ordinary ones instead: that is still below every topmost anchor.
+    const bool topmostAnchor = isTopmost(lowest);
+    bool ok = true;
+    for (const HWND window : below) {
+        const HWND insertAfter = topmostAnchor && !isTopmost(window) ? HWND_TOP : lowest;
+        ok = SetWindowPos(window, insertAfter, 0, 0, 0, 0, SWP_NOSIZE | SWP_NOMOVE | SWP_NOACTIVATE)
+                        != FALSE
+                && ok;
+    }
+    return ok;
 }
 
 DWORD currentSessionId()
@@ -264,9 +393,22 @@ void releaseMutex(HANDLE handle)
     CloseHandle(handle);
 }
 
-bool registerSessionNotification(HWND window)
+DWORD allowPipeServerForeground(HANDLE pipe)
 {
-    return WTSRegisterSessionNotification(window, NOTIFY_FOR_THIS_SESSION) != FALSE;
+    ULONG process = 0;
+    if (!GetNamedPipeServerProcessId(pipe, &process))
+        return 0;
+    // Refused when we are not in the foreground ourselves: then the first
+    // instance flashes in the taskbar instead, which is all Windows allows.
+    AllowSetForegroundWindow(process);
+    return process;
+}
+
+Registration registerSessionNotification(HWND window)
+{
+    if (WTSRegisterSessionNotification(window, NOTIFY_FOR_THIS_SESSION))
+        return Registration::Done;
+    return GetLastError() == RPC_S_INVALID_BINDING ? Registration::NotYet : Registration::Failed;
 }
 
 bool unregisterSessionNotification(HWND window)

@@ -12,10 +12,13 @@ bool WindowHelper::restackBelow(quintptr aboveHandle, quintptr belowHandle)
 // harmless here.
 bool WindowHelper::keepBelow(const QList<quintptr> &anchors, const QList<quintptr> &below)
 {
-    bool ok = true;
+    std::vector<HWND> anchorHandles;
+    for (const quintptr handle : anchors)
+        anchorHandles.push_back(reinterpret_cast<HWND>(handle));
+    std::vector<HWND> belowHandles;
     for (const quintptr handle : below)
-        ok = restackBelow(anchors.first(), handle) && ok;
-    return ok;
+        belowHandles.push_back(reinterpret_cast<HWND>(handle));
+    return Win32Core::keepBelow(anchorHandles, belowHandles);
 }
 
 // The desktop window manager always composites: nothing to cut.

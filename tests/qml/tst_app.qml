@@ -92,6 +92,15 @@ TestCase {
         tryVerify(() => app.floatingToolbar && app.floatingToolbar.visible, 10000);
         const count = Math.min(ScreenMonitor.screens().length, AppConstants.maxScreenCount);
         tryVerify(() => app.drawingOverlays.length === count && app.drawingOverlays[0].visible, 10000);
+        // Display changes while locked are left to the unlock.
+        ScreenMonitor.windowsDisplayChangeDetected();
+        SessionChangeHandler.sessionLocked();
+        ScreenMonitor.windowsDisplayChangeDetected();
+        compare(app.drawingOverlays.length, 0);
+        verify(!app.recreateDrawingOverlaysDebounce.timer.running && !app.recreateDrawingOverlaysDebounceRepeat.running,
+               "a rebuild is pending behind the lock screen");
+        SessionChangeHandler.sessionUnlocked();
+        tryVerify(() => app.drawingOverlays.length === count && app.drawingOverlays[0].visible, 10000);
         // Switched off the ink goes; once the dispose delay is over, the windows too.
         command("off");
         verify(!app.floatingToolbar.appSwitch.checked);

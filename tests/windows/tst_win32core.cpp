@@ -8,6 +8,7 @@
 #include <shellapi.h>
 
 #include <cstdio>
+#include <cstdlib>
 #include <string>
 #include <vector>
 
@@ -32,8 +33,9 @@ const wchar_t kMutexName[] = L"InklyMutex";
 std::wstring pipePath() { return L"\\\\.\\pipe\\" + sessionScopedName(kServerName); }
 
 // The second instance: exit code 1 when it sees the first one's mutex, 2 when
-// it reaches its pipe.
-int runChild()
+// it reaches its pipe, 4 when it lets `parent`, the pipe's server, come to
+// the front.
+int runChild(DWORD parent)
 {
     HANDLE mutex = nullptr;
     int seen = claimMutex(sessionMutexName(kMutexName), &mutex) == MutexClaim::AlreadyExists;
@@ -41,12 +43,14 @@ int runChild()
     const HANDLE pipe = CreateFileW(pipePath().c_str(), GENERIC_WRITE, 0, nullptr, OPEN_EXISTING, 0, nullptr);
     if (pipe != INVALID_HANDLE_VALUE) {
         seen |= 2;
+        if (allowPipeServerForeground(pipe) == parent)
+            seen |= 4;
         CloseHandle(pipe);
     }
     return seen;
 }
 
-DWORD runSelf(const wchar_t *argument)
+DWORD runSelf(const std::wstring &argument)
 {
     wchar_t self[MAX_PATH];
     GetModuleFileNameW(nullptr, self, MAX_PATH);
@@ -116,6 +120,21 @@ void testRunKey()
     LocalFree(argv);
     check(writeRunValue(L"Inkly", runKeyData(program, L"")) && readRunValue(L"Inkly") == L"\"" + program + L"\"",
             "run key: no arguments, the quoted path alone", show(readRunValue(L"Inkly")));
+
+    // The first byte of the mark Task Manager leaves: 02 on, anything else off.
+    const wchar_t approvedKey[] = L"Software\\Microsoft\\Windows\\CurrentVersion\\Explorer\\StartupApproved\\Run";
+    const auto mark = [&](BYTE first) {
+        const BYTE data[12] = { first };
+        return RegSetKeyValueW(HKEY_CURRENT_USER, approvedKey, L"Inkly", REG_BINARY, data, sizeof(data)) == ERROR_SUCCESS;
+    };
+    check(mark(0x03) && !runValueStarts(L"Inkly") && mark(0x02) && runValueStarts(L"Inkly"),
+            "run key: switched off in Task Manager it does not start");
+    const bool marked = mark(0x03);
+    DWORD size = 0;
+    check(marked && writeRunValue(L"Inkly", withArgs)
+                    && RegGetValueW(HKEY_CURRENT_USER, approvedKey, L"Inkly", RRF_RT_ANY, nullptr, nullptr, &size) == ERROR_FILE_NOT_FOUND
+                    && runValueStarts(L"Inkly"),
+            "run key: switched on again, the mark of Task Manager is gone");
     check(removeRunValue(L"Inkly") && !readRunValue(L"Inkly") && removeRunValue(L"Inkly"),
             "run key: removed, and removing again succeeds");
 }
@@ -124,6 +143,13 @@ HWND makeWindow()
 {
     return CreateWindowExW(WS_EX_TOOLWINDOW, L"STATIC", L"inkly", WS_POPUP, 0, 0, 1, 1, nullptr,
             nullptr, GetModuleHandleW(nullptr), nullptr);
+}
+
+std::wstring keyWord(const RawEvent &event)
+{
+    wchar_t word[32];
+    swprintf(word, 32, L"%02x/%02x%ls%ls ", event.virtualKey, event.makeCode, event.extended ? L"+E0" : L"", event.keyDown ? L"v" : L"^");
+    return word;
 }
 
 // The raw records that reach `window` until `words` have come or `timeout` ms
@@ -139,7 +165,6 @@ std::wstring pumpRawInput(HWND window, int words, DWORD timeout)
     while (count < words && GetTickCount() - start < timeout) {
         while (PeekMessageW(&message, window, 0, 0, PM_REMOVE)) {
             const auto event = message.message == WM_INPUT ? readRawInput(reinterpret_cast<HRAWINPUT>(message.lParam)) : std::nullopt;
-            wchar_t word[32];
             POINT cursor = {};
             GetCursorPos(&cursor);
             for (int b = 0; event && b < RawButtonCount; ++b) {
@@ -152,9 +177,7 @@ std::wstring pumpRawInput(HWND window, int words, DWORD timeout)
                 ++count;
             }
             if (event && event->kind == RawEvent::Kind::Keyboard) {
-                swprintf(word, 32, L"%02x/%02x%ls%ls ", event->virtualKey, event->makeCode, event->extended ? L"+E0" : L"",
-                        event->keyDown ? L"v" : L"^");
-                seen += word;
+                seen += keyWord(*event);
                 ++count;
             }
             DispatchMessageW(&message);
@@ -192,6 +215,60 @@ void testRawInput()
     check(seen == L"0v 0^C 0v 0^CD 1v 1^C 2v 2^C 10/2av 41/1ev 41/1e^ 10/2a^ 11/1d+E0v 11/1d+E0^ 25/4b+E0v 25/4b+E0^ ",
             "raw input: left double click, middle and right click, Shift+A, E0 keys", seen);
 
+    // Records as the keyboard driver writes them, read without a device.
+    struct Record { const char *what; USHORT makeCode, flags, virtualKey; const wchar_t *expected; };
+    const Record records[] = { { "raw input: fake Shift of an E0 sequence skipped", 0x2A, RI_KEY_E0, 0xFF, L"" },
+        { "raw input: its release skipped too", 0x2A, RI_KEY_E0 | RI_KEY_BREAK, 0xFF, L"" },
+        { "raw input: keyboard overrun skipped", KEYBOARD_OVERRUN_MAKE_CODE, 0, 0, L"" },
+        { "raw input: Pause (E1 1D) is no Left Ctrl", 0x1D, RI_KEY_E1, VK_PAUSE, L"13/45v " },
+        { "raw input: Pause released", 0x1D, RI_KEY_E1 | RI_KEY_BREAK, VK_PAUSE, L"13/45^ " } };
+    for (const Record &record : records) {
+        RAWINPUT input = {};
+        input.header.dwType = RIM_TYPEKEYBOARD;
+        input.data.keyboard.MakeCode = record.makeCode;
+        input.data.keyboard.Flags = record.flags;
+        input.data.keyboard.VKey = record.virtualKey;
+        const RawEvent event = parseRawInput(input, false);
+        const std::wstring word = event.kind == RawEvent::Kind::Keyboard ? keyWord(event) : L"";
+        check(word == record.expected, record.what, word);
+    }
+
+    SendInput(1, &inputs[8], sizeof(INPUT));
+    pumpRawInput(window, 1, 10000);
+    const bool heldDown = keyHeld(VK_SHIFT);
+    SendInput(1, &inputs[11], sizeof(INPUT));
+    pumpRawInput(window, 1, 10000);
+    check(heldDown && !keyHeld(VK_SHIFT), "raw input: the held keys can be asked again");
+
+    // A left-handed user's primary button is the physical right one.
+    SwapMouseButton(TRUE);
+    SendInput(2, inputs.data(), sizeof(INPUT));
+    const std::wstring swapped = pumpRawInput(window, 2, 10000);
+    SwapMouseButton(FALSE);
+    check(swapped == L"2v 2^C ", "raw input: with swapped buttons the physical left is the right button", swapped);
+
+    // A loop that only dispatches, as the system's move loop does, still
+    // hands every record to the message window.
+    std::wstring dispatched;
+    const HWND messageWindow = createMessageWindow(
+            [](void *context, const MSG &message) {
+                const auto event = message.message == WM_INPUT ? readRawInput(reinterpret_cast<HRAWINPUT>(message.lParam)) : std::nullopt;
+                for (int b = 0; event && b < RawButtonCount; ++b)
+                    *static_cast<std::wstring *>(context) += event->down[b] ? std::to_wstring(b) + L"v " : event->up[b] ? std::to_wstring(b) + L"^ " : L"";
+            },
+            &dispatched);
+    registerRawInput(messageWindow, true, false);
+    SendInput(2, inputs.data(), sizeof(INPUT));
+    for (const DWORD start = GetTickCount(); dispatched.size() < 6 && GetTickCount() - start < 10000;) {
+        MSG message;
+        while (PeekMessageW(&message, nullptr, 0, 0, PM_REMOVE))
+            DispatchMessageW(&message);
+        MsgWaitForMultipleObjects(0, nullptr, FALSE, 100, QS_ALLINPUT);
+    }
+    check(messageWindow && dispatched == L"0v 0^ ",
+            "raw input: a message-only window gets it through any loop that dispatches", dispatched);
+    destroyMessageWindow(messageWindow);
+
     unregisterRawInput(true, true);
     SendInput(2, inputs.data(), sizeof(INPUT));
     check(pumpRawInput(window, 1, 1000).empty(), "raw input: nothing after unregistering");
@@ -200,7 +277,7 @@ void testRawInput()
 
 void testWindowsAndSession()
 {
-    const std::vector<MonitorInfo> monitors = enumerateMonitors();
+    const std::vector<MonitorInfo> monitors = enumerateMonitors().value_or(std::vector<MonitorInfo>());
     std::wstring list;
     int primaries = 0;
     for (const MonitorInfo &monitor : monitors) {
@@ -211,16 +288,47 @@ void testWindowsAndSession()
     check(!monitors.empty() && primaries == 1 && monitors.front().rect.right > 0 && !monitors.front().deviceName.empty()
                     && monitors.front().dpiX >= 96,
             "monitors: enumerated with device name and effective DPI", list);
+    const RECT nowhere = { -300000, -300000, -299000, -299000 };
+    check(!enumerateMonitors(&nowhere), "monitors: an enumeration that finds none is no answer");
 
     const HWND above = makeWindow();
     const HWND below = makeWindow();
     check(restackBelow(above, below) && GetWindow(above, GW_HWNDNEXT) == below, "stacking: the lower window lies directly below the upper one");
     DestroyWindow(below);
 
+    // Our windows by letter, top to bottom, upper case for topmost ones: the
+    // toolbar A and the settings window S (stay-on-top anchors), an overlay O
+    // and another program's window w.
+    struct Stacking { const char *what; const wchar_t *before; const wchar_t *after; };
+    const Stacking stackings[] = { { "stacking: overlay under every anchor, not made topmost", L"ASwo", L"ASow" },
+        { "stacking: an overlay in its place stays there", L"ASow", L"ASow" },
+        { "stacking: a topmost overlay goes right under the lowest anchor", L"AOSw", L"ASOw" } };
+    const wchar_t letters[] = L"ASOW";
+    for (const Stacking &row : stackings) {
+        HWND windows[4];
+        for (HWND &window : windows)
+            window = makeWindow();
+        const auto windowOf = [&](wchar_t letter) { return windows[wcschr(letters, towupper(letter)) - letters]; };
+        for (size_t i = wcslen(row.before); i-- > 0;)
+            SetWindowPos(windowOf(row.before[i]), iswupper(row.before[i]) ? HWND_TOPMOST : HWND_NOTOPMOST, 0, 0, 0, 0,
+                    SWP_NOSIZE | SWP_NOMOVE | SWP_NOACTIVATE);
+        const bool ok = Win32Core::keepBelow({ windowOf('A'), windowOf('S') }, { windowOf('O') });
+        std::wstring stack;
+        for (HWND window = GetTopWindow(nullptr); window; window = GetWindow(window, GW_HWNDNEXT)) {
+            for (int i = 0; i < 4; ++i) {
+                if (window == windows[i])
+                    stack += (GetWindowLongPtrW(window, GWL_EXSTYLE) & WS_EX_TOPMOST) ? letters[i] : towlower(letters[i]);
+            }
+        }
+        check(ok && stack == row.after, row.what, stack);
+        for (HWND window : windows)
+            DestroyWindow(window);
+    }
+
     // Wine cannot lock a session and stubs the unregistration, so the
     // registration is only reported and the message is posted by hand.
     std::printf("NOTE session notifications under Wine: registration %s, unregistration %s\n",
-            registerSessionNotification(above) ? "accepted" : "refused", unregisterSessionNotification(above) ? "accepted" : "refused (a stub)");
+            registerSessionNotification(above) == Registration::Done ? "accepted" : "refused", unregisterSessionNotification(above) ? "accepted" : "refused (a stub)");
     MSG message = { nullptr, WM_WTSSESSION_CHANGE, WTS_SESSION_LOCK, 0, 0, {} };
     bool told = sessionChangeOf(message) == SessionChange::Locked;
     message.wParam = WTS_SESSION_UNLOCK;
@@ -236,8 +344,9 @@ void testWindowsAndSession()
     check(claimMutex(sessionMutexName(kMutexName), &mutex) == MutexClaim::Created,
             "single instance: first claim creates the mutex", sessionMutexName(kMutexName));
     const HANDLE pipe = CreateNamedPipeW(pipePath().c_str(), PIPE_ACCESS_INBOUND, 0, 1, 0, 0, 0, nullptr);
-    const DWORD child = runSelf(L"--child");
-    check(child == 3, "single instance: a second process of the session sees mutex and pipe", std::to_wstring(child));
+    const DWORD child = runSelf(L"--child " + std::to_wstring(GetCurrentProcessId()));
+    check(child == 7, "single instance: a second process of the session sees mutex and pipe, lets the first come forward",
+            std::to_wstring(child));
     CloseHandle(pipe);
     releaseMutex(mutex);
     check(runSelf(L"--child") == 0, "single instance: free again after the first has gone");
@@ -296,7 +405,7 @@ void testVersionResource()
 int main(int argc, char **argv)
 {
     if (argc > 1 && std::string(argv[1]) == "--child")
-        return runChild();
+        return runChild(argc > 2 ? DWORD(std::strtoul(argv[2], nullptr, 10)) : 0);
     testRegistry();
     testRunKey();
     testRawInput();
