@@ -58,11 +58,11 @@ and the drawing is kept for the next time.")
 set(CPACK_DEBIAN_PACKAGE_SHLIBDEPS ON)
 # What the program loads by name at run time, which no library dependency
 # shows: the QML modules its documents import (QtQuick, its Window types,
-# Controls with their Templates, the drop-shadow effects, and the worker
-# script and models modules QtQuick imports) and the SVG image plugin that
-# draws every icon.
+# Controls with their Templates, the drop-shadow effects) and those they
+# import in turn (QtQml, its models and worker script), and the SVG image
+# plugin that draws every icon.
 set(CPACK_DEBIAN_PACKAGE_DEPENDS "qml6-module-qtquick, qml6-module-qtquick-window, \
-qml6-module-qtquick-controls, qml6-module-qtquick-templates, \
+qml6-module-qtquick-controls, qml6-module-qtquick-templates, qml6-module-qtqml, \
 qml6-module-qtqml-workerscript, qml6-module-qtqml-models, \
 qml6-module-qt5compat-graphicaleffects, libqt6svg6")
 # The interface's Korean texts need a font that has them.
