@@ -25,7 +25,8 @@ QString languagePart(const QString &name)
 QStringList available()
 {
     QStringList languages { QString::fromLatin1(kSourceLanguage) };
-    const QStringList files = QDir(kTranslationDir).entryList({ kFilePrefix + QStringLiteral("*.qm") });
+    const QStringList files
+            = QDir(kTranslationDir).entryList({ kFilePrefix + QStringLiteral("*.qm") });
     for (const QString &file : files) {
         const QString language = file.mid(kFilePrefix.size()).chopped(3);
         if (!languages.contains(language))
@@ -34,8 +35,7 @@ QStringList available()
     return languages;
 }
 
-QString choose(const QString &requested, const QStringList &preferred,
-               const QStringList &available)
+QString choose(const QString &requested, const QStringList &preferred, const QStringList &available)
 {
     const QString wanted = languagePart(requested);
     if (available.contains(wanted))

@@ -26,8 +26,8 @@ QStringList available();
 // The language to show: the requested one when it is available, otherwise
 // the first available of the user's preferred languages ("de-DE", "ko_KR"),
 // otherwise the fallback. Names are compared by their language part only.
-QString choose(const QString &requested, const QStringList &preferred,
-               const QStringList &available);
+QString choose(
+        const QString &requested, const QStringList &preferred, const QStringList &available);
 
 // Chooses from the environment, the settings and the system's locale and
 // installs the translation into `app`, before any text is read. Returns the
