@@ -7,6 +7,7 @@
 #include "SingletonPublisher.h"
 #include "StartUp.h"
 #include "TrayIcon.h"
+#include "UiLanguage.h"
 
 #include <QApplication>
 #include <QDateTime>
@@ -109,6 +110,9 @@ int main(int argc, char *argv[])
     if (platformChosenByUs)
         qunsetenv("QT_QPA_PLATFORM");
 #endif
+
+    // Every window, the tray menu included, reads its texts through it.
+    UiLanguage::install(app.get(), *settings);
 
     AppInstanceGuard::Command command;
     if (!StartUp::parseCommandLine(QCoreApplication::arguments(), &command)) {

@@ -10,6 +10,7 @@ list(APPEND INKLY_NATIVE_SOURCES
     native/app/AppInstanceGuard.h native/app/AppInstanceGuard.cpp
     native/app/TrayIcon.h native/app/TrayIcon.cpp
     native/app/AppInfo.h native/app/AppInfo.cpp
+    native/app/UiLanguage.h native/app/UiLanguage.cpp
 )
 list(APPEND INKLY_NATIVE_WIN_SOURCES
     native/app/AutoStartHelper_win.cpp

@@ -38,6 +38,12 @@ message(STATUS "Installing: ${entry}")
 configure_file("${INKLY_DESKTOP_TEMPLATE}" "${entry}" @ONLY)
 list(APPEND CMAKE_INSTALL_MANIFEST_FILES "${entry}")
 
+# A package manager keeps its own list: installing only the program's
+# component, as the package does, writes none.
+if(CMAKE_INSTALL_COMPONENT)
+    return()
+endif()
+
 # Everything installed so far, without the staging directory, for the
 # uninstaller; it lists itself too.
 set(list_file "${program_dir}/installed-files.txt")

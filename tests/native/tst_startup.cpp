@@ -1,5 +1,6 @@
 #include "AppInstanceGuard.h"
 #include "StartUp.h"
+#include "UiLanguage.h"
 
 #include <QDir>
 #include <QFile>
@@ -9,6 +10,7 @@
 #include <QSettings>
 #include <QSignalSpy>
 #include <QStandardPaths>
+#include <QTranslator>
 #include <QTemporaryDir>
 #include <QUuid>
 #include <QtTest>
@@ -235,6 +237,48 @@ private Q_SLOTS:
             QVERIFY(AppInstanceGuard::parseCommand(AppInstanceGuard::encodeCommand(got).chopped(1), &read, &reason));
             QCOMPARE(read.name + read.argument, got.name + got.argument);
         }
+    void uiLanguageChoice_data()
+    {
+        QTest::addColumn<QString>("requested");
+        QTest::addColumn<QStringList>("preferred");
+        QTest::addColumn<QString>("chosen");
+        const QStringList korean { "ko-KR", "en-US" };
+        QTest::newRow("Korean locale") << "" << korean << "ko";
+        QTest::newRow("other locale") << "" << QStringList { "de-DE", "fr" } << "en";
+        QTest::newRow("C locale") << "" << QStringList { "C" } << "en";
+        QTest::newRow("later preference served") << "" << QStringList { "de-DE", "ko_KR" } << "ko";
+        QTest::newRow("override") << "EN_gb" << korean << "en";
+        QTest::newRow("override to Korean") << " ko " << QStringList { "en-US" } << "ko";
+        QTest::newRow("unknown override") << "xx" << korean << "ko";
+    }
+
+    void uiLanguageChoice()
+    {
+        QFETCH(QString, requested);
+        QFETCH(QStringList, preferred);
+        QFETCH(QString, chosen);
+        QCOMPARE(UiLanguage::choose(requested, preferred, { "ko", "en" }), chosen);
+    }
+
+    // The English translation is compiled in and serves the tray's texts;
+    // the environment wins over the stored choice.
+    void uiLanguageInstall()
+    {
+        QCOMPARE(UiLanguage::available(), QStringList({ "ko", "en" }));
+        QTemporaryDir dir;
+        QSettings settings(dir.filePath(QStringLiteral("Inkly.conf")), QSettings::IniFormat);
+        settings.setValue(QLatin1String(UiLanguage::kSettingsKey), QStringLiteral("ko"));
+        qputenv(UiLanguage::kOverrideVariable, "en");
+        auto restore = qScopeGuard([] {
+            qunsetenv(UiLanguage::kOverrideVariable);
+            qDeleteAll(QCoreApplication::instance()->findChildren<QTranslator *>());
+        });
+        QCOMPARE(UiLanguage::install(QCoreApplication::instance(), settings), QStringLiteral("en"));
+        QCOMPARE(QCoreApplication::translate("TrayMenu", "종료"), QStringLiteral("Quit"));
+        qunsetenv(UiLanguage::kOverrideVariable);
+        qDeleteAll(QCoreApplication::instance()->findChildren<QTranslator *>());
+        QCOMPARE(UiLanguage::install(QCoreApplication::instance(), settings), QStringLiteral("ko"));
+        QCOMPARE(QCoreApplication::translate("TrayMenu", "종료"), QStringLiteral("종료"));
     }
 
     void commandLine_data()

@@ -89,7 +89,7 @@ ApplicationWindow {
             id: licenseLink
 
             anchors.horizontalCenter: parent.horizontalCenter
-            text: "라이선스 정보"
+            text: qsTr("라이선스 정보")
             font.pixelSize: 12
             onClicked: root.openLicense()
         }

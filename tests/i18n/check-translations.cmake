@@ -1,0 +1,82 @@
+cmake_minimum_required(VERSION 3.24)
+
+# lupdate brings a copy of each .ts file up to date with the sources; the
+# copy must come back with every text translated and with the same texts as
+# the file in the repository.
+
+# Entries "<state>|<context>: <source>", state ok, empty, unfinished,
+# vanished or obsolete.
+function(read_messages file out)
+    file(READ "${file}" xml)
+    # Semicolons would split the lists below.
+    string(REPLACE ";" "&#59;" xml "${xml}")
+    string(REPLACE "</context>" ";" contexts "${xml}")
+    set(result)
+    foreach(context IN LISTS contexts)
+        if(NOT context MATCHES "<name>([^<]*)</name>")
+            continue()
+        endif()
+        set(name "${CMAKE_MATCH_1}")
+        string(REPLACE "</message>" ";" messages "${context}")
+        foreach(message IN LISTS messages)
+            if(NOT message MATCHES "<source>([^<]*)</source>")
+                continue()
+            endif()
+            string(REPLACE "\n" "\\n" source "${CMAKE_MATCH_1}")
+            set(state ok)
+            if(message MATCHES "type=\"(unfinished|vanished|obsolete)\"")
+                set(state ${CMAKE_MATCH_1})
+            elseif(NOT message MATCHES "<translation>"
+                    OR message MATCHES "<translation>[ \t\r\n]*</translation>"
+                    OR message MATCHES "<numerusform>[ \t\r\n]*</numerusform>")
+                set(state empty)
+            endif()
+            list(APPEND result "${state}|${name}: ${source}")
+        endforeach()
+    endforeach()
+    set(${out} "${result}" PARENT_SCOPE)
+endfunction()
+
+if(NOT TS_FILES)
+    message(FATAL_ERROR "no translation files")
+endif()
+file(REMOVE_RECURSE "${WORK_DIR}")
+file(MAKE_DIRECTORY "${WORK_DIR}")
+set(problems)
+foreach(ts IN LISTS TS_FILES)
+    get_filename_component(ts_name "${ts}" NAME)
+    set(copy "${WORK_DIR}/${ts_name}")
+    file(COPY_FILE "${ts}" "${copy}")
+    execute_process(COMMAND "${LUPDATE}" ${LUPDATE_OPTIONS} -no-obsolete "@${SOURCES_LIST}" -ts "${copy}"
+        RESULT_VARIABLE result OUTPUT_VARIABLE output ERROR_VARIABLE output)
+    if(NOT result EQUAL 0)
+        message(FATAL_ERROR "lupdate failed on ${ts_name}:\n${output}")
+    endif()
+
+    read_messages("${ts}" stored)
+    read_messages("${copy}" current)
+    set(current_texts)
+    foreach(entry IN LISTS current)
+        string(REGEX REPLACE "^([a-z]+)\\|(.*)$" "\\1;\\2" parts "${entry}")
+        list(GET parts 0 state)
+        list(GET parts 1 text)
+        list(APPEND current_texts "${text}")
+        if(NOT state STREQUAL "ok")
+            list(APPEND problems "${ts_name}: no translation (${state}) of ${text}")
+        endif()
+    endforeach()
+    foreach(entry IN LISTS stored)
+        string(REGEX REPLACE "^[a-z]+\\|" "" text "${entry}")
+        if(NOT text IN_LIST current_texts)
+            list(APPEND problems "${ts_name}: kept, but gone from the sources: ${text}")
+        endif()
+    endforeach()
+    list(LENGTH current_texts count)
+    message(STATUS "${ts_name}: ${count} texts")
+endforeach()
+
+if(problems)
+    list(JOIN problems "\n  " report)
+    message(FATAL_ERROR "Translations out of date "
+        "(cmake --build <dir> --target update_translations, then translate):\n  ${report}")
+endif()
