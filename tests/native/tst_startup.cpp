@@ -1,6 +1,6 @@
 #include "AppInstanceGuard.h"
-#include "StartUp.h"
 #include "UiLanguage.h"
+#include "StartUp.h"
 
 #include <QDir>
 #include <QFile>
@@ -10,8 +10,8 @@
 #include <QSettings>
 #include <QSignalSpy>
 #include <QStandardPaths>
-#include <QTranslator>
 #include <QTemporaryDir>
+#include <QTranslator>
 #include <QUuid>
 #include <QtTest>
 
@@ -237,6 +237,8 @@ private Q_SLOTS:
             QVERIFY(AppInstanceGuard::parseCommand(AppInstanceGuard::encodeCommand(got).chopped(1), &read, &reason));
             QCOMPARE(read.name + read.argument, got.name + got.argument);
         }
+    }
+
     void uiLanguageChoice_data()
     {
         QTest::addColumn<QString>("requested");
