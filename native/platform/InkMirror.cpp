@@ -5,11 +5,13 @@
 
 #include <QDebug>
 #include <QGuiApplication>
+#include <QPainter>
 #include <QQmlEngine>
 #include <QQuickRenderControl>
 #include <QQuickRenderTarget>
 #include <QTimer>
 
+#include <algorithm>
 #include <memory>
 
 #if INKLY_HAVE_LAYER_SHELL
@@ -65,6 +67,10 @@ InkMirror::Kind InkMirror::kind()
     }
 #endif
     m_kind = m_layerShell ? Kind::LayerShell : Kind::Windows;
+    // The overlay layer lies above every X window, our toolbar included:
+    // the mirror is kept clear of our own windows as they come and go.
+    if (m_kind == Kind::LayerShell)
+        qApp->installEventFilter(this);
     qInfo().noquote() << "[InkMirror] pointer mode shows the ink"
                       << (m_kind == Kind::LayerShell ? "on the compositor's overlay layer"
                                                      : "in windows over the ink alone");
@@ -203,7 +209,9 @@ void InkMirror::present(Mirror *mirror)
         if (!mirror->surfaceId)
             mirror->surfaceId = m_layerShell->createSurface(mirror->geometry);
         if (mirror->surfaceId) {
-            m_layerShell->present(mirror->surfaceId, mirror->shown ? mirror->image : QImage());
+            m_layerShell->present(mirror->surfaceId,
+                                  mirror->shown ? cutOut(mirror->image, mirror->geometry.topLeft(), ownWindows())
+                                                : QImage());
             return;
         }
     }
@@ -240,6 +248,71 @@ void InkMirror::hidePieces(Mirror *mirror)
     qDeleteAll(mirror->pieces);
     mirror->pieces.clear();
     emit windowsChanged();
+}
+
+bool InkMirror::eventFilter(QObject *watched, QEvent *event)
+{
+    switch (event->type()) {
+    case QEvent::Move:
+    case QEvent::Resize:
+    case QEvent::Show:
+    case QEvent::Hide:
+        if (watched->isWindowType() && static_cast<QWindow *>(watched)->isTopLevel())
+            schedulePresentAll();
+        break;
+    default:
+        break;
+    }
+    return false;
+}
+
+QList<QRect> InkMirror::ownWindows() const
+{
+    QList<QRect> rects;
+    const QWindowList windows = QGuiApplication::topLevelWindows();
+    for (const QWindow *window : windows) {
+        if (!window->isVisible() || window->opacity() <= 0
+            || std::any_of(m_mirrors.cbegin(), m_mirrors.cend(),
+                           [window](const Mirror *m) { return m->overlay == window; }))
+            continue;
+        rects.append(window->frameGeometry());
+    }
+    return rects;
+}
+
+void InkMirror::schedulePresentAll()
+{
+    if (m_presentScheduled || m_mirrors.isEmpty())
+        return;
+    m_presentScheduled = true;
+    QTimer::singleShot(0, this, [this] {
+        m_presentScheduled = false;
+        for (Mirror *mirror : std::as_const(m_mirrors)) {
+            if (mirror->shown)
+                present(mirror);
+        }
+    });
+}
+
+QImage InkMirror::cutOut(const QImage &image, const QPoint &origin, const QList<QRect> &windows)
+{
+    const qreal ratio = image.devicePixelRatio();
+    const QRect bounds(origin, (QSizeF(image.size()) / ratio).toSize());
+    QImage result = image;
+    QPainter painter;
+    for (const QRect &window : windows) {
+        const QRect part = window.intersected(bounds).translated(-origin);
+        if (part.isEmpty())
+            continue;
+        if (!painter.isActive()) {
+            result.detach();
+            painter.begin(&result);
+            painter.setCompositionMode(QPainter::CompositionMode_Clear);
+        }
+        // The painter works in device-independent pixels of the image.
+        painter.fillRect(part, Qt::transparent);
+    }
+    return result;
 }
 
 QList<QRect> InkMirror::inkCells(const QImage &source, int cellSize, int maxRects)

@@ -61,11 +61,18 @@ public:
     // than `maxRects`.
     static QList<QRect> inkCells(const QImage &image, int cellSize, int maxRects);
 
+    // `image` without the parts under `windows` (global geometries), which
+    // are `origin` based; the image itself where none of them meets it.
+    static QImage cutOut(const QImage &image, const QPoint &origin, const QList<QRect> &windows);
+
     static constexpr int kCellSize = 32;
     static constexpr int kMaxPieces = 48;
 
 signals:
     void windowsChanged();
+
+protected:
+    bool eventFilter(QObject *watched, QEvent *event) override;
 
 private:
     struct Mirror;
@@ -79,10 +86,13 @@ private:
     void present(Mirror *mirror);
     void presentPieces(Mirror *mirror);
     void hidePieces(Mirror *mirror);
+    QList<QRect> ownWindows() const;
+    void schedulePresentAll();
 
     bool m_decided = false;
     Kind m_kind = Kind::None;
     // Owned as a child; only built where the Wayland client library is.
     LayerShellClient *m_layerShell = nullptr;
     QList<Mirror *> m_mirrors;
+    bool m_presentScheduled = false;
 };

@@ -12,6 +12,7 @@
 namespace {
 // The rectangles a window was last cut to.
 constexpr char kLastShapeProperty[] = "_inkly_shape";
+constexpr char kMapOrderProperty[] = "_inkly_map_order";
 } // namespace
 
 WindowHelper *WindowHelper::instance()
@@ -25,6 +26,12 @@ bool WindowHelper::isWaylandSession()
     static const bool wayland = QGuiApplication::platformName() == QLatin1String("xcb")
             && !qEnvironmentVariableIsEmpty("WAYLAND_DISPLAY");
     return wayland;
+}
+
+bool WindowHelper::stacksByMapOrder()
+{
+    static const bool byMap = isWaylandSession() && !qEnvironmentVariableIsEmpty("SWAYSOCK");
+    return byMap;
 }
 
 WindowHelper::WindowHelper()
@@ -60,6 +67,8 @@ bool WindowHelper::eventFilter(QObject *watched, QEvent *event)
             && !(window->flags() & Qt::WindowDoesNotAcceptFocus) && !window->isActive())
             window->requestActivate();
     }
+    if (event->type() == QEvent::Show && watched->isWindowType())
+        watched->setProperty(kMapOrderProperty, ++m_mapCount);
     if (event->type() == QEvent::Show) {
         auto *window = qobject_cast<QQuickWindow *>(watched);
         if (window && window->color().alpha() < 255)
@@ -134,15 +143,33 @@ bool WindowHelper::keepWindowsBelow(QQuickWindow *aboveWindow, const QVariantLis
 
     // Panels, menus, tooltips and message boxes stay on top too; nothing of
     // ours that floats may end up under an overlay.
+    QList<QWindow *> anchorWindows{aboveWindow};
     QList<quintptr> anchors{quintptr(aboveWindow->winId())};
     const QWindowList windows = QGuiApplication::topLevelWindows();
     for (QWindow *window : windows) {
         if (window == aboveWindow || below.contains(window) || !window->isVisible()
             || !window->handle() || !(window->flags() & Qt::WindowStaysOnTopHint))
             continue;
+        anchorWindows.append(window);
         anchors.append(quintptr(window->winId()));
     }
+    if (stacksByMapOrder())
+        remapAbove(anchorWindows, below);
     return keepBelow(anchors, belowHandles);
+}
+
+void WindowHelper::remapAbove(const QList<QWindow *> &anchors, const QList<QWindow *> &below)
+{
+    quint64 lastBelow = 0;
+    for (const QWindow *window : below)
+        lastBelow = qMax(lastBelow, window->property(kMapOrderProperty).toULongLong());
+    for (QWindow *window : anchors) {
+        if (window->property(kMapOrderProperty).toULongLong() > lastBelow)
+            continue;
+        // Mapped again, above what came since; the flicker is one frame.
+        window->setVisible(false);
+        window->setVisible(true);
+    }
 }
 
 bool WindowHelper::shapeToContent(QQuickWindow *window)

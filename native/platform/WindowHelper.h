@@ -61,6 +61,10 @@ public:
 
     bool compositingActive() const { return m_compositingActive; }
     static bool isWaylandSession();
+    // sway draws X windows without a manager in the order they were last
+    // mapped and ignores their restacking: a window goes on top only by
+    // being mapped again.
+    static bool stacksByMapOrder();
 
     // The rows of pixels whose alpha reaches `alphaThreshold`, as rectangles
     // in y-x bands; equal runs on consecutive rows are merged.
@@ -89,12 +93,14 @@ protected:
 
 private:
     WindowHelper();
+    quint64 m_mapCount = 0;
     Q_DISABLE_COPY_MOVE(WindowHelper)
 
     void setCompositingActive(bool active);
     void followShape(QQuickWindow *window);
     void updateLeftButtonGrab();
     void scheduleShape(QQuickWindow *window);
+    void remapAbove(const QList<QWindow *> &anchors, const QList<QWindow *> &below);
 
     // Backend (WindowHelper_win.cpp, WindowHelper_x11.cpp); handles are
     // non-zero.

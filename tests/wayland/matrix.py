@@ -442,6 +442,19 @@ def journeys(session, inkly, pointer_binary, focused):
                   "the stroke over wev on output %d is painted (%d of %d points)" % (t["output"] + 1, n, len(points)))
 
     ink_visible("3", "pen")
+    # A stroke that runs on under the toolbar, which must stay above it.
+    bar = x_window(session, TOOLBAR)
+    # Along the pointer button, which has no colour of the ink; the panels
+    # a hover opens lie further left.
+    y = bar[1] + POINTER_Y
+    under_bar = [(bar[0] - 400 + i * 12, y) for i in range(34 + bar[2] // 12)]
+    pointer.drag(under_bar)
+    inside = [(x, y) for x, y in under_bar if bar[0] + 16 <= x < bar[0] + bar[2] - 16]
+    def bar_clear(journey, name):
+        shot = session.screenshot(name)
+        check(journey, red_along(shot, inside) == 0 and red_along(shot, under_bar[:10]) >= 8,
+              "the toolbar stays above the ink (%d red points on it)" % red_along(shot, inside))
+    bar_clear("3", "pen-bar")
 
     # 4. Back to the pointer: clicks pass again, the ink stays.
     toolbar_click(POINTER_Y, lambda: not x_window(session, OVERLAY % 0))
@@ -449,6 +462,7 @@ def journeys(session, inkly, pointer_binary, focused):
     for t in targets:
         click_passes("4", t, "after the pointer tool is chosen again")
     ink_visible("4", "pointer")
+    bar_clear("4", "pointer-bar")
 
 
 if __name__ == "__main__":
