@@ -4,12 +4,6 @@
 # metadata go where desktops look for them.
 include(GNUInstallDirs)
 
-if(WIN32)
-    install(TARGETS inkly RUNTIME DESTINATION ${CMAKE_INSTALL_BINDIR})
-    install(FILES ${INKLY_LICENSE_FILE} DESTINATION ${CMAKE_INSTALL_BINDIR})
-    return()
-endif()
-
 set(INKLY_PROGRAM_DIR ${CMAKE_INSTALL_LIBEXECDIR}/inkly)
 # Qt comes from the system; the companion libraries are opened by path.
 set_target_properties(inkly PROPERTIES INSTALL_RPATH "")
