@@ -2,14 +2,14 @@
 
 #include <QCoreApplication>
 
-// The product version comes from the project's version in the build files,
-// so the two cannot drift apart.
-#ifndef INKLY_PRODUCT_VERSION
-#error "INKLY_PRODUCT_VERSION must be defined by the build"
+// Both versions come from the project's versions in the build files, the
+// same ones the Windows resource is written from, so they cannot drift apart.
+#if !defined(INKLY_PRODUCT_VERSION) || !defined(INKLY_FILE_VERSION)
+#error "INKLY_PRODUCT_VERSION and INKLY_FILE_VERSION must be defined by the build"
 #endif
 
 namespace {
-const QString kFileVersion = QStringLiteral("26.3.3.25");
+const QString kFileVersion = QStringLiteral(INKLY_FILE_VERSION);
 const QString kProductVersion = QStringLiteral(INKLY_PRODUCT_VERSION);
 } // namespace
 
@@ -19,9 +19,15 @@ AppInfo *AppInfo::instance()
     return s_instance;
 }
 
-QString AppInfo::fileVersion() { return kFileVersion; }
+QString AppInfo::fileVersion()
+{
+    return kFileVersion;
+}
 
-QString AppInfo::productVersion() { return kProductVersion; }
+QString AppInfo::productVersion()
+{
+    return kProductVersion;
+}
 
 QString AppInfo::appDir()
 {

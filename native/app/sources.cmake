@@ -23,6 +23,6 @@ list(APPEND INKLY_NATIVE_LINUX_SOURCES
 # The executable's own source; everything else lives in the module library.
 set(INKLY_MAIN_SOURCE native/app/main.cpp)
 
-# AppInfo reports the project's own version.
+# AppInfo reports the project's own versions.
 set_source_files_properties(native/app/AppInfo.cpp PROPERTIES
-    COMPILE_DEFINITIONS "INKLY_PRODUCT_VERSION=\"${PROJECT_VERSION}\"")
+    COMPILE_DEFINITIONS "INKLY_PRODUCT_VERSION=\"${PROJECT_VERSION}\";INKLY_FILE_VERSION=\"${INKLY_FILE_VERSION}\"")

@@ -4,17 +4,11 @@
 # metadata go where desktops look for them.
 include(GNUInstallDirs)
 
-if(WIN32)
-    install(TARGETS inkly RUNTIME DESTINATION ${CMAKE_INSTALL_BINDIR})
-    install(FILES License.txt DESTINATION ${CMAKE_INSTALL_BINDIR})
-    return()
-endif()
-
 set(INKLY_PROGRAM_DIR ${CMAKE_INSTALL_LIBEXECDIR}/inkly)
 # Qt comes from the system; the companion libraries are opened by path.
 set_target_properties(inkly PROPERTIES INSTALL_RPATH "")
 install(TARGETS inkly RUNTIME DESTINATION ${INKLY_PROGRAM_DIR})
-install(FILES License.txt DESTINATION ${INKLY_PROGRAM_DIR})
+install(FILES ${INKLY_LICENSE_FILE} DESTINATION ${INKLY_PROGRAM_DIR})
 install(DIRECTORY resources/linux/icons/ DESTINATION ${CMAKE_INSTALL_DATADIR}/icons)
 
 configure_file(resources/linux/${INKLY_DESKTOP_ID}.metainfo.xml.in

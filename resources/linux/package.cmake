@@ -6,7 +6,7 @@ set(INKLY_PACKAGE_MAINTAINER "Zemworks <zemworks@users.noreply.github.com>"
 
 # Debian's own files: the copyright, and the changelog every package carries.
 # The licence's terms as License.txt words them, below its two title lines.
-file(READ License.txt license)
+file(READ ${INKLY_LICENSE_FILE} license)
 string(FIND "${license}" "\n\n" title_end)
 math(EXPR title_end "${title_end} + 2")
 string(SUBSTRING "${license}" ${title_end} -1 license)

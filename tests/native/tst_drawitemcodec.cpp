@@ -9,6 +9,7 @@
 #include <QJsonDocument>
 #include <QRandomGenerator>
 #include <QRegularExpression>
+#include <QStandardPaths>
 #include <QTemporaryDir>
 #include <QtTest>
 
@@ -77,6 +78,11 @@ private Q_SLOTS:
     {
         QVERIFY(m_data.isValid());
         qputenv("XDG_DATA_HOME", m_data.path().toLocal8Bit());
+#ifdef Q_OS_WIN
+        // Windows reads no XDG directories; test mode keeps the store away
+        // from the user's own drawing.
+        QStandardPaths::setTestModeEnabled(true);
+#endif
     }
 
     // The stored forms must be exactly what Qt's writer gives, or the joined

@@ -9,7 +9,9 @@
 
 #include <cstdio>
 #include <cstdlib>
+#include <cwchar>
 #include <string>
+#include <utility>
 #include <vector>
 
 using namespace Win32Core;
@@ -372,8 +374,20 @@ void testLibraries()
             "library: a missing file loads nothing, quietly");
 }
 
+// The four numbers of a dotted version, as the fixed part of the resource
+// holds them: major and minor in the high word, patch and build in the low.
+std::pair<DWORD, DWORD> fixedVersion(const wchar_t *text)
+{
+    unsigned parts[4] = {};
+    std::swscanf(text, L"%u.%u.%u.%u", &parts[0], &parts[1], &parts[2], &parts[3]);
+    return { DWORD(MAKELONG(parts[1], parts[0])), DWORD(MAKELONG(parts[3], parts[2])) };
+}
+
+// The build passes the versions it wrote the resource from.
 void testVersionResource()
 {
+    const wchar_t *fileVersion = L"" INKLY_FILE_VERSION;
+    const wchar_t *productVersion = L"" INKLY_PRODUCT_VERSION;
     wchar_t self[MAX_PATH];
     GetModuleFileNameW(nullptr, self, MAX_PATH);
     DWORD ignored = 0;
@@ -382,11 +396,13 @@ void testVersionResource()
     UINT length = 0;
     const bool read = !data.empty() && GetFileVersionInfoW(self, 0, DWORD(data.size()), data.data())
             && VerQueryValueW(data.data(), L"\\", reinterpret_cast<void **>(&fixed), &length);
-    check(read && fixed->dwFileVersionMS == MAKELONG(3, 26) && fixed->dwFileVersionLS == MAKELONG(25, 3)
-                    && fixed->dwProductVersionMS == MAKELONG(1, 1) && fixed->dwProductVersionLS == MAKELONG(25, 0),
-            "version resource: binary file 26.3.3.25, product 1.1.0.25");
-    const wchar_t *fields[][2] = { { L"CompanyName", L"Zemworks" }, { L"FileDescription", L"Inkly" }, { L"FileVersion", L"26.3.3.25" },
-        { L"InternalName", L"Inkly" }, { L"OriginalFilename", L"Inkly.exe" }, { L"ProductName", L"Inkly" }, { L"ProductVersion", L"1.1.0.25" } };
+    const auto file = fixedVersion(fileVersion);
+    const auto product = fixedVersion(productVersion);
+    check(read && file.first != 0 && fixed->dwFileVersionMS == file.first && fixed->dwFileVersionLS == file.second
+                    && fixed->dwProductVersionMS == product.first && fixed->dwProductVersionLS == product.second,
+            "version resource: binary file and product versions", fileVersion);
+    const wchar_t *fields[][2] = { { L"CompanyName", L"Zemworks" }, { L"FileDescription", L"Inkly" }, { L"FileVersion", fileVersion },
+        { L"InternalName", L"Inkly" }, { L"OriginalFilename", L"Inkly.exe" }, { L"ProductName", L"Inkly" }, { L"ProductVersion", productVersion } };
     std::wstring readBack;
     bool allMatch = read;
     for (const auto &field : fields) {
