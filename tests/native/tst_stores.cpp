@@ -213,6 +213,29 @@ private Q_SLOTS:
         QCOMPARE(items.last().toObject().value("points").toArray().size(), 3);
     }
 
+    // Each board's items survive a reload; an emptied board leaves the file,
+    // a board this version does not show stays as it was.
+    void boardsKeepTheirItems()
+    {
+        DrawingStore *store = DrawingStore::instance();
+        const QJsonObject chalk { { "chalk", QJsonArray { 1 } } };
+        writeFile(path(QStringLiteral("drawings")),
+                QJsonDocument(QJsonObject { { "version", 1 }, { "items", QJsonArray() }, { "boards", chalk } }).toJson());
+        store->reload();
+        const QVariantMap rules { { "toolNames", QStringList { "None", "Pen" } } };
+        QVERIFY(store->readBoardItems(rules).value("chalk").toMap().value("items").toList().isEmpty());
+        const QVariant form = QVariant::fromValue(store->encodeDrawItem(stroke(2), "stroke", "Pen"));
+        store->setBoardItems({ { "white", QVariantList { form, form } }, { "black", QVariantList {} } });
+        QVERIFY(store->setStoredDrawItems({ form }));
+        store->reload();
+        QCOMPARE(store->readBoardItems(rules).value("white").toMap().value("items").toList().size(), 2);
+        QCOMPARE(store->readDrawItems(rules).value("items").toList().size(), 1);
+        QCOMPARE(readJson(path(QStringLiteral("drawings"))).value("boards").toObject().keys(), (QStringList { "chalk", "white" }));
+        store->setBoardItems({ { "white", QVariantList {} } });
+        QVERIFY(store->setStoredDrawItems({}));
+        QCOMPARE(readJson(path(QStringLiteral("drawings"))).value("boards").toObject(), chalk);
+    }
+
     // Keys are dot paths; nothing a caller passes may damage what is stored.
     void settingsKeyPaths()
     {
