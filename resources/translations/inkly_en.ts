@@ -319,8 +319,12 @@ Please try again in a moment.</translation>
         <translation>Laser pointer</translation>
     </message>
     <message>
-        <source>화이트보드 / 블랙보드</source>
-        <translation>White board / black board</translation>
+        <source>화이트보드</source>
+        <translation>White board</translation>
+    </message>
+    <message>
+        <source>블랙보드</source>
+        <translation>Black board</translation>
     </message>
 </context>
 </TS>

@@ -66,26 +66,24 @@ Canvas {
         ctx.save();
         ctx.lineCap = "round";
         ctx.lineJoin = "round";
-        for (const run of root.runs) {
-            for (let i = 0; i < run.length; i += 3) {
-                const fade = 1 - (now - run[i + 2]) / root.fadeDuration;
-                if (fade <= 0)
-                    continue;
-                const x0 = i >= 3 ? run[i - 3] : run[i];
-                const y0 = i >= 3 ? run[i - 2] : run[i + 1];
-                ctx.beginPath();
-                ctx.moveTo(x0, y0);
-                ctx.lineTo(run[i], run[i + 1] + (i >= 3 ? 0 : 0.01));
-                ctx.globalAlpha = fade * root.haloAlpha;
-                ctx.strokeStyle = Theme.colorLaser;
-                ctx.lineWidth = width * root.haloFactor;
-                ctx.stroke();
-                ctx.globalAlpha = fade;
-                ctx.lineWidth = width;
-                ctx.stroke();
-                ctx.strokeStyle = Theme.colorLaserCore;
-                ctx.lineWidth = width * root.coreFactor;
-                ctx.stroke();
+        // Halo, body and core each in a pass of their own, so that a
+        // segment's halo never dims the core of the one before.
+        const passes = [[Theme.colorLaser, root.haloFactor, root.haloAlpha], [Theme.colorLaser, 1, 1],
+                        [Theme.colorLaserCore, root.coreFactor, 1]];
+        for (const [style, factor, alpha] of passes) {
+            ctx.strokeStyle = style;
+            ctx.lineWidth = width * factor;
+            for (const run of root.runs) {
+                for (let i = 0; i < run.length; i += 3) {
+                    const fade = 1 - (now - run[i + 2]) / root.fadeDuration;
+                    if (fade <= 0)
+                        continue;
+                    ctx.beginPath();
+                    ctx.moveTo(i >= 3 ? run[i - 3] : run[i], i >= 3 ? run[i - 2] : run[i + 1]);
+                    ctx.lineTo(run[i], run[i + 1] + (i >= 3 ? 0 : 0.01));
+                    ctx.globalAlpha = fade * alpha;
+                    ctx.stroke();
+                }
             }
         }
         ctx.restore();

@@ -21,7 +21,8 @@ CPopup {
         { hints: ["Shift", "wheelScroll"], description: qsTr("선 굵기 변경") },
         { hints: ["Ctrl", "T"], description: qsTr("텍스트 입력") },
         { hints: ["Ctrl", "L"], description: qsTr("레이저 포인터") },
-        { hints: ["Ctrl", "Shift", "W", "B"], description: qsTr("화이트보드 / 블랙보드") }
+        { hints: ["Ctrl", "Shift", "W"], description: qsTr("화이트보드") },
+        { hints: ["Ctrl", "Shift", "B"], description: qsTr("블랙보드") }
     ]
     readonly property var defaultCornerPriority: ["bottomRight", "topRight", "bottomLeft", "topLeft"]
     readonly property var hintImages: ({
