@@ -184,6 +184,9 @@ private Q_SLOTS:
                                     << QJsonObject { { "version", 1 } } << QJsonArray { text };
         QTest::newRow("newer item, a key twice") << QByteArray(R"({"version": 1, "items": [{"type": "text", "drawingTool": "Text", "a": 1, "a": 2}]})")
                                                  << QJsonObject { { "version", 1 } } << QJsonArray { QJsonObject { { "type", "text" }, { "drawingTool", "Text" }, { "a", 2 } } };
+        const QJsonObject boards { { "white", QJsonArray { QJsonObject::fromVariantMap(stroke(2)) } }, { "chalk", QJsonArray { 1 } } };
+        QTest::newRow("boards") << QJsonDocument(QJsonObject { { "version", 1 }, { "items", QJsonArray() }, { "boards", boards } }).toJson()
+                                << QJsonObject { { "version", 1 }, { "boards", boards } } << QJsonArray();
         QTest::newRow("marked items key") << QByteArray("{\"\\uFEFFitems\": [1], \"items\": [], \"version\": 1}")
                                           << QJsonObject { { "version", 1 } } << QJsonArray();
     }
@@ -211,29 +214,6 @@ private Q_SLOTS:
         for (qsizetype i = 0; i < kept.size(); ++i)
             QCOMPARE(items.at(i), kept.at(i));
         QCOMPARE(items.last().toObject().value("points").toArray().size(), 3);
-    }
-
-    // Each board's items survive a reload; an emptied board leaves the file,
-    // a board this version does not show stays as it was.
-    void boardsKeepTheirItems()
-    {
-        DrawingStore *store = DrawingStore::instance();
-        const QJsonObject chalk { { "chalk", QJsonArray { 1 } } };
-        writeFile(path(QStringLiteral("drawings")),
-                QJsonDocument(QJsonObject { { "version", 1 }, { "items", QJsonArray() }, { "boards", chalk } }).toJson());
-        store->reload();
-        const QVariantMap rules { { "toolNames", QStringList { "None", "Pen" } } };
-        QVERIFY(store->readBoardItems(rules).value("chalk").toMap().value("items").toList().isEmpty());
-        const QVariant form = QVariant::fromValue(store->encodeDrawItem(stroke(2), "stroke", "Pen"));
-        store->setBoardItems({ { "white", QVariantList { form, form } }, { "black", QVariantList {} } });
-        QVERIFY(store->setStoredDrawItems({ form }));
-        store->reload();
-        QCOMPARE(store->readBoardItems(rules).value("white").toMap().value("items").toList().size(), 2);
-        QCOMPARE(store->readDrawItems(rules).value("items").toList().size(), 1);
-        QCOMPARE(readJson(path(QStringLiteral("drawings"))).value("boards").toObject().keys(), (QStringList { "chalk", "white" }));
-        store->setBoardItems({ { "white", QVariantList {} } });
-        QVERIFY(store->setStoredDrawItems({}));
-        QCOMPARE(readJson(path(QStringLiteral("drawings"))).value("boards").toObject(), chalk);
     }
 
     // Keys are dot paths; nothing a caller passes may damage what is stored.

@@ -13,12 +13,10 @@
 
 Q_IMPORT_QML_PLUGIN(Zem_InklyPlugin)
 
-// What an input method sends while it composes and when it commits, for
-// tests where no input method runs.
+// What an input method sends while it composes and when it commits.
 class InputMethodSender : public QObject
 {
     Q_OBJECT
-
 public:
     Q_INVOKABLE void compose(QObject *item, const QString &preedit, const QString &commit)
     {
