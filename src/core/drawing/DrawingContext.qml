@@ -413,7 +413,9 @@ QtObject {
     function storedFormsOf(items) {
         const storedForms = [];
         for (let i = 0; i < items.length; ++i) {
-            if (!items[i].replacedBy)
+            // A text being typed again is kept as it was until it is done.
+            const by = items[i].replacedBy;
+            if (!by || by.drawingTool === undefined)
                 storedForms.push(root.storedFormOf(items[i]));
         }
         return storedForms;
