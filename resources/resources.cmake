@@ -26,6 +26,8 @@ set(INKLY_RESOURCE_FILES
     resources/toolbar/drawing/palette/color.svg
     resources/toolbar/drawing/pen.svg
     resources/toolbar/drawing/rectangle.svg
+    resources/toolbar/drawing/text.svg
+    resources/toolbar/drawing/laser.svg
     resources/toolbar/drawing/shape.svg
     resources/toolbar/drawing/star.svg
     resources/toolbar/history/clear.svg
@@ -40,4 +42,6 @@ set(INKLY_RESOURCE_FILES
     resources/toolbar/more/homepage.svg
     resources/toolbar/more/settings.svg
     resources/toolbar/more/tips.svg
+    resources/toolbar/more/white-board.svg
+    resources/toolbar/more/black-board.svg
 )

@@ -11,6 +11,8 @@ set(INKLY_QML_FILES
     src/components/drawing/DrawingCanvas.qml
     src/components/drawing/DrawingTile.qml
     src/components/drawing/DrawingCursor.qml
+    src/components/drawing/DrawingTextEditor.qml
+    src/components/drawing/LaserTrail.qml
     src/core/settings/AppSettings.qml
     src/core/stats/Stats.qml
     src/theme/Theme.qml
@@ -45,6 +47,7 @@ set(INKLY_QML_FILES
     src/components/toolbar/extension-panels/DrawingToolPanel.qml
     src/components/toolbar/extension-panels/ShapePanel.qml
     src/components/toolbar/extension-panels/EraserPanel.qml
+    src/components/toolbar/extension-panels/PointerPanel.qml
     src/components/toolbar/extension-panels/LineWidthPanel.qml
     src/components/toolbar/extension-panels/LineWidthPreviewPanel.qml
     src/components/toolbar/extension-panels/MorePanel.qml

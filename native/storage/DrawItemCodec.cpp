@@ -4,8 +4,8 @@
 #include <QJsonValue>
 
 #include <algorithm>
-#include <functional>
 #include <cmath>
+#include <functional>
 
 namespace DrawItemCodec {
 
@@ -28,18 +28,24 @@ const QString kB = QStringLiteral("b");
 const QString kA = QStringLiteral("a");
 const QString kStroke = QStringLiteral("stroke");
 const QString kShape = QStringLiteral("shape");
+const QString kTextType = QStringLiteral("text");
+const QString kText = QStringLiteral("text");
+const QString kFontSize = QStringLiteral("fontSize");
 const QString kItems = QStringLiteral("items");
 
 // What an item is drawn from, whichever side it comes from.
 struct Fields
 {
     bool stroke = false;
+    bool isText = false;
     QStringView toolName;
     QStringView windowId;
     QColor lineColor;
     double lineWidth = 0;
     QList<double> points; // flat
     double startX = 0, startY = 0, endX = 0, endY = 0;
+    QStringView text;
+    double x = 0, y = 0, fontSize = 0;
 };
 
 // Numbers as QJsonValue(double) and Qt's writer give them: integral values up
@@ -91,7 +97,10 @@ QByteArray write(const Fields &item)
     out += "{\n"
            "            \"drawingTool\": ";
     appendString(out, item.toolName);
-    if (!item.stroke) {
+    if (item.isText) {
+        out += ",\n            \"fontSize\": ";
+        appendNumber(out, item.fontSize);
+    } else if (!item.stroke) {
         out += ",\n            \"endX\": ";
         appendNumber(out, item.endX);
         out += ",\n            \"endY\": ";
@@ -124,15 +133,25 @@ QByteArray write(const Fields &item)
             }
             out += "\n            ]";
         }
+    } else if (item.isText) {
+        out += ",\n            \"text\": ";
+        appendString(out, item.text);
     } else {
         out += ",\n            \"startX\": ";
         appendNumber(out, item.startX);
         out += ",\n            \"startY\": ";
         appendNumber(out, item.startY);
     }
-    out += item.stroke ? ",\n            \"type\": \"stroke\",\n            \"windowId\": "
-                       : ",\n            \"type\": \"shape\",\n            \"windowId\": ";
+    out += item.stroke    ? ",\n            \"type\": \"stroke\",\n            \"windowId\": "
+            : item.isText ? ",\n            \"type\": \"text\",\n            \"windowId\": "
+                          : ",\n            \"type\": \"shape\",\n            \"windowId\": ";
     appendString(out, item.windowId);
+    if (item.isText) {
+        out += ",\n            \"x\": ";
+        appendNumber(out, item.x);
+        out += ",\n            \"y\": ";
+        appendNumber(out, item.y);
+    }
     out += "\n        }";
     return out;
 }
@@ -203,6 +222,14 @@ StoredFields fieldsOf(const QJsonValue &stored)
             number(StoredFields::EndX, &fields.endX);
         } else if (key == kEndY) {
             number(StoredFields::EndY, &fields.endY);
+        } else if (key == kText) {
+            text(StoredFields::Text, &fields.text);
+        } else if (key == kX) {
+            number(StoredFields::X, &fields.x);
+        } else if (key == kY) {
+            number(StoredFields::Y, &fields.y);
+        } else if (key == kFontSize) {
+            number(StoredFields::FontSize, &fields.fontSize);
         } else if (key == kLineColor) {
             fields.present |= StoredFields::LineColor;
             if (!value.isObject())
@@ -269,6 +296,7 @@ Decoded decodeFields(const QList<StoredFields> &stored, const Rules &rules,
             = Key::Type | Key::DrawingTool | Key::WindowId | Key::LineColor | Key::LineWidth;
     constexpr unsigned strokeKeys = common | Key::Points;
     constexpr unsigned shapeKeys = common | Key::StartX | Key::StartY | Key::EndX | Key::EndY;
+    constexpr unsigned textKeys = common | Key::Text | Key::X | Key::Y | Key::FontSize;
 
     Decoded result;
     result.storedCount = int(stored.size());
@@ -355,6 +383,23 @@ Decoded decodeFields(const QList<StoredFields> &stored, const Rules &rules,
             item.insert(kStartY, fields.startY);
             item.insert(kEndX, fields.endX);
             item.insert(kEndY, fields.endY);
+        } else if (entry.type == kTextType) {
+            constexpr unsigned needed = Key::Text | Key::X | Key::Y | Key::FontSize;
+            if ((entry.valid & needed) != needed || entry.text.isEmpty() || !(entry.fontSize > 0)
+                    || !std::isfinite(entry.fontSize)) {
+                keep();
+                continue;
+            }
+            fields.isText = true;
+            fields.text = entry.text;
+            fields.x = entry.x;
+            fields.y = entry.y;
+            fields.fontSize = entry.fontSize;
+            unchanged = unchanged && entry.present == textKeys && entry.valid == textKeys;
+            item.insert(kText, entry.text);
+            item.insert(kX, fields.x);
+            item.insert(kY, fields.y);
+            item.insert(kFontSize, fields.fontSize);
         } else {
             keep();
             continue;
@@ -400,9 +445,11 @@ QByteArray element(const QVariantMap &item, const QString &type, const QString &
 {
     Fields fields;
     fields.stroke = type == kStroke;
+    fields.isText = type == kTextType;
     fields.toolName = toolName;
     const QString windowId = item.value(kWindowId).toString();
     fields.windowId = windowId;
+    const QString text = item.value(kText).toString();
     fields.lineColor = variantColor(item.value(kLineColor));
     fields.lineWidth = item.value(kLineWidth).toDouble();
     if (fields.stroke) {
@@ -416,6 +463,11 @@ QByteArray element(const QVariantMap &item, const QString &type, const QString &
                 fields.points << point.toDouble();
             }
         }
+    } else if (fields.isText) {
+        fields.text = text;
+        fields.x = item.value(kX).toDouble();
+        fields.y = item.value(kY).toDouble();
+        fields.fontSize = item.value(kFontSize).toDouble();
     } else {
         fields.startX = item.value(kStartX).toDouble();
         fields.startY = item.value(kStartY).toDouble();

@@ -53,6 +53,10 @@ struct StoredFields
         StartY = 1u << 7,
         EndX = 1u << 8,
         EndY = 1u << 9,
+        Text = 1u << 10,
+        X = 1u << 11,
+        Y = 1u << 12,
+        FontSize = 1u << 13,
     };
 
     bool isObject = false;
@@ -68,6 +72,8 @@ struct StoredFields
     QList<double> points; // flat, from the entries with a number x and y
     bool pointsAllValid = true;
     double startX = 0, startY = 0, endX = 0, endY = 0;
+    QString text;
+    double x = 0, y = 0, fontSize = 0;
     // The entry's own text in `source`, when it was read from the file.
     qsizetype sourceOffset = 0;
     qsizetype sourceLength = 0;
@@ -98,8 +104,8 @@ Decoded decode(
         const QList<StoredFields> &stored, const Rules &rules, const QByteArray &source = {});
 Decoded decode(const QJsonArray &stored, const Rules &rules);
 
-// The stored form of an in-memory record. Its points may be flat numbers or
-// {x, y} maps.
+// The stored form of an in-memory record of `type` "stroke", "shape" or
+// "text". Its points may be flat numbers or {x, y} maps.
 QByteArray element(const QVariantMap &item, const QString &type, const QString &toolName);
 
 // Writes the indented file text of `document` with the given elements as

@@ -293,6 +293,14 @@ public:
                 return numeric(fields, StoredFields::EndX, &fields.endX, 3);
             if (key == "endY")
                 return numeric(fields, StoredFields::EndY, &fields.endY, 3);
+            if (key == "text")
+                return text(fields, StoredFields::Text, &fields.text, 3);
+            if (key == "x")
+                return numeric(fields, StoredFields::X, &fields.x, 3);
+            if (key == "y")
+                return numeric(fields, StoredFields::Y, &fields.y, 3);
+            if (key == "fontSize")
+                return numeric(fields, StoredFields::FontSize, &fields.fontSize, 3);
             if (key == "lineColor" || key == "points") {
                 const unsigned bit
                         = key == "points" ? StoredFields::Points : StoredFields::LineColor;
@@ -365,8 +373,8 @@ bool read(const QByteArray &file, Result *result)
         reader.skipSpace();
         result->itemsOffset = reader.offset();
         result->itemsIsArray = reader.peek() == '[';
-        const bool valueRead
-                = result->itemsIsArray ? reader.items(result->items, &result->skipped) : reader.skipValue(1);
+        const bool valueRead = result->itemsIsArray ? reader.items(result->items, &result->skipped)
+                                                    : reader.skipValue(1);
         result->itemsLength = reader.offset() - result->itemsOffset;
         return valueRead;
     });

@@ -29,6 +29,19 @@ void keepDamaged(const QString &path)
 }
 const QString kVersionKey = QStringLiteral("version");
 const QString kItemsKey = QStringLiteral("items");
+const QString kBoardsKey = QStringLiteral("boards");
+
+bool sameForms(const QList<StoredDrawItem> &a, const QList<StoredDrawItem> &b)
+{
+    if (a.size() != b.size())
+        return false;
+    for (qsizetype i = 0; i < a.size(); ++i) {
+        if (a.at(i).json().data() != b.at(i).json().data()
+                || a.at(i).json().size() != b.at(i).json().size())
+            return false;
+    }
+    return true;
+}
 
 QJsonObject emptyDocument()
 {
@@ -79,7 +92,7 @@ bool DrawingStore::setDrawings(const QVariantList &items)
     return setItems(QJsonArray::fromVariantList(items));
 }
 
-QVariantMap DrawingStore::readDrawItems(const QVariantMap &rules)
+DrawItemCodec::Rules DrawingStore::rulesOf(const QVariantMap &rules)
 {
     DrawItemCodec::Rules codecRules;
     codecRules.toolNames = rules.value(QStringLiteral("toolNames")).toStringList();
@@ -88,6 +101,77 @@ QVariantMap DrawingStore::readDrawItems(const QVariantMap &rules)
     codecRules.defaultLineWidth = rules.value(QStringLiteral("lineWidth")).toDouble();
     codecRules.minLineWidth = rules.value(QStringLiteral("minLineWidth")).toDouble();
     codecRules.maxLineWidth = rules.value(QStringLiteral("maxLineWidth")).toDouble();
+    return codecRules;
+}
+
+QVariantMap DrawingStore::decodedMap(const DrawItemCodec::Decoded &decoded)
+{
+    QVariantList storedForms;
+    storedForms.reserve(decoded.storedForms.size());
+    for (const StoredDrawItem &form : decoded.storedForms)
+        storedForms.append(QVariant::fromValue(form));
+    return { { QStringLiteral("storedCount"), decoded.storedCount },
+        { QStringLiteral("items"), decoded.items },
+        { QStringLiteral("storedForms"), storedForms } };
+}
+
+QVariantMap DrawingStore::readBoardItems(const QVariantMap &rules)
+{
+    const DrawItemCodec::Rules codecRules = rulesOf(rules);
+    const QJsonObject boards = m_document.value(kBoardsKey).toObject();
+    QVariantMap result;
+    m_keptBoardItems.clear();
+    m_boardItems.clear();
+    for (auto it = boards.begin(); it != boards.end(); ++it) {
+        if (!it.value().isArray()) {
+            qWarning() << "[DrawingStore] Board" << it.key() << "holds no list of items";
+            continue;
+        }
+        const DrawItemCodec::Decoded decoded
+                = DrawItemCodec::decode(it.value().toArray(), codecRules);
+        if (decoded.dropped > 0)
+            qWarning() << "[DrawingStore] Dropped" << decoded.dropped << "entries of board"
+                       << it.key() << "that are not drawing items";
+        m_keptBoardItems.insert(it.key(), decoded.kept);
+        m_boardItems.insert(it.key(), decoded.storedForms);
+        result.insert(it.key(), decodedMap(decoded));
+    }
+    return result;
+}
+
+void DrawingStore::setBoardItems(const QVariantMap &boards)
+{
+    QJsonObject stored = m_document.value(kBoardsKey).toObject();
+    const bool wasThere = m_document.contains(kBoardsKey);
+    bool changed = false;
+    for (auto it = boards.begin(); it != boards.end(); ++it) {
+        const QList<StoredDrawItem> forms = storedItemsOf(it.value().toList());
+        if (sameForms(forms, m_boardItems.value(it.key()))
+                && stored.contains(it.key()) == !forms.isEmpty())
+            continue;
+        m_boardItems.insert(it.key(), forms);
+        QJsonArray items;
+        for (const StoredDrawItem &form : m_keptBoardItems.value(it.key()) + forms)
+            items.append(QJsonDocument::fromJson(form.json().toByteArray()).object());
+        if (items.isEmpty())
+            stored.remove(it.key());
+        else
+            stored.insert(it.key(), items);
+        changed = true;
+    }
+    if (!changed)
+        return;
+    if (stored.isEmpty()) {
+        if (wasThere)
+            m_document.remove(kBoardsKey);
+    } else {
+        m_document.insert(kBoardsKey, stored);
+    }
+}
+
+QVariantMap DrawingStore::readDrawItems(const QVariantMap &rules)
+{
+    const DrawItemCodec::Rules codecRules = rulesOf(rules);
 
     DrawItemCodec::Decoded decoded = m_itemsHeld == ItemsHeld::AsRead
             ? DrawItemCodec::decode(m_readItems, codecRules, m_fileText)
@@ -105,13 +189,7 @@ QVariantMap DrawingStore::readDrawItems(const QVariantMap &rules)
                    << "entries that are not drawing items";
         keepDamaged(filePath());
     }
-    QVariantList storedForms;
-    storedForms.reserve(decoded.storedForms.size());
-    for (const StoredDrawItem &form : decoded.storedForms)
-        storedForms.append(QVariant::fromValue(form));
-    return { { QStringLiteral("storedCount"), decoded.storedCount },
-        { QStringLiteral("items"), decoded.items },
-        { QStringLiteral("storedForms"), storedForms } };
+    return decodedMap(decoded);
 }
 
 StoredDrawItem DrawingStore::encodeDrawItem(
@@ -161,8 +239,9 @@ void DrawingStore::saveOnExit()
     const QString name = QStringLiteral("drawings.unsaved-")
             + QDateTime::currentDateTime().toString(QStringLiteral("yyyyMMdd-HHmmss"))
             + QStringLiteral(".json");
-    for (const QString &folder : { file.absolutePath(), QFileInfo(file.absolutePath()).absolutePath(),
-                 QDir::homePath(), QDir::tempPath() }) {
+    for (const QString &folder :
+            { file.absolutePath(), QFileInfo(file.absolutePath()).absolutePath(), QDir::homePath(),
+                    QDir::tempPath() }) {
         const QString path = QDir(folder).filePath(name);
         if (writeTo(path)) {
             qWarning() << "[DrawingStore] Kept the unsaved drawing in" << path;
@@ -238,6 +317,8 @@ void DrawingStore::reload()
     m_hasPending = false;
     m_pendingItems.clear();
     m_keptItems.clear();
+    m_keptBoardItems.clear();
+    m_boardItems.clear();
     m_save.unsaved = false;
     m_save.retry.stop();
     load();
@@ -308,6 +389,7 @@ void DrawingStore::load()
     keepDamaged(path);
     m_document.insert(kVersionKey, kCurrentVersion);
     m_document.insert(kItemsKey, QJsonArray());
+    m_document.remove(kBoardsKey);
 }
 
 bool DrawingStore::save()

@@ -2,6 +2,7 @@
 
 #include "QmlSingleton.h"
 
+#include <QHash>
 #include <QJsonArray>
 #include <QJsonObject>
 #include <QObject>
@@ -47,6 +48,13 @@ public:
     // storedForms}.
     // Entries of other versions are kept for the file.
     Q_INVOKABLE QVariantMap readDrawItems(const QVariantMap &rules);
+    // The items of each board kept in the file ("boards", by board name), by
+    // the same rules: {name: {storedCount, items, storedForms}}.
+    Q_INVOKABLE QVariantMap readBoardItems(const QVariantMap &rules);
+    // Replaces the items of the named boards by these stored forms (a map of
+    // lists); they are written with the next save. An empty board leaves the
+    // file, boards not named stay as they are.
+    Q_INVOKABLE void setBoardItems(const QVariantMap &boards);
     // The stored form of one in-memory record.
     Q_INVOKABLE StoredDrawItem encodeDrawItem(
             const QVariantMap &item, const QString &type, const QString &toolName) const;
@@ -90,6 +98,8 @@ private:
     // Switches to `held`, dropping what the other ways held.
     void holdItems(ItemsHeld held);
     static QList<StoredDrawItem> storedItemsOf(const QVariantList &storedForms);
+    static DrawItemCodec::Rules rulesOf(const QVariantMap &rules);
+    static QVariantMap decodedMap(const DrawItemCodec::Decoded &decoded);
 
     QJsonObject m_document;
 
@@ -104,5 +114,8 @@ private:
     bool m_hasPending = false;
     // Other versions' entries, written before the items.
     QList<StoredDrawItem> m_keptItems;
+    // The same for each board, and the forms each board was last given.
+    QHash<QString, QList<StoredDrawItem>> m_keptBoardItems;
+    QHash<QString, QList<StoredDrawItem>> m_boardItems;
     FileUtils::SaveState m_save;
 };

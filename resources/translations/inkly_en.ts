@@ -110,12 +110,35 @@ Please try again in a moment.</translation>
         <source>닫기</source>
         <translation>Close</translation>
     </message>
+    <message>
+        <source>화이트보드</source>
+        <translation>White board</translation>
+    </message>
+    <message>
+        <source>끄기</source>
+        <translation>off</translation>
+    </message>
+    <message>
+        <source>블랙보드</source>
+        <translation>Black board</translation>
+    </message>
 </context>
 <context>
     <name>Overview</name>
     <message>
         <source>잉클리 시작하기</source>
         <translation>Start Inkly</translation>
+    </message>
+</context>
+<context>
+    <name>PointerPanel</name>
+    <message>
+        <source>마우스 포인터</source>
+        <translation>Mouse pointer</translation>
+    </message>
+    <message>
+        <source>레이저 포인터</source>
+        <translation>Laser pointer</translation>
     </message>
 </context>
 <context>
@@ -197,6 +220,10 @@ Please try again in a moment.</translation>
     <message>
         <source>화살표</source>
         <translation>Arrow</translation>
+    </message>
+    <message>
+        <source>텍스트</source>
+        <translation>Text</translation>
     </message>
 </context>
 <context>
@@ -282,6 +309,22 @@ Please try again in a moment.</translation>
     <message>
         <source>선 굵기 변경</source>
         <translation>Change line width</translation>
+    </message>
+    <message>
+        <source>텍스트 입력</source>
+        <translation>Type text</translation>
+    </message>
+    <message>
+        <source>레이저 포인터</source>
+        <translation>Laser pointer</translation>
+    </message>
+    <message>
+        <source>화이트보드</source>
+        <translation>White board</translation>
+    </message>
+    <message>
+        <source>블랙보드</source>
+        <translation>Black board</translation>
     </message>
 </context>
 </TS>

@@ -14,6 +14,9 @@ QtObject {
     readonly property int maxLineWidth: 100
     readonly property int minLineWidth: 1
     readonly property real highlighterAlpha: 0.4
+    // How long each part of the laser trail takes to fade out.
+    readonly property int laserFadeDuration: 1000
+    readonly property int laserLineWidth: 8
     // How long after it is shown a window is put back where it was placed
     // when the window manager moves it by its own rules.
     readonly property int managerPlacementGrace: 1000

@@ -39,6 +39,11 @@ QtObject {
     readonly property color colorUsageTipsBackground: Utils.setAlpha(root.colorBackgroundInverse, 0.8)
     readonly property color colorEraserDrawPreviewFill: Utils.toAARRGGBB("#00FFFF4D")
     readonly property color colorEraserDrawPreviewBorder: "#FFFFFF"
+    readonly property color colorBoardWhite: "#FFFFFF"
+    readonly property color colorBoardBlack: "#000000"
+    // The laser trail: a soft halo round a bright core.
+    readonly property color colorLaser: "#FF2A2A"
+    readonly property color colorLaserCore: "#FFF0F0"
 
     readonly property string imageAppLogo: "qrc:/resources/app/app-logo.png"
     readonly property string iconTipsDouble: "qrc:/resources/tips/double.svg"
@@ -62,6 +67,8 @@ QtObject {
     readonly property string iconToolbarDrawingStar: "qrc:/resources/toolbar/drawing/star.svg"
     readonly property string iconToolbarDrawingEllipse: "qrc:/resources/toolbar/drawing/ellipse.svg"
     readonly property string iconToolbarDrawingRectangle: "qrc:/resources/toolbar/drawing/rectangle.svg"
+    readonly property string iconToolbarDrawingText: "qrc:/resources/toolbar/drawing/text.svg"
+    readonly property string iconToolbarDrawingLaser: "qrc:/resources/toolbar/drawing/laser.svg"
     readonly property string iconToolbarDrawingColor: "qrc:/resources/toolbar/drawing/color.svg"
     readonly property string iconToolbarDrawingColorAdd: "qrc:/resources/toolbar/drawing/color-add.png"
     readonly property string iconToolbarDrawingPaletteColor: "qrc:/resources/toolbar/drawing/palette/color.svg"
@@ -79,6 +86,8 @@ QtObject {
     readonly property string iconToolbarMoreHomepage: "qrc:/resources/toolbar/more/homepage.svg"
     readonly property string iconToolbarMoreSettings: "qrc:/resources/toolbar/more/settings.svg"
     readonly property string iconToolbarMoreTips: "qrc:/resources/toolbar/more/tips.svg"
+    readonly property string iconToolbarMoreWhiteBoard: "qrc:/resources/toolbar/more/white-board.svg"
+    readonly property string iconToolbarMoreBlackBoard: "qrc:/resources/toolbar/more/black-board.svg"
 
     // Fontconfig falls back where this family is not installed.
     readonly property string fontFamily: "Malgun Gothic"

@@ -705,6 +705,20 @@ void TestEndToEnd::commandsReachTheRunningInkly()
         QVERIFY2(session.runInklyToEnd({ QString::fromLatin1(command) }, &log) == 0, qPrintable(log));
         QTRY_COMPARE_WITH_TIMEOUT(storedItems(session.drawingsPath()).size(), items, kWaitMs);
     }
+
+    // A text typed in place on the second screen, kept through a restart.
+    QVERIFY2(session.runInklyToEnd({ "--tool", "text" }, &log) == 0, qPrintable(log));
+    QVERIFY(waitForLog(session, QStringLiteral("[App] command: tool Text")));
+    session.click(QPoint(2300, 400));
+    QTest::qWait(500);
+    for (const QString &keys : { "type Hello", "key Return", "type w2", "key Escape" })
+        session.xdotool(keys.split(QLatin1Char(' ')));
+    QTRY_COMPARE_WITH_TIMEOUT(storedItems(session.drawingsPath()).at(0).toObject().value("text").toString(), QStringLiteral("Hello\nw2"), kWaitMs);
+    QVERIFY(session.stopInkly(SIGTERM, nullptr));
+    session.startInkly({ QStringLiteral("--on"), QStringLiteral("/silent") });
+    QVERIFY2(!waitForWindow(session, kOverlayTitle.arg(1)).isEmpty(), qPrintable(session.inklyLog()));
+    QVERIFY(waitForLog(session, QStringLiteral("[DrawingContext] Loaded 1 draw items")));
+
     QVERIFY2(session.runInklyToEnd({ "--toggle" }, &log) == 0, qPrintable(log));
     QTRY_VERIFY_WITH_TIMEOUT(session.windowIds(kOverlayTitle.arg(1)).isEmpty(), kWaitMs);
     QVERIFY2(session.runInklyToEnd({ "--on" }, &log) == 0, qPrintable(log));

@@ -184,6 +184,9 @@ private Q_SLOTS:
                                     << QJsonObject { { "version", 1 } } << QJsonArray { text };
         QTest::newRow("newer item, a key twice") << QByteArray(R"({"version": 1, "items": [{"type": "text", "drawingTool": "Text", "a": 1, "a": 2}]})")
                                                  << QJsonObject { { "version", 1 } } << QJsonArray { QJsonObject { { "type", "text" }, { "drawingTool", "Text" }, { "a", 2 } } };
+        const QJsonObject boards { { "white", QJsonArray { QJsonObject::fromVariantMap(stroke(2)) } }, { "chalk", QJsonArray { 1 } } };
+        QTest::newRow("boards") << QJsonDocument(QJsonObject { { "version", 1 }, { "items", QJsonArray() }, { "boards", boards } }).toJson()
+                                << QJsonObject { { "version", 1 }, { "boards", boards } } << QJsonArray();
         QTest::newRow("marked items key") << QByteArray("{\"\\uFEFFitems\": [1], \"items\": [], \"version\": 1}")
                                           << QJsonObject { { "version", 1 } } << QJsonArray();
     }

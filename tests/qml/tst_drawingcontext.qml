@@ -139,20 +139,20 @@ TestCase {
         tryCompare(context.saveDrawingSettingsDebounce.timer, "running", false, 5000);
         compare(SettingsStore.getValue("drawing", null), {
             pen: { lineWidth: 15, lineColor: "#ff0000" }, highlighter: { lineWidth: 30, lineColor: "#fff600" },
-            shape: { lineWidth: 5, lineColor: "#00ff00" }, eraser: { lineWidth: 30 }, recentDrawingTools: ["Highlighter"]
+            shape: { lineWidth: 5, lineColor: "#00ff00" }, text: { lineWidth: 5, lineColor: "#ff0000" }, eraser: { lineWidth: 30 }, recentDrawingTools: ["Highlighter"]
         });
     }
 
     function test_loadRepairsStoredSettings() {
         SettingsStore.setObject("drawing", {
-            recentDrawingTools: ["Pen", "Laser", "Pen", "Chalk"],
+            recentDrawingTools: ["Pen", "Chalk", "Pen", "Laser"],
             pen: { lineWidth: 0, lineColor: "#00ff00" },
             highlighter: { lineWidth: 2.5, lineColor: "no colour" },
             shape: { lineWidth: "12", lineColor: "#80123456" },
             eraser: { lineWidth: 1000000, lineColor: "#0000ff" }
         });
         const context = createContext();
-        compare(context.recentDrawingTools, [DrawingTool.Pen, DrawingTool.None]);
+        compare(context.recentDrawingTools, [DrawingTool.Pen, DrawingTool.None, DrawingTool.Laser]);
         compare([DrawingTool.Pen, DrawingTool.Highlighter, DrawingTool.Ellipse, DrawingTool.EraserBrush].map(t => context.lineWidthForTool(t)),
                 [1, 30, 5, 100]);
         compare([DrawingTool.Pen, DrawingTool.Highlighter, DrawingTool.Ellipse].map(t => context.lineColorForTool(t).toString()), ["#00ff00", "#fff600", "#80123456"]);

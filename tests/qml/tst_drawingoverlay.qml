@@ -229,4 +229,78 @@ TestCase {
         const reds = (data.sameRed || []).map(([x, y]) => grabImage(overlay.contentItem).red(x, y));
         verify(reds.every(red => red > 60 && Math.abs(red - reds[0]) <= 3), JSON.stringify(reds));
     }
+
+    // Pixels of the window, every other one in the rectangle, that pass `test` (red by default).
+    function countPixels(overlay, x: int, y: int, w: int, h: int, test = (r, g, b) => r > 150 && g < 90 && b < 90): int {
+        const image = grabImage(overlay.contentItem);
+        let count = 0;
+        for (let i = x; i < x + w; i += 2)
+            for (let j = y; j < y + h; j += 2)
+                count += test(image.red(i, j), image.green(i, j), image.blue(i, j)) ? 1 : 0;
+        return count;
+    }
+
+    // Composed inline, committed by a tool change or a click elsewhere; an
+    // edit replaces the text in one undo step; an empty text leaves nothing.
+    function test_textTypedInPlace() {
+        const overlay = createOverlay(0, 400, 300);
+        const editor = overlay.previewCanvas.textEditor;
+        context.setDrawingTool(DrawingTool.Text);
+        mouseClick(overlay.contentItem, 40, 40);
+        inputMethod.compose(editor, "한", "");
+        tryVerify(() => editor.composing && countPixels(overlay, 40, 40, 40, 30) > 5, 2000, "the composition shows inline");
+        inputMethod.compose(editor, "", "한글");
+        context.setDrawingTool(DrawingTool.Pen);
+        compare(context.drawItems.map(item => [item.text, item.x, item.y, item.fontSize]), [["한글", 40, 40, Math.round(DrawingRenderer.textSizeFor(5, 1))]]);
+        tryVerify(() => !editor.visible && countPixels(overlay, 40, 40, 40, 30) > 5, 2000, "the canvas paints it");
+        context.setDrawingTool(DrawingTool.Text);
+        mouseClick(overlay.contentItem, 50, 50);
+        inputMethod.compose(editor, "", "!");
+        for (let click = 0; click < 2; ++click)
+            mouseClick(overlay.contentItem, 300, 250);
+        context.setDrawingTool(DrawingTool.None);
+        compare(context.drawItems.map(item => [item.text, !!item.replacedBy]), [["한글", true], ["한글!", false]]);
+        context.undo();
+        compare([context.drawItems.length, !!context.drawItems[0].replacedBy], [1, false]);
+    }
+
+    // The trail shows while the button is held and fades within the fade
+    // time, even with the button still down; nothing is drawn or saved.
+    function test_laserFadesAndLeavesNothing() {
+        context.loaded = true;
+        const overlay = createOverlay(0, 400, 300);
+        context.setDrawingTool(DrawingTool.Laser);
+        mousePress(overlay.contentItem, 100, 100);
+        for (let x = 110; x <= 200; x += 10)
+            mouseMove(overlay.contentItem, x, 100);
+        tryVerify(() => countPixels(overlay, 100, 90, 100, 20) > 10, 1000, "the trail follows the pointer");
+        wait(AppConstants.laserFadeDuration + 300);
+        compare(countPixels(overlay, 90, 80, 120, 40, (r, g, b) => r + g + b > 30), 0, "faded");
+        mouseRelease(overlay.contentItem, 200, 100);
+        compare([context.drawItems.length, context.canUndo, context.saveDrawingsDebounce.timer.running], [0, false, false]);
+    }
+
+    // A board hides the desktop's ink behind its page and keeps its own, also
+    // through a reload of the store; dark ink shows light on the black board.
+    function test_boardsKeepTheirInk() {
+        context.loaded = true;
+        const overlay = createOverlay(0, 400, 300);
+        const light = (r, g, b) => r > 200 && g > 200 && b > 200;
+        context.pushDrawItem(penStroke(0, 50, 50, 150, 50));
+        context.setBoard("black");
+        context.pushDrawItem(Object.assign(penStroke(0, 50, 150, 150, 150), { lineColor: "#222222" }));
+        tryVerify(() => countPixels(overlay, 100, 150, 1, 1, light) === 1 && isEmptyAt(overlay, 100, 50), 2000);
+        context.setBoard("white");
+        tryVerify(() => countPixels(overlay, 100, 150, 1, 1, light) === 1 && !context.canUndo, 2000, "a blank white page");
+        context.setBoard("");
+        tryVerify(() => isRedAt(overlay, 100, 50) && isEmptyAt(overlay, 100, 150), 2000, "the desktop's ink is back");
+        context.saveDrawingsDebounce.flush();
+        DrawingStore.reload();
+        const reloaded = createTemporaryObject(contextComponent, testCase);
+        reloaded.setBoard("black");
+        compare([reloaded.drawItems.length, reloaded.drawItems[0].points, reloaded.pageItems("").length], [1, [50, 150, 150, 150], 1]);
+        reloaded.setBoard("");
+        DrawingStore.setBoardItems({ black: [] });
+        DrawingStore.setDrawings([]);
+    }
 }

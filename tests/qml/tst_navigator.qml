@@ -47,7 +47,7 @@ TestCase {
             { tag: "a row's most recent tool", used: [T.EraserRectangle, T.None], direction: "up", expect: T.EraserRectangle },
             { tag: "no shape used yet: the first", used: [T.Highlighter], direction: "down", expect: T.Rectangle },
             { tag: "the last shape used", used: [T.Star, T.Highlighter], direction: "down", expect: T.Star },
-            { tag: "open panel: right wraps within the row", used: [T.Arrow], extended: true, direction: "right", expect: T.Rectangle },
+            { tag: "open panel: right wraps within the row", used: [T.Text], extended: true, direction: "right", expect: T.Rectangle },
             { tag: "open panel: left", used: [T.Arrow], extended: true, direction: "left", expect: T.Line },
             { tag: "open panel, vertical: up still changes the row", used: [T.Arrow], extended: true, direction: "up", expect: T.Highlighter },
             { tag: "mirrored panel reverses the keys", used: [T.Arrow], extended: true, backward: true, direction: "right", expect: T.Line },

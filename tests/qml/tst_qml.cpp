@@ -3,6 +3,8 @@
 #include "SingletonPublisher.h"
 
 #include <QApplication>
+#include <QInputMethodEvent>
+#include <QQmlContext>
 #include <QQmlEngine>
 #include <QtQml/qqmlextensionplugin.h>
 #include <QtQuickTest/quicktest.h>
@@ -10,6 +12,19 @@
 #include <memory>
 
 Q_IMPORT_QML_PLUGIN(Zem_InklyPlugin)
+
+// What an input method sends while it composes and when it commits.
+class InputMethodSender : public QObject
+{
+    Q_OBJECT
+public:
+    Q_INVOKABLE void compose(QObject *item, const QString &preedit, const QString &commit)
+    {
+        QInputMethodEvent event(preedit, {});
+        event.setCommitString(commit);
+        QCoreApplication::sendEvent(item, &event);
+    }
+};
 
 // Publishes the native services exactly as the program does, so that test
 // files importing Zem.Inkly talk to the real services.
@@ -33,10 +48,12 @@ public Q_SLOTS:
     void qmlEngineAvailable(QQmlEngine *engine)
     {
         engine->addImportPath(QStringLiteral("qrc:/qt/qml"));
+        engine->rootContext()->setContextProperty(QStringLiteral("inputMethod"), &m_inputMethod);
     }
 
 private:
     std::unique_ptr<AppInstanceGuard> m_guard;
+    InputMethodSender m_inputMethod;
 };
 
 int main(int argc, char **argv)

@@ -77,7 +77,10 @@ Window {
     }
 
     function effectiveFlags(): int {
-        let flags = Qt.Tool | Qt.FramelessWindowHint | Qt.WindowDoesNotAcceptFocus;
+        let flags = Qt.Tool | Qt.FramelessWindowHint;
+        // Only the text tool types into the overlay.
+        if (!root.drawingContext || !DrawingTool.isText(root.drawingContext.drawingTool))
+            flags |= Qt.WindowDoesNotAcceptFocus;
         // The root keeps an unmanaged overlay in its place in the stack.
         flags |= WindowHelper.unmanagedFlag();
         if (!root.drawingContext || !root.drawingContext.drawingModeEnabled)
@@ -89,6 +92,12 @@ Window {
         if (!root.drawingContext || !root.drawingContext.resolutionOptimizationEnabled)
             return 1;
         return Math.max(1, Math.min(root.width, root.height) / root.optimizedShortSide);
+    }
+
+    // Under XWayland the compositor decides, on the click itself.
+    function activateForTyping() {
+        if (!WindowHelper.waylandSession)
+            root.requestActivate();
     }
 
     function markLoaded() {
@@ -105,6 +114,13 @@ Window {
         // The window's own size: its content item follows it only once shown.
         width: root.width
         height: root.height
+
+        // A board hides the desktop behind its own page of ink.
+        Rectangle {
+            anchors.fill: parent
+            color: DrawingRenderer.pageColor
+            visible: root.drawingContext !== null && root.drawingContext.board !== ""
+        }
 
         // The loaders take their canvas's size, so centring them centres the
         // canvases, and each canvas scales about its own centre.
@@ -141,6 +157,7 @@ Window {
                 antialiasing: root.drawingContext ? root.drawingContext.antialiasingEnabled : true
                 renderStrategy: Canvas.Cooperative
                 cursorComponent: drawingCursorComponent
+                onTextStarted: root.activateForTyping()
             }
         }
 
@@ -158,6 +175,12 @@ Window {
         Item {
             width: root.width
             height: root.height
+
+            Rectangle {
+                anchors.fill: parent
+                color: DrawingRenderer.pageColor
+                visible: root.drawingContext !== null && root.drawingContext.board !== ""
+            }
 
             DrawingCanvas {
                 anchors.centerIn: parent

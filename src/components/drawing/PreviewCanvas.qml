@@ -34,6 +34,8 @@ Item {
     readonly property alias cursorItem: cursorLoader.item
     readonly property alias mouseArea: mouseArea
     readonly property alias inkCanvas: inkCanvas
+    readonly property alias laserTrail: laserTrail
+    readonly property alias textEditor: textEditor
     readonly property alias available: inkCanvas.available
     property alias renderStrategy: inkCanvas.renderStrategy
     // How far, at least, the ink canvas reaches past what it must hold.
@@ -45,6 +47,9 @@ Item {
         delay: 17
         callback: () => inkCanvas.requestPaint()
     }
+
+    // A caret was placed: the window should take the keyboard.
+    signal textStarted
 
     readonly property real minimumEpsilon: 0.3
     readonly property real maximumEpsilon: 1.0
@@ -106,7 +111,9 @@ Item {
         anchors.fill: parent
         hoverEnabled: true
         acceptedButtons: Qt.LeftButton
-        cursorShape: DrawingTool.drawsAsShape(root.drawingTool) ? Qt.CrossCursor : Qt.ArrowCursor
+        cursorShape: DrawingTool.isText(root.drawingTool) ? Qt.IBeamCursor
+                   : DrawingTool.drawsAsShape(root.drawingTool) || DrawingTool.isLaser(root.drawingTool) ? Qt.CrossCursor
+                   : Qt.ArrowCursor
 
         onPressed: mouse => {
             root.lastMousePos = Qt.point(mouse.x, mouse.y);
@@ -115,15 +122,41 @@ Item {
         }
         onPositionChanged: mouse => {
             root.lastMousePos = Qt.point(mouse.x, mouse.y);
-            if (mouse.buttons & Qt.LeftButton)
+            if (mouse.buttons & Qt.LeftButton) {
+                laserTrail.move(mouse.x, mouse.y);
                 root.updateDrawing(mouse.x, mouse.y);
+            }
         }
         onReleased: mouse => {
-            if (mouse.button === Qt.LeftButton)
+            if (mouse.button === Qt.LeftButton) {
+                laserTrail.release();
                 root.finishDrawing();
+            }
         }
         // A drag taken away by the system still keeps what was drawn.
-        onCanceled: root.finishDrawing()
+        onCanceled: {
+            laserTrail.release();
+            root.finishDrawing();
+        }
+    }
+
+    LaserTrail {
+        id: laserTrail
+
+        width: root.width
+        height: root.height
+        paintScale: root.scale
+        antialiasing: root.antialiasing
+        visible: laserTrail.active
+    }
+
+    // Above the mouse area: a click into the text moves its caret.
+    DrawingTextEditor {
+        id: textEditor
+
+        windowId: root.windowId
+        drawingContext: root.drawingContext
+        onStarted: root.textStarted()
     }
 
     Loader {
@@ -134,7 +167,8 @@ Item {
         active: root.cursorComponent !== null
         sourceComponent: root.cursorComponent
         visible: root.drawingContext !== null && root.drawingContext.drawingModeEnabled && mouseArea.containsMouse
-                 && !DrawingTool.isEraserRectangle(root.drawingTool)
+                 && !DrawingTool.isEraserRectangle(root.drawingTool) && !DrawingTool.isText(root.drawingTool)
+                 && !DrawingTool.isLaser(root.drawingTool)
 
         Binding {
             target: cursorLoader.item
@@ -162,6 +196,19 @@ Item {
         if (DrawingTool.isNone(tool) || !root.drawingContext) {
             root.drawItem = null;
             root.requestPaint();
+            return;
+        }
+        if (DrawingTool.isLaser(tool)) {
+            laserTrail.press(x, y);
+            return;
+        }
+        // A click elsewhere ends the text being typed; the next one places a
+        // caret, or takes up the text under it again.
+        if (DrawingTool.isText(tool)) {
+            if (textEditor.editing)
+                textEditor.commit();
+            else
+                textEditor.begin(x, y, root.drawingContext.textAt(root.windowId, x, y));
             return;
         }
         const width = DrawingTool.isEraserRectangle(tool) ? 1 : root.drawingContext.lineWidth;

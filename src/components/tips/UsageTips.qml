@@ -18,7 +18,11 @@ CPopup {
     readonly property var tips: [
         { hints: ["double", "middleClick"], description: qsTr("최근 그리기 도구 / 커서 전환") },
         { hints: ["W", "A", "S", "D"], description: qsTr("그리기 도구 전환") },
-        { hints: ["Shift", "wheelScroll"], description: qsTr("선 굵기 변경") }
+        { hints: ["Shift", "wheelScroll"], description: qsTr("선 굵기 변경") },
+        { hints: ["Ctrl", "T"], description: qsTr("텍스트 입력") },
+        { hints: ["Ctrl", "L"], description: qsTr("레이저 포인터") },
+        { hints: ["Ctrl", "Shift", "W"], description: qsTr("화이트보드") },
+        { hints: ["Ctrl", "Shift", "B"], description: qsTr("블랙보드") }
     ]
     readonly property var defaultCornerPriority: ["bottomRight", "topRight", "bottomLeft", "topLeft"]
     readonly property var hintImages: ({

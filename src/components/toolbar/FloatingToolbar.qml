@@ -598,16 +598,54 @@ Window {
         onActivated: root.drawingContext.clear()
     }
 
+    Shortcut {
+        id: textShortcut
+
+        sequence: "Ctrl+T"
+        context: Qt.ApplicationShortcut
+        onActivated: root.setTool(DrawingTool.Text)
+    }
+
+    Shortcut {
+        id: laserShortcut
+
+        sequence: "Ctrl+L"
+        context: Qt.ApplicationShortcut
+        onActivated: root.setTool(DrawingTool.Laser)
+    }
+
+    Shortcut {
+        id: whiteBoardShortcut
+
+        sequence: "Ctrl+Shift+W"
+        context: Qt.ApplicationShortcut
+        onActivated: root.drawingContext.toggleBoard("white")
+    }
+
+    Shortcut {
+        id: blackBoardShortcut
+
+        sequence: "Ctrl+Shift+B"
+        context: Qt.ApplicationShortcut
+        onActivated: root.drawingContext.toggleBoard("black")
+    }
+
     DrawingToolNavigator {
         id: navigator
 
         drawingContext: root.drawingContext
         orientation: root.orientation
-        extended: (DrawingTool.isShape(root.drawingTool) && panels.shapePanel.opened)
+        // Typed text keeps its letters.
+        enabled: !(root.drawingContext && root.drawingContext.textEditing)
+        extended: (DrawingTool.inShapePanel(root.drawingTool) && panels.shapePanel.opened)
                   || (DrawingTool.isEraser(root.drawingTool) && panels.eraserPanel.opened)
+                  || ((DrawingTool.isNone(root.drawingTool) || DrawingTool.isLaser(root.drawingTool))
+                      && panels.pointerPanel.opened)
         extensionForward: panels.shapePanel.opened ? panels.shapePanel.layoutDirection === Qt.LeftToRight
                                                    : panels.eraserPanel.opened
-                                                     ? panels.eraserPanel.layoutDirection === Qt.LeftToRight : true
+                                                     ? panels.eraserPanel.layoutDirection === Qt.LeftToRight
+                                                     : panels.pointerPanel.opened
+                                                       ? panels.pointerPanel.layoutDirection === Qt.LeftToRight : true
         onOpenExtension: tool => panels.openExtensionForTool(tool)
         onCloseExtension: tool => panels.closeExtensionPanels()
     }
@@ -619,6 +657,7 @@ Window {
         drawingContext: root.drawingContext
         vertical: root.vertical
         barExpanded: bar.extraItemsShown
+        cursorButton: bar.cursorButton
         shapeButton: bar.shapeButton
         eraserButton: bar.eraserButton
         lineWidthButton: bar.lineWidthButton

@@ -33,6 +33,7 @@ Grid {
 
     readonly property alias grip: grip
     readonly property alias appSwitch: appSwitch
+    readonly property alias cursorButton: cursorButton
     readonly property alias shapeButton: shapeButton
     readonly property alias eraserButton: eraserButton
     readonly property alias lineWidthButton: lineWidthButton
@@ -111,10 +112,11 @@ Grid {
         id: cursorButton
 
         visible: root.extraItemsShown
-        icon.source: Theme.iconToolbarDrawingCursor
-        checked: DrawingTool.isNone(root.drawingTool)
+        extensible: true
+        icon.source: DrawingTool.isLaser(root.drawingTool) ? Theme.iconToolbarDrawingLaser : Theme.iconToolbarDrawingCursor
+        checked: DrawingTool.isNone(root.drawingTool) || DrawingTool.isLaser(root.drawingTool)
         onClicked: root.toolRequested(DrawingTool.None)
-        onHoveredChanged: root.controlHovered(cursorButton.hovered, qsTr("마우스 포인터"), "")
+        onHoveredChanged: root.controlHovered(cursorButton.hovered, qsTr("마우스 포인터"), "pointer")
     }
 
     CToolButton {
@@ -153,7 +155,7 @@ Grid {
         visible: root.extraItemsShown
         extensible: true
         icon.source: root.shapeIcon
-        checked: DrawingTool.isShape(root.drawingTool)
+        checked: DrawingTool.inShapePanel(root.drawingTool)
         onClicked: root.toolRequested(root.shapeTool)
         onHoveredChanged: root.controlHovered(shapeButton.hovered, qsTr("도형"), "shape")
     }

@@ -13,6 +13,7 @@ Item {
     property bool vertical: true
     // False while the bar is collapsed: no button to open a panel at.
     property bool barExpanded: true
+    property Item cursorButton: null
     property Item shapeButton: null
     property Item eraserButton: null
     property Item lineWidthButton: null
@@ -21,6 +22,7 @@ Item {
     property var decideSide: () => root.vertical ? "left" : "above"
 
     readonly property alias tooltip: tooltip
+    readonly property alias pointerPanel: pointerPanel
     readonly property alias shapePanel: shapePanel
     readonly property alias eraserPanel: eraserPanel
     readonly property alias lineWidthPanel: lineWidthPanel
@@ -36,6 +38,8 @@ Item {
 
     function panelByName(name: string): var {
         switch (name) {
+        case "pointer":
+            return pointerPanel;
         case "shape":
             return shapePanel;
         case "eraser":
@@ -60,7 +64,7 @@ Item {
 
     function closeExtensionPanels(keepOpen) {
         const keep = keepOpen ? keepOpen : [];
-        for (const name of ["shape", "eraser", "lineWidth", "more"]) {
+        for (const name of ["pointer", "shape", "eraser", "lineWidth", "more"]) {
             const panel = root.panelByName(name);
             if (!panel.visible || keep.includes(name))
                 continue;
@@ -77,8 +81,10 @@ Item {
 
     // The panels that stay after a change to `tool`.
     function keepPanelsForTool(tool: int) {
-        if (DrawingTool.isShape(tool))
+        if (DrawingTool.inShapePanel(tool))
             root.closeExtensionPanels(["shape", "lineWidth", "more"]);
+        else if (DrawingTool.isLaser(tool))
+            root.closeExtensionPanels(["pointer", "lineWidth", "more"]);
         else if (DrawingTool.isEraser(tool))
             root.closeExtensionPanels(["eraser", "lineWidth", "more"]);
         else
@@ -87,10 +93,17 @@ Item {
 
     // The tool navigator's request for the extension of `tool`.
     function openExtensionForTool(tool: int) {
-        if (DrawingTool.isShape(tool))
+        if (DrawingTool.inShapePanel(tool))
             root.openExtensionPanels(shapePanel, ["shape"]);
         else if (DrawingTool.isEraser(tool))
             root.openExtensionPanels(eraserPanel, ["eraser"]);
+        else if (DrawingTool.isNone(tool) || DrawingTool.isLaser(tool))
+            root.openExtensionPanels(pointerPanel, ["pointer"]);
+    }
+
+    function toggleBoard(name: string) {
+        if (root.drawingContext)
+            root.drawingContext.toggleBoard(name);
     }
 
     function showLineWidthPanel() {
@@ -165,6 +178,22 @@ Item {
         parentWindow: root.toolbarWindow
     }
 
+    PointerPanel {
+        id: pointerPanel
+
+        anchorWindow: root.toolbarWindow
+        anchorItem: root.cursorButton
+        drawingContext: root.drawingContext
+        drawingTool: root.drawingTool
+        selected: DrawingTool.isLaser(root.drawingTool) ? DrawingTool.Laser : DrawingTool.None
+        anchorVertical: root.vertical ? "center" : "bottom"
+        transformOriginVertical: root.vertical ? "center" : "top"
+        closeOnPressOutsideExclusions: [root.cursorButton]
+        onClicked: tool => root.toolRequested(tool)
+        onOpenTooltip: text => root.openTooltip(text)
+        onHideTooltip: text => root.closeTooltip(text)
+    }
+
     ShapePanel {
         id: shapePanel
 
@@ -173,7 +202,7 @@ Item {
         drawingContext: root.drawingContext
         drawingTool: root.drawingTool
         selected: root.drawingContext && root.drawingContext.recentDrawingTools
-                  ? root.recentTool(tool => DrawingTool.isShape(tool), DrawingTool.Rectangle) : DrawingTool.Rectangle
+                  ? root.recentTool(tool => DrawingTool.inShapePanel(tool), DrawingTool.Rectangle) : DrawingTool.Rectangle
         anchorVertical: root.vertical ? "center" : "bottom"
         transformOriginVertical: root.vertical ? "center" : "top"
         closeOnPressOutsideExclusions: [root.shapeButton]
@@ -236,6 +265,8 @@ Item {
         onSettingsRequested: root.settingsRequested()
         onAboutRequested: root.aboutRequested()
         onHomepageRequested: root.homepageRequested()
+        onWhiteBoardRequested: root.toggleBoard("white")
+        onBlackBoardRequested: root.toggleBoard("black")
         onCloseRequested: root.hideRequested()
     }
 }

@@ -10,7 +10,8 @@ import Zem.Inkly
 //   points: ONE FLAT LIST OF NUMBERS [x0, y0, x1, y1, ...] for tools that draw
 //           as a stroke (not a list of {x, y}; read point i as
 //           points[2 * i], points[2 * i + 1]), or
-//   startX, startY, endX, endY for the others.
+//   startX, startY, endX, endY for the shapes, or
+//   text, x, y (its top left corner) and fontSize for a text.
 // Flat lists cross between JavaScript and the native store cheaply, lists of
 // small maps do not, and the drawing is loaded at every start and saved after
 // every stroke. A record is never changed once pushed (pushDrawItem only
@@ -25,7 +26,7 @@ QtObject {
     property var recentDrawingTools: []
     property color lineColor: AppConstants.defaultLineColor
     property int lineWidth: AppConstants.defaultLineWidth
-    // {pen, highlighter, shape: {lineColor, lineWidth}, eraser: {lineWidth}}
+    // {pen, highlighter, shape, text: {lineColor, lineWidth}, eraser: {lineWidth}}
     property var drawingToolSettings: root.defaultDrawingToolSettings()
     // Oldest first. Changed in place: canvases follow the repaint signals.
     property var drawItems: []
@@ -34,6 +35,14 @@ QtObject {
     property bool canUndo: false
     property bool canRedo: false
     property bool canClear: false
+    // "" for each screen's own ink, or the board every screen shows instead.
+    property string board: ""
+    readonly property var boardNames: ["white", "black"]
+    // The pages not shown, by board name ("" for the screens' own ink):
+    // {drawItems, undoStack}.
+    property var pages: ({})
+    // A text is being typed: the tool keys leave the keyboard to it.
+    property bool textEditing: false
     readonly property bool drawingModeEnabled: root.drawingTool !== DrawingTool.None
     readonly property bool antialiasingEnabled: true
     readonly property bool resolutionOptimizationEnabled: true
@@ -59,6 +68,8 @@ QtObject {
     // the area the item covered.
     signal repaintAreaRequested(string windowId, var removedItem)
     signal drawingToolManuallyChanged
+    // Texts being typed are committed to the page they were begun on.
+    signal pageAboutToChange
     signal lineColorManuallyChanged
     signal lineWidthManuallyChanged
 
@@ -175,6 +186,8 @@ QtObject {
     function colorGroupOf(tool: int): string {
         if (DrawingTool.isPen(tool))
             return "pen";
+        if (DrawingTool.isText(tool))
+            return "text";
         if (DrawingTool.isHighlighter(tool))
             return "highlighter";
         if (DrawingTool.isShape(tool))
@@ -197,6 +210,10 @@ QtObject {
                 lineWidth: AppConstants.defaultHighlighterLineWidth
             },
             shape: {
+                lineColor: root.colorValue(AppConstants.defaultLineColor),
+                lineWidth: AppConstants.defaultLineWidth
+            },
+            text: {
                 lineColor: root.colorValue(AppConstants.defaultLineColor),
                 lineWidth: AppConstants.defaultLineWidth
             },
@@ -235,7 +252,7 @@ QtObject {
         root.drawItems.push(item);
         root.undoStack = [];
         root.updateFlags();
-        root.repaintRequested(item.windowId, true);
+        root.repaintRequested(item.windowId, !root.markReplaced(item, true));
         root.saveDrawings();
         const tool = item.drawingTool;
         Qt.callLater(() => Stats.drawingStat(tool));
@@ -248,7 +265,10 @@ QtObject {
         const item = root.drawItems.pop();
         root.undoStack.push(item);
         root.updateFlags();
-        root.repaintAreaRequested(item.windowId, item);
+        if (root.markReplaced(item, false))
+            root.repaintRequested(item.windowId, false);
+        else
+            root.repaintAreaRequested(item.windowId, item);
         root.saveDrawings();
     }
 
@@ -259,7 +279,7 @@ QtObject {
         const item = root.undoStack.pop();
         root.drawItems.push(item);
         root.updateFlags();
-        root.repaintRequested(item.windowId, true);
+        root.repaintRequested(item.windowId, !root.markReplaced(item, true));
         root.saveDrawings();
     }
 
@@ -271,6 +291,99 @@ QtObject {
         root.updateFlags();
         root.repaintAllRequested();
         root.saveDrawings();
+    }
+
+    // An edited text: `item` takes the place of `oldItem` in one undo step.
+    // The old record stays in the list, hidden while its successor is there.
+    function replaceDrawItem(oldItem, item) {
+        if (!item)
+            return;
+        if (oldItem) {
+            try {
+                Object.defineProperty(item, "replaces", { value: oldItem });
+            } catch (error) {}
+        }
+        root.pushDrawItem(item);
+    }
+
+    // Hides (or shows again) the item `item` replaces; false when it
+    // replaces none. `replacedBy` is the record that hides it, or any
+    // other object while it is being edited.
+    function markReplaced(item, hidden: bool): bool {
+        const old = item ? item.replaces : undefined;
+        if (!old)
+            return false;
+        root.setHidden(old, hidden ? item : null);
+        return true;
+    }
+
+    function setHidden(item, by) {
+        try {
+            Object.defineProperty(item, "replacedBy", { value: by, writable: true, configurable: true });
+        } catch (error) {}
+    }
+
+    // The topmost text of `windowId` on the current page that covers the
+    // canvas point, or null.
+    function textAt(windowId: string, x: real, y: real): var {
+        const items = root.drawItems;
+        for (let i = items.length - 1; i >= 0; --i) {
+            const item = items[i];
+            if (!item || item.windowId !== windowId || !DrawingTool.isText(item.drawingTool) || item.replacedBy)
+                continue;
+            const g = DrawingRenderer.geometryOf(item);
+            if (g && x >= g.minX && x <= g.maxX && y >= g.minY && y <= g.maxY)
+                return item;
+        }
+        return null;
+    }
+
+    // The picture of `windowId` is painted again whole.
+    function requestCanvasRefresh(windowId: string) {
+        root.repaintRequested(windowId, false);
+    }
+
+    // --- Boards -----------------------------------------------------------
+
+    // Shows the board `name` on every screen ("" for the screens' own ink);
+    // each page keeps its items and its history.
+    function setBoard(name: string) {
+        if (name !== "" && !root.boardNames.includes(name)) {
+            console.warn("[DrawingContext] setBoard: unknown board " + name);
+            return;
+        }
+        if (name === root.board)
+            return;
+        root.pageAboutToChange();
+        const pages = root.pages;
+        pages[root.board] = { drawItems: root.drawItems, undoStack: root.undoStack };
+        const page = pages[name] ? pages[name] : { drawItems: [], undoStack: [] };
+        delete pages[name];
+        root.drawItems = page.drawItems;
+        root.undoStack = page.undoStack;
+        root.board = name;
+        DrawingRenderer.pageColor = root.boardColor(name);
+        root.updateFlags();
+        root.repaintAllRequested();
+    }
+
+    function boardColor(name: string): color {
+        if (name === "white")
+            return Theme.colorBoardWhite;
+        if (name === "black")
+            return Theme.colorBoardBlack;
+        return "transparent";
+    }
+
+    function toggleBoard(name: string) {
+        root.setBoard(root.board === name ? "" : name);
+    }
+
+    function pageItems(name: string) {
+        if (name === root.board)
+            return root.drawItems;
+        const page = root.pages[name];
+        return page ? page.drawItems : [];
     }
 
     function updateFlags() {
@@ -286,19 +399,33 @@ QtObject {
     function saveDrawings() {
         if (!root.loaded)
             return;
-        const items = root.drawItems;
-        const storedForms = new Array(items.length);
-        for (let i = 0; i < items.length; ++i)
-            storedForms[i] = root.storedFormOf(items[i]);
+        const boards = {};
+        for (const name of root.boardNames)
+            boards[name] = root.storedFormsOf(root.pageItems(name));
+        DrawingStore.setBoardItems(boards);
+        const storedForms = root.storedFormsOf(root.pageItems(""));
         root.saveDrawingsDebounce.trigger(storedForms);
         // Written from there if the display goes away within the delay.
         DrawingStore.setPendingDrawItems(storedForms);
     }
 
+    // An edited text is stored as its last version only.
+    function storedFormsOf(items) {
+        const storedForms = [];
+        for (let i = 0; i < items.length; ++i) {
+            // A text being typed again is kept as it was until it is done.
+            const by = items[i].replacedBy;
+            if (!by || by.drawingTool === undefined)
+                storedForms.push(root.storedFormOf(items[i]));
+        }
+        return storedForms;
+    }
+
     function storedFormOf(item) {
         if (item.storedForm !== undefined)
             return item.storedForm;
-        const type = DrawingTool.drawsAsStroke(item.drawingTool) ? "stroke" : "shape";
+        const tool = item.drawingTool;
+        const type = DrawingTool.drawsAsStroke(tool) ? "stroke" : DrawingTool.isText(tool) ? "text" : "shape";
         const storedForm = DrawingStore.encodeDrawItem(item, type, DrawingTool.toString(item.drawingTool));
         root.keepStoredForm(item, storedForm);
         return storedForm;
@@ -315,16 +442,28 @@ QtObject {
 
     function loadDrawings() {
         const toolNames = [];
-        for (let tool = DrawingTool.None; tool <= DrawingTool.EraserRectangle; ++tool)
+        for (let tool = DrawingTool.None; tool <= DrawingTool.Text; ++tool)
             toolNames.push(DrawingTool.toString(tool));
-        const stored = DrawingStore.readDrawItems({
+        const rules = {
             toolNames: toolNames,
             windowId: "DrawingOverlay_0",
             lineColor: AppConstants.defaultLineColor,
             lineWidth: AppConstants.defaultLineWidth,
             minLineWidth: AppConstants.minLineWidth,
             maxLineWidth: AppConstants.maxLineWidth
-        });
+        };
+        const boards = DrawingStore.readBoardItems(rules);
+        const pages = {};
+        for (const name of root.boardNames) {
+            const page = boards[name];
+            if (!page)
+                continue;
+            for (let i = 0; i < page.items.length; ++i)
+                root.keepStoredForm(page.items[i], page.storedForms[i]);
+            pages[name] = { drawItems: page.items, undoStack: [] };
+        }
+        root.pages = pages;
+        const stored = DrawingStore.readDrawItems(rules);
         if (stored.storedCount === 0) {
             console.debug("[DrawingContext] No saved drawings found");
             return;
@@ -357,7 +496,7 @@ QtObject {
         }
 
         const settings = root.defaultDrawingToolSettings();
-        for (const group of ["pen", "highlighter", "shape", "eraser"]) {
+        for (const group of ["pen", "highlighter", "shape", "text", "eraser"]) {
             const entry = stored[group];
             if (!root.isObject(entry))
                 continue;
@@ -394,6 +533,10 @@ QtObject {
             shape: {
                 lineColor: settings.shape.lineColor,
                 lineWidth: settings.shape.lineWidth
+            },
+            text: {
+                lineColor: settings.text.lineColor,
+                lineWidth: settings.text.lineWidth
             },
             eraser: {
                 lineWidth: settings.eraser.lineWidth

@@ -29,12 +29,28 @@ QtObject {
     // Paint cost units: one per point, one per this many pixels of stroke area.
     readonly property real costAreaPerUnit: 64
     readonly property real costPerItem: 4
+    // The page under the ink: transparent over the desktop, or a board's
+    // colour. Grey ink too close to it is shown with its lightness mirrored.
+    property color pageColor: "transparent"
+    readonly property real readableContrast: 0.5
+    readonly property real greySaturation: 0.2
+    // Text sizes in logical pixels, from the line width.
+    readonly property real textBaseSize: 16
+    readonly property real textSizePerLineWidth: 1.4
+    // The canvas takes only installed families, or a generic one.
+    readonly property string textFamily: Qt.fontFamilies().includes(Theme.fontFamily) ? Theme.fontFamily : "sans-serif"
+    readonly property FontMetrics textMetrics: FontMetrics {
+        font.family: root.textFamily
+        font.pixelSize: root.textMetricsSize
+    }
+    readonly property real textMetricsSize: 100
 
     // `clip`, when given, is the only area {x, y, width, height} whose
     // pixels matter: a stroke then leaves out the runs of segments that
     // cannot reach it, which costs the least in a tile of a long stroke.
     function renderDrawItem(ctx, item, scale: real, clip) {
-        if (!ctx || !item || !(scale > 0))
+        // An edited text shows only as its newest version.
+        if (!ctx || !item || !(scale > 0) || item.replacedBy)
             return;
         const tool = item.drawingTool;
         ctx.save();
@@ -69,6 +85,9 @@ QtObject {
             break;
         case DrawingTool.Star:
             root.drawStar(ctx, item);
+            break;
+        case DrawingTool.Text:
+            root.drawText(ctx, item);
             break;
         case DrawingTool.Pen:
         case DrawingTool.Highlighter:
@@ -139,6 +158,8 @@ QtObject {
 
     // How far paint can reach past the item's points, in line widths.
     function reachFactor(tool: int): real {
+        if (DrawingTool.isText(tool))
+            return 0;
         if (DrawingTool.isStar(tool))
             return root.miterLimit / 2;
         if (DrawingTool.isArrow(tool))
@@ -187,6 +208,14 @@ QtObject {
             if (![minX, minY, maxX, maxY].every(Number.isFinite))
                 return null;
             g = { minX: minX, minY: minY, maxX: maxX, maxY: maxY, length: 2 * (maxX - minX + maxY - minY), count: 4 };
+        } else if (DrawingTool.isText(item.drawingTool)) {
+            const size = item.fontSize;
+            if (![item.x, item.y, size].every(Number.isFinite) || typeof item.text !== "string")
+                return null;
+            const box = root.textBox(item.text, size);
+            // Glyphs may lean a little past their advance.
+            g = { minX: item.x, minY: item.y, maxX: item.x + box.width + size * 0.2, maxY: item.y + box.height,
+                  length: 0, count: item.text.length };
         } else {
             return null;
         }
@@ -200,9 +229,56 @@ QtObject {
         return g;
     }
 
+    // The size of a text typed with `lineWidth` on a canvas of `scale`.
+    function textSizeFor(lineWidth: real, scale: real): real {
+        return (root.textBaseSize + root.textSizePerLineWidth * lineWidth) / Math.max(0.1, scale);
+    }
+
+    function textLineSpacing(size: real): real {
+        return root.textMetrics.lineSpacing * size / root.textMetricsSize;
+    }
+
+    // {width, height} of a text's lines at the pixel size `size`.
+    function textBox(text: string, size: real): var {
+        const lines = text.split("\n");
+        let width = 0;
+        for (const line of lines)
+            width = Math.max(width, root.textMetrics.advanceWidth(line));
+        return { width: width * size / root.textMetricsSize, height: lines.length * root.textLineSpacing(size) };
+    }
+
+    function textFont(size: real): string {
+        return size + "px " + (root.textFamily === "sans-serif" ? "sans-serif" : "\"" + root.textFamily + "\"");
+    }
+
+    // The colour ink shows in on the current page.
+    function inkColor(value): color {
+        if (!value)
+            return root.fallbackStrokeColor;
+        const page = root.pageColor;
+        if (page.a === 0)
+            return value;
+        const c = typeof value === "string" ? Qt.color(value) : value;
+        if (c.hslSaturation > root.greySaturation
+                || Math.abs(c.hslLightness - page.hslLightness) >= root.readableContrast)
+            return c;
+        return Qt.hsla(c.hslHue, c.hslSaturation, 1 - c.hslLightness, c.a);
+    }
+
+    function drawText(ctx, item) {
+        const size = item.fontSize;
+        ctx.fillStyle = ctx.strokeStyle;
+        ctx.font = root.textFont(size);
+        ctx.textBaseline = "top";
+        const lines = String(item.text).split("\n");
+        const spacing = root.textLineSpacing(size);
+        for (let i = 0; i < lines.length; ++i)
+            ctx.fillText(lines[i], item.x, item.y + i * spacing);
+    }
+
     function setCommonStyle(ctx, item, scale: real) {
         const tool = item.drawingTool;
-        ctx.strokeStyle = item.lineColor ? item.lineColor : root.fallbackStrokeColor;
+        ctx.strokeStyle = root.inkColor(item.lineColor);
         ctx.fillStyle = root.noFillColor;
         ctx.lineWidth = item.lineWidth / scale;
         if (DrawingTool.isHighlighter(tool))

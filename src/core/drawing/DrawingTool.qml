@@ -23,7 +23,9 @@ QtObject {
         DashedEllipse,
         DashedLine,
         EraserBrush,
-        EraserRectangle
+        EraserRectangle,
+        Text,
+        Laser
     }
 
     function isNone(tool: int): bool {
@@ -66,8 +68,20 @@ QtObject {
         return tool === 12;
     }
 
+    function isText(tool: int): bool {
+        return tool === 13;
+    }
+    // Shows a fading trail and leaves nothing behind.
+    function isLaser(tool: int): bool {
+        return tool === 14;
+    }
+
     function isDrawable(tool: int): bool {
-        return tool >= 1 && tool <= 12; // Pen .. EraserRectangle
+        return tool >= 1 && tool <= 14; // Pen .. Laser
+    }
+    // Tools whose work becomes an item of the drawing.
+    function makesItems(tool: int): bool {
+        return tool >= 1 && tool <= 13; // Pen .. Text
     }
     function isStroke(tool: int): bool {
         return tool === 1 || tool === 2; // Pen, Highlighter
@@ -91,11 +105,16 @@ QtObject {
     function drawsAsShape(tool: int): bool {
         return root.isShape(tool) || tool === 12; // EraserRectangle
     }
+    // The text's size follows the line width.
     function hasLineWidth(tool: int): bool {
-        return root.drawsAsStroke(tool) || root.drawsAsShape(tool);
+        return root.drawsAsStroke(tool) || root.drawsAsShape(tool) || tool === 13;
     }
     function hasLineColor(tool: int): bool {
-        return root.isDrawable(tool) && !root.isEraser(tool);
+        return root.makesItems(tool) && !root.isEraser(tool);
+    }
+    // The tools offered in the shape panel.
+    function inShapePanel(tool: int): bool {
+        return root.isShape(tool) || tool === 13;
     }
 
     // Untyped on purpose: a fractional or non-numeric value is not coerced into
@@ -128,6 +147,10 @@ QtObject {
             return "EraserBrush";
         case 12:
             return "EraserRectangle";
+        case 13:
+            return "Text";
+        case 14:
+            return "Laser";
         }
         return "Unknown";
     }
@@ -158,6 +181,10 @@ QtObject {
             return 11;
         case "EraserRectangle":
             return 12;
+        case "Text":
+            return 13;
+        case "Laser":
+            return 14;
         }
         return 0;
     }

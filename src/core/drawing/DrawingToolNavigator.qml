@@ -19,13 +19,14 @@ Item {
     // That panel lists its tools left to right; false when it is mirrored.
     property bool extensionForward: false
 
-    // The shape and eraser rows list their tools in the order of their panels.
+    // The pointer, shape and eraser rows list their tools in the order of
+    // their panels.
     readonly property var rows: [
-        [DrawingTool.None],
+        [DrawingTool.None, DrawingTool.Laser],
         [DrawingTool.Pen],
         [DrawingTool.Highlighter],
         [DrawingTool.Rectangle, DrawingTool.Ellipse, DrawingTool.Star, DrawingTool.DashedRectangle,
-         DrawingTool.DashedEllipse, DrawingTool.Line, DrawingTool.Arrow],
+         DrawingTool.DashedEllipse, DrawingTool.Line, DrawingTool.Arrow, DrawingTool.Text],
         [DrawingTool.EraserBrush, DrawingTool.EraserRectangle]
     ]
 

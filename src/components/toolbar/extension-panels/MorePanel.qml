@@ -13,10 +13,33 @@ CMenu {
     signal homepageRequested
     signal aboutRequested
     signal settingsRequested
+    signal whiteBoardRequested
+    signal blackBoardRequested
 
     contentItem: Column {
         padding: 2
         spacing: 2
+
+        // A board shown is switched off by its own entry.
+        CMenuItem {
+            objectName: "whiteBoardItem"
+            text: qsTr("화이트보드") + (root.drawingContext && root.drawingContext.board === "white" ? " " + qsTr("끄기") : "")
+            icon.source: Theme.iconToolbarMoreWhiteBoard
+            onTriggered: {
+                root.whiteBoardRequested();
+                root.close();
+            }
+        }
+
+        CMenuItem {
+            objectName: "blackBoardItem"
+            text: qsTr("블랙보드") + (root.drawingContext && root.drawingContext.board === "black" ? " " + qsTr("끄기") : "")
+            icon.source: Theme.iconToolbarMoreBlackBoard
+            onTriggered: {
+                root.blackBoardRequested();
+                root.close();
+            }
+        }
 
         CMenuItem {
             objectName: "usageTipsItem"

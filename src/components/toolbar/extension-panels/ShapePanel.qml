@@ -1,7 +1,8 @@
 import QtQuick
 import Zem.Inkly
 
-// The seven shapes, in the order of the tool navigator's shape row.
+// The seven shapes and the text, in the order of the tool navigator's shape
+// row.
 DrawingToolPanel {
     id: root
 
@@ -33,5 +34,9 @@ DrawingToolPanel {
             "drawingTool": DrawingTool.Arrow,
             "source": Theme.iconToolbarDrawingArrow,
             "tooltip": qsTr("화살표")
+        }, {
+            "drawingTool": DrawingTool.Text,
+            "source": Theme.iconToolbarDrawingText,
+            "tooltip": qsTr("텍스트") + " Ctrl+T"
         }]
 }
