@@ -55,8 +55,9 @@ InkMirror::Kind InkMirror::kind()
     if (forced == "off" || (forced.isEmpty() && !WindowHelper::isWaylandSession()))
         return m_kind;
     if (QQuickWindow::sceneGraphBackend() != QLatin1String("software")) {
-        qWarning().noquote() << "[InkMirror] needs Qt Quick's software backend; in pointer mode the "
-                                "overlays keep the clicks from Wayland programs";
+        qWarning().noquote()
+                << "[InkMirror] needs Qt Quick's software backend; in pointer mode the "
+                   "overlays keep the clicks from Wayland programs";
         return m_kind;
     }
 #if INKLY_HAVE_LAYER_SHELL
@@ -210,8 +211,8 @@ void InkMirror::present(Mirror *mirror)
             mirror->surfaceId = m_layerShell->createSurface(mirror->geometry);
         if (mirror->surfaceId) {
             m_layerShell->present(mirror->surfaceId,
-                                  mirror->shown ? cutOut(mirror->image, mirror->geometry.topLeft(), ownWindows())
-                                                : QImage());
+                    mirror->shown ? cutOut(mirror->image, mirror->geometry.topLeft(), ownWindows())
+                                  : QImage());
             return;
         }
     }
@@ -228,13 +229,15 @@ void InkMirror::presentPieces(Mirror *mirror)
     const QList<QRect> cells = inkCells(mirror->image, qRound(kCellSize * ratio), kMaxPieces);
     const bool countChanged = cells.size() != mirror->pieces.size();
     while (mirror->pieces.size() < cells.size())
-        mirror->pieces.append(new InkPieceWindow(Qt::WindowFlags(WindowHelper::instance()->unmanagedFlag())));
+        mirror->pieces.append(
+                new InkPieceWindow(Qt::WindowFlags(WindowHelper::instance()->unmanagedFlag())));
     while (mirror->pieces.size() > cells.size())
         delete mirror->pieces.takeLast();
     for (qsizetype i = 0; i < cells.size(); ++i) {
         const QRect &source = cells[i];
-        const QRect geometry(mirror->geometry.topLeft() + (QPointF(source.topLeft()) / ratio).toPoint(),
-                             (QSizeF(source.size()) / ratio).toSize());
+        const QRect geometry(
+                mirror->geometry.topLeft() + (QPointF(source.topLeft()) / ratio).toPoint(),
+                (QSizeF(source.size()) / ratio).toSize());
         mirror->pieces[i]->showPiece(mirror->image, source, geometry);
     }
     if (countChanged)
@@ -272,8 +275,8 @@ QList<QRect> InkMirror::ownWindows() const
     const QWindowList windows = QGuiApplication::topLevelWindows();
     for (const QWindow *window : windows) {
         if (!window->isVisible() || window->opacity() <= 0
-            || std::any_of(m_mirrors.cbegin(), m_mirrors.cend(),
-                           [window](const Mirror *m) { return m->overlay == window; }))
+                || std::any_of(m_mirrors.cbegin(), m_mirrors.cend(),
+                        [window](const Mirror *m) { return m->overlay == window; }))
             continue;
         rects.append(window->frameGeometry());
     }

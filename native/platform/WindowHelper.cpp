@@ -64,11 +64,11 @@ bool WindowHelper::eventFilter(QObject *watched, QEvent *event)
     if (event->type() == QEvent::MouseButtonPress && !isWaylandSession()) {
         auto *window = qobject_cast<QQuickWindow *>(watched);
         if (window && (window->flags() & Qt::X11BypassWindowManagerHint)
-            && !(window->flags() & Qt::WindowDoesNotAcceptFocus) && !window->isActive())
+                && !(window->flags() & Qt::WindowDoesNotAcceptFocus) && !window->isActive())
             window->requestActivate();
     }
-    if (event->type() == QEvent::Show && watched->isWindowType())
-        watched->setProperty(kMapOrderProperty, ++m_mapCount);
+    if (event->type() == QEvent::Show && watched->isWindowType() && stacksByMapOrder())
+        noteMapped(static_cast<QWindow *>(watched));
     if (event->type() == QEvent::Show) {
         auto *window = qobject_cast<QQuickWindow *>(watched);
         if (window && window->color().alpha() < 255)
@@ -86,17 +86,18 @@ void WindowHelper::followShape(QQuickWindow *window)
         m_shapedWindows.append(window);
         // Frames of a threaded render loop arrive queued, maybe after the
         // window is gone.
-        connect(window, &QQuickWindow::frameSwapped, this, [this, guard = QPointer<QQuickWindow>(window)] {
-            if (guard)
-                scheduleShape(guard);
-        });
+        connect(window, &QQuickWindow::frameSwapped, this,
+                [this, guard = QPointer<QQuickWindow>(window)] {
+                    if (guard)
+                        scheduleShape(guard);
+                });
         connect(window, &QObject::destroyed, this, [this, window] {
             m_shapesPending.removeAll(window);
             m_shapedWindows.removeAll(nullptr);
         });
     }
     if (!m_compositingActive && window->handle()) {
-        setShape(quintptr(window->winId()), {QRect(0, 0, 1, 1)});
+        setShape(quintptr(window->winId()), { QRect(0, 0, 1, 1) });
         window->setProperty(kLastShapeProperty, QVariant());
     }
 }
@@ -125,8 +126,31 @@ bool WindowHelper::setWindowBelow(QQuickWindow *aboveWindow, QQuickWindow *below
     return restackBelow(aboveHandle, belowHandle);
 }
 
+// The compositor puts a window on top when XWayland commits its first
+// picture, which for a full-screen overlay comes well after the map.
+void WindowHelper::noteMapped(QWindow *window)
+{
+    const auto settled = [this, window] {
+        QTimer::singleShot(kMapSettleMs, window, [this, window] {
+            if (!window->isVisible())
+                return;
+            window->setProperty(kMapOrderProperty, ++m_mapCount);
+            if (m_restackAbove)
+                keepWindowsBelow(m_restackAbove, m_restackBelow);
+        });
+    };
+    if (auto *quick = qobject_cast<QQuickWindow *>(window))
+        connect(quick, &QQuickWindow::frameSwapped, window, settled, Qt::SingleShotConnection);
+    else
+        settled();
+}
+
 bool WindowHelper::keepWindowsBelow(QQuickWindow *aboveWindow, const QVariantList &belowWindows)
 {
+    if (stacksByMapOrder()) {
+        m_restackAbove = aboveWindow;
+        m_restackBelow = belowWindows;
+    }
     if (!aboveWindow || !aboveWindow->isVisible())
         return false;
     QList<QWindow *> below;
@@ -143,12 +167,12 @@ bool WindowHelper::keepWindowsBelow(QQuickWindow *aboveWindow, const QVariantLis
 
     // Panels, menus, tooltips and message boxes stay on top too; nothing of
     // ours that floats may end up under an overlay.
-    QList<QWindow *> anchorWindows{aboveWindow};
-    QList<quintptr> anchors{quintptr(aboveWindow->winId())};
+    QList<QWindow *> anchorWindows { aboveWindow };
+    QList<quintptr> anchors { quintptr(aboveWindow->winId()) };
     const QWindowList windows = QGuiApplication::topLevelWindows();
     for (QWindow *window : windows) {
         if (window == aboveWindow || below.contains(window) || !window->isVisible()
-            || !window->handle() || !(window->flags() & Qt::WindowStaysOnTopHint))
+                || !window->handle() || !(window->flags() & Qt::WindowStaysOnTopHint))
             continue;
         anchorWindows.append(window);
         anchors.append(quintptr(window->winId()));
@@ -167,8 +191,8 @@ void WindowHelper::remapAbove(const QList<QWindow *> &anchors, const QList<QWind
         if (window->property(kMapOrderProperty).toULongLong() > lastBelow)
             continue;
         // Mapped again, above what came since; the flicker is one frame.
-        window->setVisible(false);
-        window->setVisible(true);
+        if (remapWindow(quintptr(window->winId())))
+            window->setProperty(kMapOrderProperty, ++m_mapCount);
     }
 }
 
@@ -234,12 +258,12 @@ void WindowHelper::updateLeftButtonGrab()
         return;
     m_leftButtonGrabbed = grabLeftButton(grab) && grab;
     if (grab && !m_leftButtonGrabbed)
-        qWarning().noquote() << "[WindowHelper] could not take the left button: presses outside the ink are lost";
+        qWarning().noquote() << "[WindowHelper] could not take the left button: presses outside "
+                                "the ink are lost";
 }
 
 bool WindowHelper::deliverRoutedMouse(QEvent::Type type, const QPoint &nativePosition,
-                                      Qt::MouseButtons buttons, Qt::KeyboardModifiers modifiers,
-                                      ulong timestamp)
+        Qt::MouseButtons buttons, Qt::KeyboardModifiers modifiers, ulong timestamp)
 {
     const auto nativeGeometry = [](QWindow *window) {
         const qreal ratio = window->devicePixelRatio();
@@ -255,9 +279,9 @@ bool WindowHelper::deliverRoutedMouse(QEvent::Type type, const QPoint &nativePos
         for (QWindow *window : windows) {
             auto *quick = qobject_cast<QQuickWindow *>(window);
             if (quick && quick->isVisible() && !m_routedWindows.contains(quick)
-                && !(quick->flags() & Qt::WindowTransparentForInput)
-                && nativeGeometry(quick).contains(nativePosition)
-                && (!m_routedPressWindow || (quick->flags() & Qt::WindowStaysOnTopHint)))
+                    && !(quick->flags() & Qt::WindowTransparentForInput)
+                    && nativeGeometry(quick).contains(nativePosition)
+                    && (!m_routedPressWindow || (quick->flags() & Qt::WindowStaysOnTopHint)))
                 m_routedPressWindow = quick;
         }
         for (const QPointer<QQuickWindow> &window : std::as_const(m_routedWindows)) {

@@ -2,9 +2,9 @@
 
 #include "QmlSingleton.h"
 
+#include <QEvent>
 #include <QImage>
 #include <QList>
-#include <QEvent>
 #include <QObject>
 #include <QPointer>
 #include <QQuickWindow>
@@ -76,14 +76,17 @@ public:
     // Frames of a shaped window within this time are cut once: each cut
     // reads the whole window back.
     static constexpr int kShapeInterval = 50;
+    // How long after its first frame a newly mapped window may take to be
+    // put on top by a compositor that stacks by map order.
+    static constexpr int kMapSettleMs = 150;
 
     // Called by the backend for every left-button press, drag and release
     // while routing is on; `nativePosition` is in device pixels on the
     // virtual desktop. A press goes to our window under it, else to the
     // routing window under it; the drag goes where its press went. True when
     // a window took it.
-    bool deliverRoutedMouse(QEvent::Type type, const QPoint &nativePosition, Qt::MouseButtons buttons,
-                            Qt::KeyboardModifiers modifiers, ulong timestamp);
+    bool deliverRoutedMouse(QEvent::Type type, const QPoint &nativePosition,
+            Qt::MouseButtons buttons, Qt::KeyboardModifiers modifiers, ulong timestamp);
 
 signals:
     void compositingActiveChanged();
@@ -94,6 +97,9 @@ protected:
 private:
     WindowHelper();
     quint64 m_mapCount = 0;
+    // The last restack asked for, made again once a window has come on top.
+    QPointer<QQuickWindow> m_restackAbove;
+    QVariantList m_restackBelow;
     Q_DISABLE_COPY_MOVE(WindowHelper)
 
     void setCompositingActive(bool active);
@@ -101,6 +107,7 @@ private:
     void updateLeftButtonGrab();
     void scheduleShape(QQuickWindow *window);
     void remapAbove(const QList<QWindow *> &anchors, const QList<QWindow *> &below);
+    void noteMapped(QWindow *window);
 
     // Backend (WindowHelper_win.cpp, WindowHelper_x11.cpp); handles are
     // non-zero.
@@ -109,6 +116,9 @@ private:
     static bool keepBelow(const QList<quintptr> &anchors, const QList<quintptr> &below);
     static bool setShape(quintptr handle, const QList<QRect> &rects);
     static void removeShape(quintptr handle);
+    // Unmaps and maps the window again, behind Qt's back: Qt's idea of it
+    // (visible, where, what it shows) stays as it is.
+    static bool remapWindow(quintptr handle);
     // Starts following the compositor; reports through setCompositingActive.
     void watchCompositing();
     // Takes the left button everywhere; presses on our own windows still go

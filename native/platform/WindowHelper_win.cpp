@@ -8,6 +8,12 @@ bool WindowHelper::restackBelow(quintptr aboveHandle, quintptr belowHandle)
             reinterpret_cast<HWND>(aboveHandle), reinterpret_cast<HWND>(belowHandle));
 }
 
+// Windows keeps to the stacking it is asked for.
+bool WindowHelper::remapWindow(quintptr)
+{
+    return false;
+}
+
 // SWP_NOACTIVATE keeps the focus where it is, so restacking every time is
 // harmless here.
 bool WindowHelper::keepBelow(const QList<quintptr> &anchors, const QList<quintptr> &below)

@@ -366,6 +366,17 @@ bool WindowHelper::restackBelow(quintptr aboveHandle, quintptr belowHandle)
     return placeBelow(connection, root, xcb_window_t(aboveHandle), xcb_window_t(belowHandle));
 }
 
+bool WindowHelper::remapWindow(quintptr handle)
+{
+    xcb_connection_t *connection = x11Connection();
+    if (!connection)
+        return false;
+    xcb_unmap_window(connection, xcb_window_t(handle));
+    xcb_map_window(connection, xcb_window_t(handle));
+    xcb_flush(connection);
+    return true;
+}
+
 bool WindowHelper::keepBelow(const QList<quintptr> &anchors, const QList<quintptr> &below)
 {
     xcb_connection_t *connection = x11Connection();
