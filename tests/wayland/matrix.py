@@ -3,13 +3,14 @@
 native (wev) and an X11 (xev) program under the overlays, driven by a virtual
 pointer and checked through the compositor, the targets' logs and the files.
 
-  matrix.py ROW INKLY POINTER     ROW: sway-1 sway-2 kwin-1 kwin-2
+  matrix.py ROW INKLY POINTER     ROW: sway-1 sway-2 kwin-1 kwin-2 mutter-1 mutter-2
 
 Exits 1 if a check failed, 77 if the compositor cannot run here."""
 import json, os, pwd, re, shutil, signal, subprocess, sys, tempfile, time
 
 # Compositor, outputs, the kind of program that has the keyboard at the start.
-ROWS = {"sway-1": ("sway", 1, "wev"), "sway-2": ("sway", 2, "xev"), "kwin-1": ("kwin", 1, "wev"), "kwin-2": ("kwin", 2, "xev")}
+ROWS = {"sway-1": ("sway", 1, "wev"), "sway-2": ("sway", 2, "xev"), "kwin-1": ("kwin", 1, "wev"), "kwin-2": ("kwin", 2, "xev"),
+        "mutter-1": ("mutter", 1, "wev"), "mutter-2": ("mutter", 2, "xev")}
 W, H = 1920, 1080
 USER = "inklytest"
 # The vertical toolbar from its window's top-left corner (as the X11 tests).
@@ -144,6 +145,13 @@ class Session:
             self.own()
             self.compositor_proc = self.spawn(["dbus-run-session", "--", "sway", "-c", self.path("sway.conf")], "sway.log",
                                               {"WLR_BACKENDS": "headless", "WLR_LIBINPUT_NO_DEVICES": "1", "WLR_RENDERER": "pixman"})
+        elif self.compositor == "mutter":
+            if not shutil.which("mutter"):
+                skip("mutter is not installed")
+            self.own()
+            monitors = sum((["--virtual-monitor", "%dx%d" % (W, H)] for _ in range(self.outputs)), [])
+            self.compositor_proc = self.spawn(["dbus-run-session", "--", "mutter", "--wayland", "--headless", "--wayland-display",
+                                               "wayland-inkly"] + monitors + ["--", "sh", "-c", "env > %s; exec sleep infinity" % env_file], "mutter.log")
         else:
             if not shutil.which("kwin_wayland"):
                 skip("kwin_wayland is not installed")
@@ -188,6 +196,8 @@ class Session:
     def windows(self, place=None, activate=None):
         """The compositor's windows as {pid, name, rect (x, y, w, h), focused};
         `place` maps a pid or title to a rectangle, `activate` one of them to focus."""
+        if self.compositor == "mutter":
+            return self.mutter_windows(activate)
         if self.compositor == "kwin":
             return self.kwin_script("""const want = %s; const out = [];
 for (const c of workspace.clientList()) {
@@ -216,10 +226,40 @@ print(tag, JSON.stringify(out), "end");""" % json.dumps({"place": place or {}, "
     def focused(self):
         return next((w["name"] for w in self.windows() if w["focused"]), None)
 
+    def mutter_windows(self, activate):
+        """Mutter tells nothing of its windows without GNOME Shell: the X one
+        is asked through XWayland, a native one is found with the pointer
+        (wev logs where it entered) and the focus read from the targets' logs."""
+        found = []
+        for t in self.targets:
+            if t["kind"] == "xev":
+                rect = x_window(self, "Event Tester")
+                focused = (re.findall(r"^(FocusIn|FocusOut)", open(t["log"]).read(), re.M) or [""])[-1] == "FocusIn"
+            else:
+                rect = t.get("rect") or self.find_by_pointer(t)
+                focused = "activated" in open(t["log"], errors="replace").read().rpartition("configure:")[2]
+            if activate in (t["key"], t["kind"]) and rect:
+                self.pointer.click(rect[0] + rect[2] // 2, rect[1] + rect[3] // 2)
+            found.append({"pid": t["key"], "name": "Event Tester" if t["kind"] == "xev" else "wev", "rect": rect or (0, 0, 0, 0), "focused": focused})
+        return found
+
+    def find_by_pointer(self, t):
+        for y in range(60, H, 120):
+            for x in range(t["output"] * W + 60, (t["output"] + 1) * W, 160):
+                self.pointer.move(x, y)
+                time.sleep(0.03)
+                entered = re.findall(r"enter: .*x, y: ([\d.]+), ([\d.]+)", open(t["log"], errors="replace").read())
+                if entered:
+                    sx, sy = (int(float(v)) for v in entered[-1])
+                    return (x - sx, y - sy, 640, 480)
+        return None
+
     def screenshot(self, name):
         """The whole layout as (width, height, RGB bytes); a PNG kept beside for people."""
         shot = os.path.join(tempfile.gettempdir(), "inkly-wayland-%s-%d-%s.png" % (self.compositor, self.outputs, name))
-        if self.compositor == "sway":
+        if self.compositor == "mutter":
+            made = self.x_picture()
+        elif self.compositor == "sway":
             self.run(["grim", self.path("shot.png")])
             made = self.path("shot.png")
         else:
@@ -232,6 +272,28 @@ print(tag, JSON.stringify(out), "end");""" % json.dumps({"place": place or {}, "
         ppm = subprocess.run(["/usr/bin/convert", shot, "ppm:-"], capture_output=True).stdout
         magic, width, height, depth, pixels = ppm.split(maxsplit=4)
         return int(width), int(height), pixels
+
+
+    def x_picture(self):
+        """Headless mutter casts its screen only through PipeWire: the picture
+        is made of XWayland's windows in their stacking order instead, the
+        native programs left out (the mirror and the overlays are X windows),
+        transparent pixels shown black."""
+        layers = []
+        for line in self.run(["xwininfo", "-root", "-children"]).splitlines():
+            m = re.match(r"\s+(0x[0-9a-f]+) .*\s(\d+)x(\d+)\+-?\d+\+-?\d+\s+\+(-?\d+)\+(-?\d+)$", line)
+            if not m or int(m.group(2)) < 2 or "IsViewable" not in self.run(["xwininfo", "-id", m.group(1)]):
+                continue
+            png = self.path("layer-%s.png" % m.group(1))
+            self.run(["import", "-window", m.group(1), png])
+            if os.path.exists(png):
+                layers.append((png, m.group(4), m.group(5)))
+        # xwininfo lists the top first.
+        argv = ["convert", "-size", "%dx%d" % (W * self.outputs, H), "xc:#404040"]
+        for png, x, y in reversed(layers):
+            argv += [png, "-geometry", "+%s+%s" % (x, y), "-composite"]
+        self.run(argv + [self.path("shot.png")])
+        return self.path("shot.png")
 
 
 class Pointer:
@@ -317,16 +379,24 @@ def main():
 
 
 def journeys(session, inkly, pointer_binary, focused):
+    if session.compositor == "mutter":
+        pointer_binary = os.path.join(os.path.dirname(os.path.abspath(__file__)), "mutter_pointer.py")
     pointer_binary = session.install(pointer_binary, "wayland_pointer")
     inkly = session.install(inkly)
     session.start()
     pointer = Pointer(session, pointer_binary)
-    # The targets: their logs count the presses they got.
-    targets = []
+    # The targets: their logs count the presses they got (and on mutter tell
+    # where they are and whether they have the keyboard).
+    targets = session.targets = []
+    session.pointer = pointer
     for output in range(session.outputs):
         for kind in ("wev",) + (("xev",) if output == 0 else ()):
-            argv = ["stdbuf", "-oL", "wev", "-f", "wl_pointer:button"] if kind == "wev" else ["stdbuf", "-oL", "xev", "-event", "button", "-geometry", "%dx%d+%d+%d" % (XEV_RECT[2:] + XEV_RECT[:2])]
+            argv = ["stdbuf", "-oL", "wev", "-f", "wl_pointer:button", "-f", "wl_pointer:enter", "-f", "xdg_toplevel:configure"] if kind == "wev" \
+                else ["stdbuf", "-oL", "xev", "-event", "button", "-event", "focus", "-geometry", "%dx%d+%d+%d" % (XEV_RECT[2:] + XEV_RECT[:2])]
+            # mutter places a new window on the output under the pointer.
+            pointer.move(output * W + W // 2, H - 20)
             proc = session.spawn(argv, "%s-%d.log" % (kind, output))
+            time.sleep(1 if session.compositor == "mutter" else 0)
             x, y, w, h = WEV_RECT if kind == "wev" else XEV_RECT
             targets.append({"kind": kind, "output": output, "proc": proc, "log": session.path("%s-%d.log" % (kind, output)),
                             "key": proc.pid if kind == "wev" else "Event Tester", "want": (x + output * W, y, w, h)})
@@ -335,6 +405,8 @@ def journeys(session, inkly, pointer_binary, focused):
         found = session.windows({t["key"]: t["want"] for t in targets})
         for t in targets:
             t["rect"] = next((w["rect"] for w in found if t["key"] in (w["pid"], w["name"])), (0, 0, 0, 0))
+        if session.compositor == "mutter":
+            return all(t["rect"][2] > 0 for t in targets)
         return all(abs(t["rect"][2] - t["want"][2]) < 40 for t in targets)
     if not wait_for(placed, 20):
         raise SystemExit("FAIL: the target windows did not show where wanted: %s" % session.windows())
@@ -365,7 +437,7 @@ def journeys(session, inkly, pointer_binary, focused):
     session.own()
     pointer.move(1500, 900)
     session.spawn([inkly], "inkly.log", {"QT_QPA_PLATFORM": "xcb", "XDG_SESSION_TYPE": "wayland",
-                                         "XDG_CURRENT_DESKTOP": "sway" if session.compositor == "sway" else "KDE"})
+                                         "XDG_CURRENT_DESKTOP": {"sway": "sway", "kwin": "KDE", "mutter": "GNOME"}[session.compositor]})
     log = lambda: open(session.path("inkly.log"), errors="replace").read()
     # In pointer mode an overlay's X window steps aside for its mirror: the
     # overlays are counted in the log, and placed where they take the pen.
