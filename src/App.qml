@@ -284,10 +284,7 @@ QtObject {
     function restack() {
         if (!root.floatingToolbar)
             return;
-        // On X11 a raise can turn into an activation that takes the keyboard
-        // from the program the user works in; there the window manager's
-        // layer keeps the toolbar on top.
-        if (Qt.platform.os === "windows")
+        if (WindowHelper.raisesToStayOnTop)
             root.floatingToolbar.raise();
         Qt.callLater(root.restackOverlays);
     }

@@ -28,6 +28,22 @@ bool WindowHelper::isWaylandSession()
     return wayland;
 }
 
+bool WindowHelper::windowsCutToInk() const
+{
+    return QGuiApplication::platformName() == QLatin1String("xcb") && !m_compositingActive;
+}
+
+bool WindowHelper::systemMovesWindows()
+{
+    const QString platform = QGuiApplication::platformName();
+    return platform == QLatin1String("windows") || platform.startsWith(QLatin1String("wayland"));
+}
+
+bool WindowHelper::raisesToStayOnTop()
+{
+    return QGuiApplication::platformName() == QLatin1String("windows");
+}
+
 bool WindowHelper::stacksByMapOrder()
 {
     static const bool byMap = isWaylandSession() && !qEnvironmentVariableIsEmpty("SWAYSOCK");

@@ -28,6 +28,16 @@ class WindowHelper : public QObject
     // Our windows go through XWayland: the compositor, not our requests,
     // decides which window has the keyboard.
     Q_PROPERTY(bool waylandSession READ isWaylandSession CONSTANT FINAL)
+    // Where nothing composites on X11, transparent pixels would show black:
+    // our translucent windows are then cut down to what they paint.
+    Q_PROPERTY(bool windowsCutToInk READ windowsCutToInk NOTIFY compositingActiveChanged FINAL)
+    // The system moves a window dragged by its grip (Windows, native
+    // Wayland); elsewhere the grip moves it itself.
+    Q_PROPERTY(bool systemMovesWindows READ systemMovesWindows CONSTANT FINAL)
+    // Stay-on-top windows are kept on top by raising them after a restack
+    // (Windows); on X11 a raise could take the keyboard and the window
+    // manager's layer keeps them on top.
+    Q_PROPERTY(bool raisesToStayOnTop READ raisesToStayOnTop CONSTANT FINAL)
 
 public:
     static WindowHelper *instance();
@@ -60,6 +70,9 @@ public:
     Q_INVOKABLE int unmanagedFlag();
 
     bool compositingActive() const { return m_compositingActive; }
+    bool windowsCutToInk() const;
+    static bool systemMovesWindows();
+    static bool raisesToStayOnTop();
     static bool isWaylandSession();
     // sway draws X windows without a manager in the order they were last
     // mapped and ignores their restacking: a window goes on top only by

@@ -23,9 +23,8 @@ Window {
     readonly property alias previewCanvas: previewCanvasLoader.item
     readonly property alias lineWidthStepper: lineWidthStepper
 
-    // Where nothing composites, transparent pixels would show black: the
-    // window is then cut down to the ink it paints (WindowHelper).
-    readonly property bool shapedToInk: Qt.platform.pluginName === "xcb" && !WindowHelper.compositingActive
+    // Where nothing composites, the window is cut down to the ink it paints.
+    readonly property bool shapedToInk: WindowHelper.windowsCutToInk
     // Presses where a shaped window paints nothing must still draw.
     readonly property bool routesClicks: root.shapedToInk && root.visible && root.drawingContext !== null
                                          && root.drawingContext.drawingModeEnabled

@@ -18,8 +18,7 @@ Control {
     property real indicatorLength: 24
     property real indicatorThickness: 4
 
-    readonly property bool systemMove: Qt.platform.pluginName === "windows"
-                                      || Qt.platform.pluginName.startsWith("wayland")
+    readonly property bool systemMove: WindowHelper.systemMovesWindows
 
     signal dragStarted
     signal dragEnded
