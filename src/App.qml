@@ -9,6 +9,7 @@ QtObject {
 
     property DrawingContext drawingContext: DrawingContext {}
     property AppSettings appSettings: AppSettings {}
+    readonly property PictureNotice pictureNotice: PictureNotice {}
 
     property var floatingToolbar: null
     property Component floatingToolbarComponent: Component {
@@ -171,6 +172,12 @@ QtObject {
         case "clear":
             if (context.canClear)
                 context.clear();
+            break;
+        case "save-picture":
+            PictureHelper.savePicture();
+            break;
+        case "copy-picture":
+            PictureHelper.copyPicture();
             break;
         default:
             console.warn("[App] unknown command: " + command);

@@ -53,6 +53,8 @@ set(INKLY_QML_FILES
     src/components/toolbar/ToolbarButtonBar.qml
     src/components/toolbar/ToolbarPanels.qml
     src/components/toolbar/CaptureCommand.qml
+    src/components/picture/PictureNotice.qml
+    src/components/picture/PictureToast.qml
     src/components/toolbar/FloatingToolbar.qml
     src/components/tray/TrayMenu.qml
     src/components/overview/Overview.qml

@@ -9,6 +9,7 @@
 #include "FileUtils.h"
 #include "Grabbit.h"
 #include "MouseHelper.h"
+#include "PictureHelper.h"
 #include "RawInputHandler.h"
 #include "RenovaWrapper.h"
 #include "ScreenMonitor.h"
@@ -49,6 +50,7 @@ void publishSingletons(AppInstanceGuard *guard)
     Grabbit::instance();
     RenovaWrapper::instance();
     TallyWrapper::instance();
+    PictureHelper::instance();
 }
 
 } // namespace SingletonPublisher

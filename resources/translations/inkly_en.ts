@@ -110,12 +110,78 @@ Please try again in a moment.</translation>
         <source>닫기</source>
         <translation>Close</translation>
     </message>
+    <message>
+        <source>그림으로 저장</source>
+        <translation>Save picture</translation>
+    </message>
+    <message>
+        <source>그림 복사</source>
+        <translation>Copy picture</translation>
+    </message>
 </context>
 <context>
     <name>Overview</name>
     <message>
         <source>잉클리 시작하기</source>
         <translation>Start Inkly</translation>
+    </message>
+</context>
+<context>
+    <name>PictureNotice</name>
+    <message>
+        <source>화면을 읽을 수 없습니다.</source>
+        <translation>The screen cannot be read.</translation>
+    </message>
+    <message>
+        <source>그림 폴더를 만들거나 쓸 수 없습니다.</source>
+        <translation>The pictures folder cannot be made or written.</translation>
+    </message>
+    <message>
+        <source>디스크 공간이 부족합니다.</source>
+        <translation>The disk is full.</translation>
+    </message>
+    <message>
+        <source>파일을 쓰는 중 오류가 발생했습니다.</source>
+        <translation>The file could not be written.</translation>
+    </message>
+    <message>
+        <source>그림을 저장했습니다.</source>
+        <translation>Picture saved</translation>
+    </message>
+    <message>
+        <source>%1에 저장했습니다.</source>
+        <translation>Saved in %1.</translation>
+    </message>
+    <message>
+        <source>그린 것은 그대로 남아 있습니다.</source>
+        <translation>Your drawing is untouched.</translation>
+    </message>
+    <message>
+        <source>그림을 저장할 수 없습니다.</source>
+        <translation>The picture cannot be saved</translation>
+    </message>
+    <message>
+        <source>그림을 클립보드에 복사했습니다.</source>
+        <translation>Picture copied to the clipboard</translation>
+    </message>
+    <message>
+        <source>다른 프로그램에 붙여 넣을 수 있습니다.</source>
+        <translation>Paste it into another program.</translation>
+    </message>
+    <message>
+        <source>그림을 복사할 수 없습니다.</source>
+        <translation>The picture cannot be copied</translation>
+    </message>
+</context>
+<context>
+    <name>PictureToast</name>
+    <message>
+        <source>폴더 열기</source>
+        <translation>Open folder</translation>
+    </message>
+    <message>
+        <source>닫기</source>
+        <translation>Close</translation>
     </message>
 </context>
 <context>

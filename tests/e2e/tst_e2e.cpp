@@ -228,7 +228,7 @@ private slots:
 void TestEndToEnd::initTestCase()
 {
     for (const char *tool : { "Xvfb", "xdotool", "xwininfo", "xprop", "xrandr", "xsetroot",
-                 "xcompmgr", "trayer", "dbus-daemon", "dbus-send", "xev", "stdbuf", "wmctrl" }) {
+                 "xcompmgr", "trayer", "dbus-daemon", "dbus-send", "xev", "stdbuf", "wmctrl", "xclip" }) {
         if (QStandardPaths::findExecutable(QString::fromLatin1(tool)).isEmpty())
             QFAIL(qPrintable(QStringLiteral("missing tool: ") + QString::fromLatin1(tool)));
     }
@@ -670,10 +670,13 @@ void TestEndToEnd::autostartWaitsForTheTrayAndQuitsFromIt()
 void TestEndToEnd::commandsReachTheRunningInkly()
 {
     X11TestSession session;
-    QVERIFY2(session.start(twoMonitors()), qPrintable(session.errorString()));
+    X11TestSession::Options options = twoMonitors();
+    options.rootColour = QStringLiteral("#2d5a7b");
+    QVERIFY2(session.start(options), qPrintable(session.errorString()));
     session.setLogLevel(QStringLiteral("debug"));
     QString log;
-    for (const QStringList &command : { QStringList { "--undo" }, QStringList { "--tool", "Pen" }, QStringList { "--off" } })
+    for (const QStringList &command : { QStringList { "--undo" }, QStringList { "--tool", "Pen" }, QStringList { "--off" },
+                 QStringList { "--save-picture" }, QStringList { "--copy-picture" } })
         QVERIFY2(session.runInklyToEnd(command, &log) == 2, qPrintable(log));
 
     // Started in the background, switched on by the command it was started with.
@@ -700,6 +703,39 @@ void TestEndToEnd::commandsReachTheRunningInkly()
     QVERIFY2(session.runInklyToEnd({ "--tool", "Crayon" }, &log) == 1, qPrintable(log));
     QTest::qWait(1500);
     QCOMPARE(storedItems(session.drawingsPath()).size(), 1);
+
+    // The pictures: every screen as shown, ink in, toolbar out; the screen
+    // under the pointer on the clipboard.
+    const QImage shown = session.screenshot();
+    const QRect toolbar = session.windowGeometry(waitForWindow(session, kToolbarTitle));
+    const QPoint onToolbar = toolbarPoint(session, 1);
+    QVERIFY(shown.pixel(onToolbar) != shown.pixel(QPoint(100, 100)));
+    QVERIFY2(session.runInklyToEnd({ "--save-picture" }, &log) == 0, qPrintable(log));
+    QDir pictures(session.environment().value(QStringLiteral("HOME")) + QStringLiteral("/Pictures/Inkly"));
+    QTRY_COMPARE_WITH_TIMEOUT(pictures.entryList({ QStringLiteral("*_screen?.png") }).size(), 2, kWaitMs);
+    const QStringList saved = pictures.entryList({ QStringLiteral("*.png") }, QDir::Files, QDir::Name);
+    const QImage left(pictures.filePath(saved.value(0)));
+    const QImage right(pictures.filePath(saved.value(1)));
+    QCOMPARE(left.size(), kLeftMonitor.size());
+    QCOMPARE(right.size(), kRightMonitor.size());
+    QCOMPARE(left.pixel(100, 100), shown.pixel(100, 100));
+    const QImage &toolbarScreen = toolbar.x() >= kRightMonitor.x() ? right : left;
+    const QPoint onToolbarThere = onToolbar - (toolbar.x() >= kRightMonitor.x() ? kRightMonitor.topLeft() : QPoint());
+    QCOMPARE(toolbarScreen.pixel(onToolbarThere), shown.pixel(QPoint(100, 100)));
+    QList<QPoint> strokeThere;
+    for (const QPoint &p : lShape(QPoint(2300, 500)))
+        strokeThere.append(p - kRightMonitor.topLeft());
+    QVERIFY(redPointsAlong(right, strokeThere) >= strokeThere.size() * 8 / 10);
+    // The bar came back.
+    QTRY_VERIFY_WITH_TIMEOUT(session.screenshot().pixel(onToolbar) == shown.pixel(onToolbar), kWaitMs);
+
+    QVERIFY2(session.runInklyToEnd({ "--copy-picture" }, &log) == 0, qPrintable(log));
+    const QString pasted = session.filePath(QStringLiteral("pasted.png"));
+    QVERIFY(QTest::qWaitFor([&] {
+        session.run(QStringLiteral("sh"), { QStringLiteral("-c"), QStringLiteral("xclip -selection clipboard -t image/png -o > ") + pasted });
+        return !QImage(pasted).isNull();
+    }, kWaitMs));
+    QVERIFY(redPointsAlong(QImage(pasted), strokeThere) >= strokeThere.size() * 8 / 10);
 
     for (const auto &[command, items] : { std::pair { "--undo", 0 }, { "--redo", 1 }, { "--clear", 0 } }) {
         QVERIFY2(session.runInklyToEnd({ QString::fromLatin1(command) }, &log) == 0, qPrintable(log));

@@ -598,6 +598,14 @@ Window {
         onActivated: root.drawingContext.clear()
     }
 
+    Shortcut {
+        id: savePictureShortcut
+
+        sequence: "Ctrl+S"
+        context: Qt.ApplicationShortcut
+        onActivated: PictureHelper.savePicture()
+    }
+
     DrawingToolNavigator {
         id: navigator
 

@@ -237,5 +237,7 @@ Item {
         onAboutRequested: root.aboutRequested()
         onHomepageRequested: root.homepageRequested()
         onCloseRequested: root.hideRequested()
+        onSavePictureRequested: PictureHelper.savePicture()
+        onCopyPictureRequested: PictureHelper.copyPicture()
     }
 }

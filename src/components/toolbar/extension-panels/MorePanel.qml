@@ -13,10 +13,33 @@ CMenu {
     signal homepageRequested
     signal aboutRequested
     signal settingsRequested
+    signal savePictureRequested
+    signal copyPictureRequested
 
     contentItem: Column {
         padding: 2
         spacing: 2
+
+        // The menu leaves the screen first: the picture is taken without it.
+        CMenuItem {
+            objectName: "savePictureItem"
+            text: qsTr("그림으로 저장")
+            icon.source: Theme.iconToolbarMoreSavePicture
+            onTriggered: {
+                root.close();
+                root.savePictureRequested();
+            }
+        }
+
+        CMenuItem {
+            objectName: "copyPictureItem"
+            text: qsTr("그림 복사")
+            icon.source: Theme.iconToolbarMoreCopyPicture
+            onTriggered: {
+                root.close();
+                root.copyPictureRequested();
+            }
+        }
 
         CMenuItem {
             objectName: "usageTipsItem"
