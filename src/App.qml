@@ -184,6 +184,35 @@ QtObject {
         }
     }
 
+    // Keys of the whole desktop follow the settings at once.
+    function applyHotkeys() {
+        HotkeyHandler.setHotkeys(root.appSettings.hotkeysEnabled ? root.appSettings.hotkeys : {});
+    }
+
+    function handleHotkey(action: string) {
+        const context = root.drawingContext;
+        switch (action) {
+        case "pointer":
+            if (DrawingTool.isNone(context.drawingTool))
+                context.setDrawingTool(context.findRecentDrawingTool(tool => DrawingTool.isDrawable(tool),
+                                                                     DrawingTool.Pen));
+            else
+                context.setDrawingTool(DrawingTool.None);
+            break;
+        case "pen":
+            root.handleCommand("tool", "Pen");
+            break;
+        case "highlighter":
+            root.handleCommand("tool", "Highlighter");
+            break;
+        case "savePicture":
+            root.handleCommand("save-picture", "");
+            break;
+        default:
+            root.handleCommand(action, "");
+        }
+    }
+
     function openOverviewOnFirstShow() {
         if (root.appSettings.overviewShowCount >= 1)
             return;
@@ -285,6 +314,7 @@ QtObject {
         // A colour or width chosen in the last second is kept too.
         root.drawingContext.saveDrawingSettingsDebounce.flush();
         root.appSettings.save(false);
+        HotkeyHandler.releaseAll();
         root.isQuitPrepared = true;
     }
 
@@ -471,6 +501,11 @@ QtObject {
         AppInstanceGuard.commandReceived.connect(root.handleCommand);
         TrayIcon.openRequested.connect(root.openApplication);
         TrayIcon.menuOpenRequested.connect(root.openTrayMenu);
+        HotkeyHandler.activated.connect(root.handleHotkey);
+        // At once, so that the settings window sees what could not be taken.
+        root.appSettings.hotkeysChanged.connect(root.applyHotkeys);
+        root.appSettings.hotkeysEnabledChanged.connect(root.applyHotkeys);
+        root.applyHotkeys();
         AppController.shutdownRequested.connect(root.prepareQuit);
         Qt.application.aboutToQuit.connect(root.prepareQuit);
 

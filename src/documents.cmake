@@ -60,6 +60,7 @@ set(INKLY_QML_FILES
     src/components/overview/Overview.qml
     src/components/tips/UsageTips.qml
     src/components/settings/SettingsSection.qml
+    src/components/settings/HotkeyField.qml
     src/components/settings/SettingsWindow.qml
     src/components/about/AboutWindow.qml
 )

@@ -8,6 +8,7 @@
 #include "DrawingStore.h"
 #include "FileUtils.h"
 #include "Grabbit.h"
+#include "HotkeyHandler.h"
 #include "MouseHelper.h"
 #include "PictureHelper.h"
 #include "RawInputHandler.h"
@@ -51,6 +52,7 @@ void publishSingletons(AppInstanceGuard *guard)
     RenovaWrapper::instance();
     TallyWrapper::instance();
     PictureHelper::instance();
+    HotkeyHandler::instance();
 }
 
 } // namespace SingletonPublisher

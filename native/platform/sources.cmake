@@ -13,6 +13,7 @@ list(APPEND INKLY_NATIVE_SOURCES
     native/platform/InkMirror.h native/platform/InkMirror.cpp
     native/platform/InkPieceWindow.h native/platform/InkPieceWindow.cpp
     native/platform/PictureHelper.h native/platform/PictureHelper.cpp
+    native/platform/HotkeyHandler.h native/platform/HotkeyHandler.cpp
 )
 list(APPEND INKLY_NATIVE_WIN_SOURCES
     native/platform/Win32Core.h native/platform/Win32Core_win.cpp
@@ -31,6 +32,7 @@ list(APPEND INKLY_NATIVE_LINUX_SOURCES
     native/platform/ScreenMonitor_x11.cpp
     native/platform/WindowHelper_x11.cpp
     native/platform/PictureHelper_x11.cpp
+    native/platform/HotkeyHandler_x11.cpp
 )
 # Built where the Wayland client library and the protocols are found.
 set(INKLY_NATIVE_WAYLAND_SOURCES

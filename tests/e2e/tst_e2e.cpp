@@ -16,7 +16,12 @@
 
 #include <algorithm>
 
+#include <xcb/xcb.h>
+#include <xcb/xcb_keysyms.h>
+
 #include <csignal>
+#include <cstdio>
+#include <cstdlib>
 #include <memory>
 #include <sys/stat.h>
 #include <unistd.h>
@@ -678,6 +683,9 @@ void TestEndToEnd::commandsReachTheRunningInkly()
     for (const QStringList &command : { QStringList { "--undo" }, QStringList { "--tool", "Pen" }, QStringList { "--off" },
                  QStringList { "--save-picture" }, QStringList { "--copy-picture" } })
         QVERIFY2(session.runInklyToEnd(command, &log) == 2, qPrintable(log));
+    // Another client holds the highlighter's key before Inkly comes.
+    QProcess *holder = session.spawn(QCoreApplication::applicationFilePath(), { QStringLiteral("--hold-key"), QStringLiteral("h") });
+    QVERIFY(QTest::qWaitFor([&] { return QFile(session.filePath(QStringLiteral("tst_e2e.log"))).size() > 0; }, kWaitMs));
 
     // Started in the background, switched on by the command it was started with.
     session.startInkly({ QStringLiteral("--on"), QStringLiteral("/silent") });
@@ -737,6 +745,19 @@ void TestEndToEnd::commandsReachTheRunningInkly()
     }, kWaitMs));
     QVERIFY(redPointsAlong(QImage(pasted), strokeThere) >= strokeThere.size() * 8 / 10);
 
+    // Desktop keys work while another program has the focus; the one
+    // another client holds is reported, and the others still work.
+    QVERIFY(waitForLog(session, QStringLiteral("Cannot take Ctrl+Alt+Shift+H for highlighter : taken")));
+    session.spawn(QStringLiteral("xev"), { QStringLiteral("-geometry"), QStringLiteral("300x200+200+200") });
+    const QString xev = waitForWindow(session, QStringLiteral("Event Tester"));
+    QVERIFY(session.xdotool({ QStringLiteral("windowfocus"), QStringLiteral("--sync"), xev }));
+    QCOMPARE(session.activeWindow(), xev);
+    QVERIFY(session.xdotool({ QStringLiteral("key"), QStringLiteral("ctrl+alt+shift+z") }));
+    QTRY_COMPARE_WITH_TIMEOUT(storedItems(session.drawingsPath()).size(), 0, kWaitMs);
+    QVERIFY(session.xdotool({ QStringLiteral("key"), QStringLiteral("ctrl+alt+shift+s") }));
+    QTRY_COMPARE_WITH_TIMEOUT(pictures.entryList({ QStringLiteral("*.png") }).size(), 4, kWaitMs);
+    holder->kill();
+
     for (const auto &[command, items] : { std::pair { "--undo", 0 }, { "--redo", 1 }, { "--clear", 0 } }) {
         QVERIFY2(session.runInklyToEnd({ QString::fromLatin1(command) }, &log) == 0, qPrintable(log));
         QTRY_COMPARE_WITH_TIMEOUT(storedItems(session.drawingsPath()).size(), items, kWaitMs);
@@ -751,8 +772,32 @@ void TestEndToEnd::commandsReachTheRunningInkly()
     QVERIFY2(session.runInklyToEnd({ "--redo" }, &log) == 2, qPrintable(log));
 }
 
+// Another client's grab of Ctrl+Alt+Shift and a letter, with the lock
+// variants, held until the helper is ended.
+int holdKey(const char *letter)
+{
+    xcb_connection_t *connection = xcb_connect(nullptr, nullptr);
+    if (xcb_connection_has_error(connection))
+        return 1;
+    const xcb_window_t root = xcb_setup_roots_iterator(xcb_get_setup(connection)).data->root;
+    xcb_key_symbols_t *symbols = xcb_key_symbols_alloc(connection);
+    xcb_keycode_t *codes = xcb_key_symbols_get_keycode(symbols, xcb_keysym_t(letter[0]));
+    const uint16_t mask = XCB_MOD_MASK_SHIFT | XCB_MOD_MASK_CONTROL | XCB_MOD_MASK_1;
+    for (const int lock : { 0, int(XCB_MOD_MASK_LOCK), int(XCB_MOD_MASK_2), int(XCB_MOD_MASK_LOCK | XCB_MOD_MASK_2) })
+        xcb_grab_key(connection, 0, root, uint16_t(mask | lock), codes[0], XCB_GRAB_MODE_ASYNC, XCB_GRAB_MODE_ASYNC);
+    std::free(codes);
+    std::free(xcb_get_input_focus_reply(connection, xcb_get_input_focus(connection), nullptr));
+    std::puts("held");
+    std::fflush(stdout);
+    while (xcb_generic_event_t *event = xcb_wait_for_event(connection))
+        std::free(event);
+    return 0;
+}
+
 int main(int argc, char **argv)
 {
+    if (argc == 3 && qstrcmp(argv[1], "--hold-key") == 0)
+        return holdKey(argv[2]);
     if (argc == 3 && qstrcmp(argv[1], "--grab") == 0) {
         QGuiApplication app(argc, argv);
         return X11TestSession::grab(QString::fromLocal8Bit(argv[2]));
