@@ -23,6 +23,7 @@ list(APPEND INKLY_NATIVE_WIN_SOURCES
     native/platform/ScreenMonitor_win.cpp
     native/platform/WindowHelper_win.cpp
     native/platform/PictureHelper_win.cpp
+    native/platform/HotkeyHandler_win.cpp
 )
 list(APPEND INKLY_NATIVE_LINUX_SOURCES
     native/platform/RawInputHandler_x11.cpp
