@@ -434,6 +434,22 @@ void TestEndToEnd::desktopMatrix()
     check("3", painted >= points.size() * 8 / 10,
             QStringLiteral("the stroke is painted (%1 of %2 points, %3)").arg(painted).arg(points.size()).arg(strokeShot));
 
+    // Its picture: the ink in, the bar out, one file per monitor.
+    session.runInklyToEnd({ QStringLiteral("--save-picture") });
+    const QDir pictures(session.environment().value(QStringLiteral("HOME")) + QStringLiteral("/Pictures/Inkly"));
+    QStringList files;
+    const bool savedAll = QTest::qWaitFor([&] { return (files = pictures.entryList({ QStringLiteral("*.png") }, QDir::Files, QDir::Name)).size() == monitors; }, kWaitMs);
+    const QImage picture(pictures.filePath(files.value(homeIndex)));
+    QList<QPoint> pointsThere;
+    for (const QPoint &p : points)
+        pointsThere.append(p - home.topLeft());
+    const QPoint onBar = toolbarPoint(session, 1);
+    const QRgb seen = picture.isNull() ? 0 : picture.pixel(onBar - home.topLeft());
+    const QRgb below = desktop.pixel(onBar);
+    const bool barOut = qAbs(qRed(seen) - qRed(below)) + qAbs(qGreen(seen) - qGreen(below)) + qAbs(qBlue(seen) - qBlue(below)) < 48;
+    check("picture", savedAll && redPointsAlong(picture, pointsThere) >= points.size() * 8 / 10 && barOut,
+            QStringLiteral("the saved picture of each monitor (%1 files) shows the ink and not the bar (%2)").arg(files.size()).arg(barOut));
+
     // Another program comes to the front over the ink; without a manager
     // there is no _NET_ACTIVE_WINDOW, so raise and focus it by hand.
     if (manager.isEmpty())
@@ -446,6 +462,10 @@ void TestEndToEnd::desktopMatrix()
     const QString active = session.activeWindow();
     check("4", active == xev, QStringLiteral("the activated program keeps the keyboard (active: %1, program: %2)").arg(active, xev));
     check("6", stackedAbove(session, toolbar, overlays), QStringLiteral("the toolbar lies above both overlays after the activation"));
+    // Inkly's key for the picture works while that program has the keyboard.
+    session.xdotool({ QStringLiteral("key"), QStringLiteral("ctrl+alt+shift+s") });
+    check("keys", QTest::qWaitFor([&] { return pictures.entryList({ QStringLiteral("*.png") }).size() == 2 * monitors; }, kWaitMs),
+            QStringLiteral("the picture's key saves again while another program has the focus"));
 
     // A focused fullscreen program, a slide show say, covers neither the bar
     // nor the ink.
