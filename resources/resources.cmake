@@ -39,7 +39,9 @@ set(INKLY_RESOURCE_FILES
     resources/toolbar/misc/more.svg
     resources/toolbar/more/about.svg
     resources/toolbar/more/close.svg
+    resources/toolbar/more/copy-picture.svg
     resources/toolbar/more/homepage.svg
+    resources/toolbar/more/save-picture.svg
     resources/toolbar/more/settings.svg
     resources/toolbar/more/tips.svg
     resources/toolbar/more/white-board.svg

@@ -9,6 +9,7 @@ QtObject {
 
     property DrawingContext drawingContext: DrawingContext {}
     property AppSettings appSettings: AppSettings {}
+    readonly property PictureNotice pictureNotice: PictureNotice {}
 
     property var floatingToolbar: null
     property Component floatingToolbarComponent: Component {
@@ -172,8 +173,43 @@ QtObject {
             if (context.canClear)
                 context.clear();
             break;
+        case "save-picture":
+            PictureHelper.savePicture();
+            break;
+        case "copy-picture":
+            PictureHelper.copyPicture();
+            break;
         default:
             console.warn("[App] unknown command: " + command);
+        }
+    }
+
+    // Keys of the whole desktop follow the settings at once.
+    function applyHotkeys() {
+        HotkeyHandler.setHotkeys(root.appSettings.hotkeysEnabled ? root.appSettings.hotkeys : {});
+    }
+
+    function handleHotkey(action: string) {
+        const context = root.drawingContext;
+        switch (action) {
+        case "pointer":
+            if (DrawingTool.isNone(context.drawingTool))
+                context.setDrawingTool(context.findRecentDrawingTool(tool => DrawingTool.isDrawable(tool),
+                                                                     DrawingTool.Pen));
+            else
+                context.setDrawingTool(DrawingTool.None);
+            break;
+        case "pen":
+            root.handleCommand("tool", "Pen");
+            break;
+        case "highlighter":
+            root.handleCommand("tool", "Highlighter");
+            break;
+        case "savePicture":
+            root.handleCommand("save-picture", "");
+            break;
+        default:
+            root.handleCommand(action, "");
         }
     }
 
@@ -278,6 +314,7 @@ QtObject {
         // A colour or width chosen in the last second is kept too.
         root.drawingContext.saveDrawingSettingsDebounce.flush();
         root.appSettings.save(false);
+        HotkeyHandler.releaseAll();
         root.isQuitPrepared = true;
     }
 
@@ -461,6 +498,11 @@ QtObject {
         AppInstanceGuard.commandReceived.connect(root.handleCommand);
         TrayIcon.openRequested.connect(root.openApplication);
         TrayIcon.menuOpenRequested.connect(root.openTrayMenu);
+        HotkeyHandler.activated.connect(root.handleHotkey);
+        // At once, so that the settings window sees what could not be taken.
+        root.appSettings.hotkeysChanged.connect(root.applyHotkeys);
+        root.appSettings.hotkeysEnabledChanged.connect(root.applyHotkeys);
+        root.applyHotkeys();
         AppController.shutdownRequested.connect(root.prepareQuit);
         Qt.application.aboutToQuit.connect(root.prepareQuit);
 

@@ -56,11 +56,14 @@ set(INKLY_QML_FILES
     src/components/toolbar/ToolbarButtonBar.qml
     src/components/toolbar/ToolbarPanels.qml
     src/components/toolbar/CaptureCommand.qml
+    src/components/picture/PictureNotice.qml
+    src/components/picture/PictureToast.qml
     src/components/toolbar/FloatingToolbar.qml
     src/components/tray/TrayMenu.qml
     src/components/overview/Overview.qml
     src/components/tips/UsageTips.qml
     src/components/settings/SettingsSection.qml
+    src/components/settings/HotkeyField.qml
     src/components/settings/SettingsWindow.qml
     src/components/about/AboutWindow.qml
 )

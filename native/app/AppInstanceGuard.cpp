@@ -32,7 +32,8 @@ const QByteArray kReplyError = QByteArrayLiteral("error ");
 const QStringList &commandsWithoutArgument()
 {
     static const QStringList names { QStringLiteral("show"), QStringLiteral("toggle"), QStringLiteral("on"),
-        QStringLiteral("off"), QStringLiteral("undo"), QStringLiteral("redo"), QStringLiteral("clear") };
+        QStringLiteral("off"), QStringLiteral("undo"), QStringLiteral("redo"), QStringLiteral("clear"),
+        QStringLiteral("save-picture"), QStringLiteral("copy-picture") };
     return names;
 }
 const QString kToolCommand = QStringLiteral("tool");

@@ -51,7 +51,8 @@ public:
     bool isPrimary() const { return m_primary; }
 
     // One command of the channel: "show", "toggle", "on", "off", "undo",
-    // "redo", "clear", or "tool" with a tool's stored name (or "Pointer").
+    // "redo", "clear", "save-picture", "copy-picture", or "tool" with a
+    // tool's stored name (or "Pointer").
     struct Command
     {
         QString name;

@@ -8,7 +8,9 @@
 #include "DrawingStore.h"
 #include "FileUtils.h"
 #include "Grabbit.h"
+#include "HotkeyHandler.h"
 #include "MouseHelper.h"
+#include "PictureHelper.h"
 #include "RawInputHandler.h"
 #include "RenovaWrapper.h"
 #include "ScreenMonitor.h"
@@ -49,6 +51,8 @@ void publishSingletons(AppInstanceGuard *guard)
     Grabbit::instance();
     RenovaWrapper::instance();
     TallyWrapper::instance();
+    PictureHelper::instance();
+    HotkeyHandler::instance();
 }
 
 } // namespace SingletonPublisher

@@ -254,6 +254,10 @@ struct Options
         { QStringLiteral("undo"), QStringLiteral("Undoes the last drawing step of the running Inkly.") },
         { QStringLiteral("redo"), QStringLiteral("Redoes the last undone drawing step of the running Inkly.") },
         { QStringLiteral("clear"), QStringLiteral("Clears everything drawn in the running Inkly.") },
+        { QStringLiteral("save-picture"),
+                QStringLiteral("Saves what each screen shows, ink included, as PNG files in the Inkly folder of the pictures folder.") },
+        { QStringLiteral("copy-picture"),
+                QStringLiteral("Copies what the screen under the pointer shows, ink included, to the clipboard.") },
     };
 
     void addTo(QCommandLineParser &parser) const

@@ -76,6 +76,16 @@ void destroyMessageWindow(HWND window);
 // secure desktop or behind the lock screen never arrive as raw input.
 bool keyHeld(unsigned virtualKey);
 
+// --- Hot keys ---------------------------------------------------------------
+
+enum class HotKeyRegistration { Registered, Taken, Failed };
+// RegisterHotKey for the calling thread, without repeats while held; Taken
+// when another program (or another id of ours) holds the key.
+HotKeyRegistration registerHotKey(int id, unsigned modifiers, unsigned virtualKey);
+void unregisterHotKey(int id);
+// The id of a thread's WM_HOTKEY; 0 for any other message.
+int hotKeyOf(const MSG &message);
+
 // --- Monitors ---------------------------------------------------------------
 
 struct MonitorInfo

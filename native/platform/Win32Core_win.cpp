@@ -319,6 +319,24 @@ bool keyHeld(unsigned virtualKey)
     return (GetAsyncKeyState(int(virtualKey)) & 0x8000) != 0;
 }
 
+HotKeyRegistration registerHotKey(int id, unsigned modifiers, unsigned virtualKey)
+{
+    if (RegisterHotKey(nullptr, id, modifiers | MOD_NOREPEAT, virtualKey))
+        return HotKeyRegistration::Registered;
+    return GetLastError() == ERROR_HOTKEY_ALREADY_REGISTERED ? HotKeyRegistration::Taken
+                                                             : HotKeyRegistration::Failed;
+}
+
+void unregisterHotKey(int id)
+{
+    UnregisterHotKey(nullptr, id);
+}
+
+int hotKeyOf(const MSG &message)
+{
+    return message.message == WM_HOTKEY && message.hwnd == nullptr ? int(message.wParam) : 0;
+}
+
 std::optional<std::vector<MonitorInfo>> enumerateMonitors(const RECT *clip)
 {
     std::vector<MonitorInfo> monitors;

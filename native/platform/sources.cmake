@@ -12,6 +12,8 @@ list(APPEND INKLY_NATIVE_SOURCES
     native/platform/MouseHelper.h native/platform/MouseHelper.cpp
     native/platform/InkMirror.h native/platform/InkMirror.cpp
     native/platform/InkPieceWindow.h native/platform/InkPieceWindow.cpp
+    native/platform/PictureHelper.h native/platform/PictureHelper.cpp
+    native/platform/HotkeyHandler.h native/platform/HotkeyHandler.cpp
 )
 list(APPEND INKLY_NATIVE_WIN_SOURCES
     native/platform/Win32Core.h native/platform/Win32Core_win.cpp
@@ -20,6 +22,8 @@ list(APPEND INKLY_NATIVE_WIN_SOURCES
     native/platform/RegistryUtils_win.cpp
     native/platform/ScreenMonitor_win.cpp
     native/platform/WindowHelper_win.cpp
+    native/platform/PictureHelper_win.cpp
+    native/platform/HotkeyHandler_win.cpp
 )
 list(APPEND INKLY_NATIVE_LINUX_SOURCES
     native/platform/RawInputHandler_x11.cpp
@@ -28,6 +32,8 @@ list(APPEND INKLY_NATIVE_LINUX_SOURCES
     native/platform/RegistryUtils_x11.cpp
     native/platform/ScreenMonitor_x11.cpp
     native/platform/WindowHelper_x11.cpp
+    native/platform/PictureHelper_x11.cpp
+    native/platform/HotkeyHandler_x11.cpp
 )
 # Built where the Wayland client library and the protocols are found.
 set(INKLY_NATIVE_WAYLAND_SOURCES

@@ -89,6 +89,33 @@ Please try again in a moment.</translation>
     </message>
 </context>
 <context>
+    <name>HotkeyField</name>
+    <message>
+        <source>쓸 수 없는 키입니다</source>
+        <translation>Not a key Inkly can use</translation>
+    </message>
+    <message>
+        <source>다른 동작과 같은 키입니다</source>
+        <translation>Already the key of another action</translation>
+    </message>
+    <message>
+        <source>다른 프로그램이 이미 쓰고 있습니다</source>
+        <translation>Used by another program</translation>
+    </message>
+    <message>
+        <source>키를 등록할 수 없습니다</source>
+        <translation>The key cannot be taken</translation>
+    </message>
+    <message>
+        <source>키를 누르세요</source>
+        <translation>Press the keys</translation>
+    </message>
+    <message>
+        <source>없음</source>
+        <translation>None</translation>
+    </message>
+</context>
+<context>
     <name>MorePanel</name>
     <message>
         <source>사용팁</source>
@@ -122,6 +149,14 @@ Please try again in a moment.</translation>
         <source>블랙보드</source>
         <translation>Black board</translation>
     </message>
+    <message>
+        <source>그림으로 저장</source>
+        <translation>Save picture</translation>
+    </message>
+    <message>
+        <source>그림 복사</source>
+        <translation>Copy picture</translation>
+    </message>
 </context>
 <context>
     <name>Overview</name>
@@ -139,6 +174,64 @@ Please try again in a moment.</translation>
     <message>
         <source>레이저 포인터</source>
         <translation>Laser pointer</translation>
+    </message>
+</context>
+<context>
+    <name>PictureNotice</name>
+    <message>
+        <source>화면을 읽을 수 없습니다.</source>
+        <translation>The screen cannot be read.</translation>
+    </message>
+    <message>
+        <source>그림 폴더를 만들거나 쓸 수 없습니다.</source>
+        <translation>The pictures folder cannot be made or written.</translation>
+    </message>
+    <message>
+        <source>디스크 공간이 부족합니다.</source>
+        <translation>The disk is full.</translation>
+    </message>
+    <message>
+        <source>파일을 쓰는 중 오류가 발생했습니다.</source>
+        <translation>The file could not be written.</translation>
+    </message>
+    <message>
+        <source>그림을 저장했습니다.</source>
+        <translation>Picture saved</translation>
+    </message>
+    <message>
+        <source>%1에 저장했습니다.</source>
+        <translation>Saved in %1.</translation>
+    </message>
+    <message>
+        <source>그린 것은 그대로 남아 있습니다.</source>
+        <translation>Your drawing is untouched.</translation>
+    </message>
+    <message>
+        <source>그림을 저장할 수 없습니다.</source>
+        <translation>The picture cannot be saved</translation>
+    </message>
+    <message>
+        <source>그림을 클립보드에 복사했습니다.</source>
+        <translation>Picture copied to the clipboard</translation>
+    </message>
+    <message>
+        <source>다른 프로그램에 붙여 넣을 수 있습니다.</source>
+        <translation>Paste it into another program.</translation>
+    </message>
+    <message>
+        <source>그림을 복사할 수 없습니다.</source>
+        <translation>The picture cannot be copied</translation>
+    </message>
+</context>
+<context>
+    <name>PictureToast</name>
+    <message>
+        <source>폴더 열기</source>
+        <translation>Open folder</translation>
+    </message>
+    <message>
+        <source>닫기</source>
+        <translation>Close</translation>
     </message>
 </context>
 <context>
@@ -189,6 +282,54 @@ Please try again in a moment.</translation>
     <message>
         <source>취소</source>
         <translation>Cancel</translation>
+    </message>
+    <message>
+        <source>켜기/끄기</source>
+        <translation>On/off</translation>
+    </message>
+    <message>
+        <source>마우스 포인터/최근 그리기 도구 전환</source>
+        <translation>Mouse pointer / last drawing tool</translation>
+    </message>
+    <message>
+        <source>펜</source>
+        <translation>Pen</translation>
+    </message>
+    <message>
+        <source>형광펜</source>
+        <translation>Highlighter</translation>
+    </message>
+    <message>
+        <source>실행 취소</source>
+        <translation>Undo</translation>
+    </message>
+    <message>
+        <source>다시 실행</source>
+        <translation>Redo</translation>
+    </message>
+    <message>
+        <source>모두 지우기</source>
+        <translation>Clear all</translation>
+    </message>
+    <message>
+        <source>그림으로 저장</source>
+        <translation>Save picture</translation>
+    </message>
+    <message>
+        <source>전역 단축키</source>
+        <translation>Keys of the whole desktop</translation>
+    </message>
+    <message>
+        <source>다른 프로그램을 쓰는 중에도 단축키 사용</source>
+        <translation>Use the keys while other programs have the focus</translation>
+    </message>
+    <message>
+        <source>Wayland 세션에서는 이 단축키가 다른 프로그램 위에서 동작하지 않습니다. 데스크톱의 단축키 설정에서 inkly --toggle, inkly --save-picture 같은 명령을 연결하세요.</source>
+        <translation>In a Wayland session these keys do not work over other programs. Bind commands such as inkly --toggle or inkly --save-picture in the keyboard settings of your desktop instead.</translation>
+    </message>
+    <message>
+        <source>이 환경에서는 전역 단축키를 쓸 수 없습니다.</source>
+        <translation>Keys of the whole desktop are not available here.</translation>
     </message>
 </context>
 <context>

@@ -22,6 +22,8 @@ QtObject {
     readonly property int managerPlacementGrace: 1000
     // Keeps popup windows off a neighbouring monitor with another scale factor.
     readonly property real screenBoundaryMargin: 1.0
+    // How long the note about a saved or copied picture stays.
+    readonly property int pictureNoticeDuration: 6000
     readonly property string homepageUrl: "https://github.com/zemworks/inkly#readme"
     // The `event` key tells the page where the visitor came from.
     readonly property string captureInstallUrl: "https://github.com/zemworks/inkly/wiki/Capture?event=inkly_toolbar_capture"

@@ -14,6 +14,7 @@ QtObject {
     readonly property color colorText: "#222222"
     readonly property color colorTextSecondary: "#4D4D4D"
     readonly property color colorTextInverse: "#FFFFFF"
+    readonly property color colorTextWarning: "#D93025"
     readonly property color colorSeparatorBackground: "#D2D6D9"
     readonly property color colorButton: "transparent"
     readonly property color colorButtonHover: Utils.toAARRGGBB("#0000000F")
@@ -83,7 +84,9 @@ QtObject {
     readonly property string iconToolbarMiscMore: "qrc:/resources/toolbar/misc/more.svg"
     readonly property string iconToolbarMoreAbout: "qrc:/resources/toolbar/more/about.svg"
     readonly property string iconToolbarMoreClose: "qrc:/resources/toolbar/more/close.svg"
+    readonly property string iconToolbarMoreCopyPicture: "qrc:/resources/toolbar/more/copy-picture.svg"
     readonly property string iconToolbarMoreHomepage: "qrc:/resources/toolbar/more/homepage.svg"
+    readonly property string iconToolbarMoreSavePicture: "qrc:/resources/toolbar/more/save-picture.svg"
     readonly property string iconToolbarMoreSettings: "qrc:/resources/toolbar/more/settings.svg"
     readonly property string iconToolbarMoreTips: "qrc:/resources/toolbar/more/tips.svg"
     readonly property string iconToolbarMoreWhiteBoard: "qrc:/resources/toolbar/more/white-board.svg"

@@ -16,7 +16,12 @@
 
 #include <algorithm>
 
+#include <xcb/xcb.h>
+#include <xcb/xcb_keysyms.h>
+
 #include <csignal>
+#include <cstdio>
+#include <cstdlib>
 #include <memory>
 #include <sys/stat.h>
 #include <unistd.h>
@@ -228,7 +233,7 @@ private slots:
 void TestEndToEnd::initTestCase()
 {
     for (const char *tool : { "Xvfb", "xdotool", "xwininfo", "xprop", "xrandr", "xsetroot",
-                 "xcompmgr", "trayer", "dbus-daemon", "dbus-send", "xev", "stdbuf", "wmctrl" }) {
+                 "xcompmgr", "trayer", "dbus-daemon", "dbus-send", "xev", "stdbuf", "wmctrl", "xclip" }) {
         if (QStandardPaths::findExecutable(QString::fromLatin1(tool)).isEmpty())
             QFAIL(qPrintable(QStringLiteral("missing tool: ") + QString::fromLatin1(tool)));
     }
@@ -429,6 +434,22 @@ void TestEndToEnd::desktopMatrix()
     check("3", painted >= points.size() * 8 / 10,
             QStringLiteral("the stroke is painted (%1 of %2 points, %3)").arg(painted).arg(points.size()).arg(strokeShot));
 
+    // Its picture: the ink in, the bar out, one file per monitor.
+    session.runInklyToEnd({ QStringLiteral("--save-picture") });
+    const QDir pictures(session.environment().value(QStringLiteral("HOME")) + QStringLiteral("/Pictures/Inkly"));
+    QStringList files;
+    const bool savedAll = QTest::qWaitFor([&] { return (files = pictures.entryList({ QStringLiteral("*.png") }, QDir::Files, QDir::Name)).size() == monitors; }, kWaitMs);
+    const QImage picture(pictures.filePath(files.value(homeIndex)));
+    QList<QPoint> pointsThere;
+    for (const QPoint &p : points)
+        pointsThere.append(p - home.topLeft());
+    const QPoint onBar = toolbarPoint(session, 1);
+    const QRgb seen = picture.isNull() ? 0 : picture.pixel(onBar - home.topLeft());
+    const QRgb below = desktop.pixel(onBar);
+    const bool barOut = qAbs(qRed(seen) - qRed(below)) + qAbs(qGreen(seen) - qGreen(below)) + qAbs(qBlue(seen) - qBlue(below)) < 48;
+    check("picture", savedAll && redPointsAlong(picture, pointsThere) >= points.size() * 8 / 10 && barOut,
+            QStringLiteral("the saved picture of each monitor (%1 files) shows the ink and not the bar (%2)").arg(files.size()).arg(barOut));
+
     // Another program comes to the front over the ink; without a manager
     // there is no _NET_ACTIVE_WINDOW, so raise and focus it by hand.
     if (manager.isEmpty())
@@ -441,6 +462,10 @@ void TestEndToEnd::desktopMatrix()
     const QString active = session.activeWindow();
     check("4", active == xev, QStringLiteral("the activated program keeps the keyboard (active: %1, program: %2)").arg(active, xev));
     check("6", stackedAbove(session, toolbar, overlays), QStringLiteral("the toolbar lies above both overlays after the activation"));
+    // Inkly's key for the picture works while that program has the keyboard.
+    session.xdotool({ QStringLiteral("key"), QStringLiteral("ctrl+alt+shift+s") });
+    check("keys", QTest::qWaitFor([&] { return pictures.entryList({ QStringLiteral("*.png") }).size() == 2 * monitors; }, kWaitMs),
+            QStringLiteral("the picture's key saves again while another program has the focus"));
 
     // A focused fullscreen program, a slide show say, covers neither the bar
     // nor the ink.
@@ -670,11 +695,17 @@ void TestEndToEnd::autostartWaitsForTheTrayAndQuitsFromIt()
 void TestEndToEnd::commandsReachTheRunningInkly()
 {
     X11TestSession session;
-    QVERIFY2(session.start(twoMonitors()), qPrintable(session.errorString()));
+    X11TestSession::Options options = twoMonitors();
+    options.rootColour = QStringLiteral("#2d5a7b");
+    QVERIFY2(session.start(options), qPrintable(session.errorString()));
     session.setLogLevel(QStringLiteral("debug"));
     QString log;
-    for (const QStringList &command : { QStringList { "--undo" }, QStringList { "--tool", "Pen" }, QStringList { "--off" } })
+    for (const QStringList &command : { QStringList { "--undo" }, QStringList { "--tool", "Pen" }, QStringList { "--off" },
+                 QStringList { "--save-picture" }, QStringList { "--copy-picture" } })
         QVERIFY2(session.runInklyToEnd(command, &log) == 2, qPrintable(log));
+    // Another client holds the highlighter's key before Inkly comes.
+    QProcess *holder = session.spawn(QCoreApplication::applicationFilePath(), { QStringLiteral("--hold-key"), QStringLiteral("h") });
+    QVERIFY(QTest::qWaitFor([&] { return QFile(session.filePath(QStringLiteral("tst_e2e.log"))).size() > 0; }, kWaitMs));
 
     // Started in the background, switched on by the command it was started with.
     session.startInkly({ QStringLiteral("--on"), QStringLiteral("/silent") });
@@ -700,6 +731,52 @@ void TestEndToEnd::commandsReachTheRunningInkly()
     QVERIFY2(session.runInklyToEnd({ "--tool", "Crayon" }, &log) == 1, qPrintable(log));
     QTest::qWait(1500);
     QCOMPARE(storedItems(session.drawingsPath()).size(), 1);
+
+    // The pictures: every screen as shown, ink in, toolbar out; the screen
+    // under the pointer on the clipboard.
+    const QImage shown = session.screenshot();
+    const QRect toolbar = session.windowGeometry(waitForWindow(session, kToolbarTitle));
+    const QPoint onToolbar = toolbarPoint(session, 1);
+    QVERIFY(shown.pixel(onToolbar) != shown.pixel(QPoint(100, 100)));
+    QVERIFY2(session.runInklyToEnd({ "--save-picture" }, &log) == 0, qPrintable(log));
+    QDir pictures(session.environment().value(QStringLiteral("HOME")) + QStringLiteral("/Pictures/Inkly"));
+    QTRY_COMPARE_WITH_TIMEOUT(pictures.entryList({ QStringLiteral("*_screen?.png") }).size(), 2, kWaitMs);
+    const QStringList saved = pictures.entryList({ QStringLiteral("*.png") }, QDir::Files, QDir::Name);
+    const QImage left(pictures.filePath(saved.value(0)));
+    const QImage right(pictures.filePath(saved.value(1)));
+    QCOMPARE(left.size(), kLeftMonitor.size());
+    QCOMPARE(right.size(), kRightMonitor.size());
+    QCOMPARE(left.pixel(100, 100), shown.pixel(100, 100));
+    const QImage &toolbarScreen = toolbar.x() >= kRightMonitor.x() ? right : left;
+    const QPoint onToolbarThere = onToolbar - (toolbar.x() >= kRightMonitor.x() ? kRightMonitor.topLeft() : QPoint());
+    QCOMPARE(toolbarScreen.pixel(onToolbarThere), shown.pixel(QPoint(100, 100)));
+    QList<QPoint> strokeThere;
+    for (const QPoint &p : lShape(QPoint(2300, 500)))
+        strokeThere.append(p - kRightMonitor.topLeft());
+    QVERIFY(redPointsAlong(right, strokeThere) >= strokeThere.size() * 8 / 10);
+    // The bar came back.
+    QTRY_VERIFY_WITH_TIMEOUT(session.screenshot().pixel(onToolbar) == shown.pixel(onToolbar), kWaitMs);
+
+    QVERIFY2(session.runInklyToEnd({ "--copy-picture" }, &log) == 0, qPrintable(log));
+    const QString pasted = session.filePath(QStringLiteral("pasted.png"));
+    QVERIFY(QTest::qWaitFor([&] {
+        session.run(QStringLiteral("sh"), { QStringLiteral("-c"), QStringLiteral("xclip -selection clipboard -t image/png -o > ") + pasted });
+        return !QImage(pasted).isNull();
+    }, kWaitMs));
+    QVERIFY(redPointsAlong(QImage(pasted), strokeThere) >= strokeThere.size() * 8 / 10);
+
+    // Desktop keys work while another program has the focus; the one
+    // another client holds is reported, and the others still work.
+    QVERIFY(waitForLog(session, QStringLiteral("Cannot take Ctrl+Alt+Shift+H for highlighter : taken")));
+    session.spawn(QStringLiteral("xev"), { QStringLiteral("-geometry"), QStringLiteral("300x200+200+200") });
+    const QString xev = waitForWindow(session, QStringLiteral("Event Tester"));
+    QVERIFY(session.xdotool({ QStringLiteral("windowfocus"), QStringLiteral("--sync"), xev }));
+    QCOMPARE(session.activeWindow(), xev);
+    QVERIFY(session.xdotool({ QStringLiteral("key"), QStringLiteral("ctrl+alt+shift+z") }));
+    QTRY_COMPARE_WITH_TIMEOUT(storedItems(session.drawingsPath()).size(), 0, kWaitMs);
+    QVERIFY(session.xdotool({ QStringLiteral("key"), QStringLiteral("ctrl+alt+shift+s") }));
+    QTRY_COMPARE_WITH_TIMEOUT(pictures.entryList({ QStringLiteral("*.png") }).size(), 4, kWaitMs);
+    holder->kill();
 
     for (const auto &[command, items] : { std::pair { "--undo", 0 }, { "--redo", 1 }, { "--clear", 0 } }) {
         QVERIFY2(session.runInklyToEnd({ QString::fromLatin1(command) }, &log) == 0, qPrintable(log));
@@ -729,8 +806,32 @@ void TestEndToEnd::commandsReachTheRunningInkly()
     QVERIFY2(session.runInklyToEnd({ "--redo" }, &log) == 2, qPrintable(log));
 }
 
+// Another client's grab of Ctrl+Alt+Shift and a letter, with the lock
+// variants, held until the helper is ended.
+int holdKey(const char *letter)
+{
+    xcb_connection_t *connection = xcb_connect(nullptr, nullptr);
+    if (xcb_connection_has_error(connection))
+        return 1;
+    const xcb_window_t root = xcb_setup_roots_iterator(xcb_get_setup(connection)).data->root;
+    xcb_key_symbols_t *symbols = xcb_key_symbols_alloc(connection);
+    xcb_keycode_t *codes = xcb_key_symbols_get_keycode(symbols, xcb_keysym_t(letter[0]));
+    const uint16_t mask = XCB_MOD_MASK_SHIFT | XCB_MOD_MASK_CONTROL | XCB_MOD_MASK_1;
+    for (const int lock : { 0, int(XCB_MOD_MASK_LOCK), int(XCB_MOD_MASK_2), int(XCB_MOD_MASK_LOCK | XCB_MOD_MASK_2) })
+        xcb_grab_key(connection, 0, root, uint16_t(mask | lock), codes[0], XCB_GRAB_MODE_ASYNC, XCB_GRAB_MODE_ASYNC);
+    std::free(codes);
+    std::free(xcb_get_input_focus_reply(connection, xcb_get_input_focus(connection), nullptr));
+    std::puts("held");
+    std::fflush(stdout);
+    while (xcb_generic_event_t *event = xcb_wait_for_event(connection))
+        std::free(event);
+    return 0;
+}
+
 int main(int argc, char **argv)
 {
+    if (argc == 3 && qstrcmp(argv[1], "--hold-key") == 0)
+        return holdKey(argv[2]);
     if (argc == 3 && qstrcmp(argv[1], "--grab") == 0) {
         QGuiApplication app(argc, argv);
         return X11TestSession::grab(QString::fromLocal8Bit(argv[2]));

@@ -208,7 +208,7 @@ private Q_SLOTS:
         QTest::addColumn<QString>("error");
         using C = AppInstanceGuard::Command;
         QTest::newRow("none") << QStringList { "inkly", "/silent" } << C {} << "";
-        for (const char *name : { "toggle", "on", "off", "undo", "redo", "clear" })
+        for (const char *name : { "toggle", "on", "off", "undo", "redo", "clear", "save-picture", "copy-picture" })
             QTest::newRow(name) << QStringList { "inkly", QStringLiteral("--") + QLatin1String(name) } << C { name, {} } << "";
         QTest::newRow("with autostart") << QStringList { "inkly", "--autostart", "--on" } << C { "on", {} } << "";
         QTest::newRow("tool") << QStringList { "inkly", "--tool", "Highlighter" } << C { "tool", "Highlighter" } << "";

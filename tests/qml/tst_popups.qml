@@ -133,8 +133,9 @@ TestCase {
     // the entries are equally wide.
     function test_menus_data() {
         return [
-            { tag: "more", menu: morePanelComponent, texts: ["화이트보드", "블랙보드", "사용팁", "환경설정", "제품 정보", "마벨로 홈페이지", "닫기"],
-              signals: ["whiteBoardRequested", "blackBoardRequested", "usageTipsRequested", "settingsRequested", "aboutRequested", "homepageRequested", "closeRequested"] },
+            { tag: "more", menu: morePanelComponent, texts: ["화이트보드", "블랙보드", "그림으로 저장", "그림 복사", "사용팁", "환경설정", "제품 정보", "마벨로 홈페이지", "닫기"],
+              signals: ["whiteBoardRequested", "blackBoardRequested", "savePictureRequested", "copyPictureRequested", "usageTipsRequested",
+                        "settingsRequested", "aboutRequested", "homepageRequested", "closeRequested"] },
             { tag: "tray", menu: trayMenuComponent, texts: ["잉클리 열기", "환경설정", "종료"],
               signals: ["openRequested", "settingsRequested", "quitRequested"] }
         ];

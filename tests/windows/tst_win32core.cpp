@@ -1,6 +1,7 @@
 // Runs the Win32 work of the Windows backends for real (under Wine here):
 // registry, Run key, raw input, monitors, mutex and pipe names, session
-// notifications, window stacking, library loading and the version resource.
+// notifications, window stacking, library loading, hot keys and the version
+// resource.
 // Ends with "N passed, N failed"; `--child` is the second instance.
 #include "ClickCounter.h"
 #include "Win32Core.h"
@@ -374,6 +375,23 @@ void testLibraries()
             "library: a missing file loads nothing, quietly");
 }
 
+void testHotKeys()
+{
+    const unsigned keys = MOD_CONTROL | MOD_ALT | MOD_SHIFT;
+    check(registerHotKey(1, keys, 'P') == HotKeyRegistration::Registered
+                    && registerHotKey(2, keys, 'P') == HotKeyRegistration::Taken,
+            "hot keys: a key held already is reported as taken");
+    MSG message = {};
+    message.message = WM_HOTKEY;
+    message.wParam = 1;
+    const int pressed = hotKeyOf(message);
+    message.message = WM_KEYDOWN;
+    check(pressed == 1 && hotKeyOf(message) == 0, "hot keys: WM_HOTKEY tells its id, other messages none");
+    unregisterHotKey(1);
+    check(registerHotKey(3, keys, 'P') == HotKeyRegistration::Registered, "hot keys: free again once let go");
+    unregisterHotKey(3);
+}
+
 // The four numbers of a dotted version, as the fixed part of the resource
 // holds them: major and minor in the high word, patch and build in the low.
 std::pair<DWORD, DWORD> fixedVersion(const wchar_t *text)
@@ -427,6 +445,7 @@ int main(int argc, char **argv)
     testRawInput();
     testWindowsAndSession();
     testLibraries();
+    testHotKeys();
     testVersionResource();
     std::printf("%d passed, %d failed\n", passed, failed);
     return failed == 0 ? 0 : 1;

@@ -166,9 +166,10 @@ Item {
         y: mouseArea.mouseY - height / 2
         active: root.cursorComponent !== null
         sourceComponent: root.cursorComponent
+        // Pictures of the screen show no cursor.
         visible: root.drawingContext !== null && root.drawingContext.drawingModeEnabled && mouseArea.containsMouse
                  && !DrawingTool.isEraserRectangle(root.drawingTool) && !DrawingTool.isText(root.drawingTool)
-                 && !DrawingTool.isLaser(root.drawingTool)
+                 && !DrawingTool.isLaser(root.drawingTool) && !PictureHelper.grabbing
 
         Binding {
             target: cursorLoader.item

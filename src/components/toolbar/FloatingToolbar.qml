@@ -630,6 +630,14 @@ Window {
         onActivated: root.drawingContext.toggleBoard("black")
     }
 
+    Shortcut {
+        id: savePictureShortcut
+
+        sequence: "Ctrl+S"
+        context: Qt.ApplicationShortcut
+        onActivated: PictureHelper.savePicture()
+    }
+
     DrawingToolNavigator {
         id: navigator
 

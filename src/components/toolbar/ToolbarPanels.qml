@@ -268,5 +268,7 @@ Item {
         onWhiteBoardRequested: root.toggleBoard("white")
         onBlackBoardRequested: root.toggleBoard("black")
         onCloseRequested: root.hideRequested()
+        onSavePictureRequested: PictureHelper.savePicture()
+        onCopyPictureRequested: PictureHelper.copyPicture()
     }
 }

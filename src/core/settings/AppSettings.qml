@@ -15,6 +15,12 @@ QtObject {
     // "left", "right", "top", "bottom", or empty.
     property string lastPlaceAtScreenEdge
     property int overviewShowCount
+    // Keys of the whole desktop: whether they are taken at all, and each
+    // action's key in Qt's portable form (empty: none).
+    property bool hotkeysEnabled
+    property var hotkeys: ({})
+    readonly property var hotkeyActions: ["toggle", "pointer", "pen", "highlighter", "undo", "redo", "clear",
+        "savePicture"]
 
     // Nested as in the file.
     readonly property var defaults: root.deepFreeze({
@@ -32,6 +38,19 @@ QtObject {
             lastExitAt: "",
             lastPlaceAtScreenEdge: "",
             overviewShowCount: 0
+        },
+        // Ctrl+Alt+Shift with a letter: programs rarely bind all three, and
+        // desktops keep Super (and Windows its Win key) for themselves.
+        hotkeys: {
+            enabled: true,
+            toggle: "Ctrl+Alt+Shift+D",
+            pointer: "Ctrl+Alt+Shift+M",
+            pen: "Ctrl+Alt+Shift+P",
+            highlighter: "Ctrl+Alt+Shift+H",
+            undo: "Ctrl+Alt+Shift+Z",
+            redo: "Ctrl+Alt+Shift+Y",
+            clear: "Ctrl+Alt+Shift+C",
+            savePicture: "Ctrl+Alt+Shift+S"
         }
     })
 
@@ -46,6 +65,7 @@ QtObject {
         const input = root.groupOf(stored, "input");
         const help = root.groupOf(stored, "help");
         const runtime = root.groupOf(stored, "runtime");
+        const hotkeys = root.groupOf(stored, "hotkeys");
         const defaults = root.defaults;
 
         root.autoStartEnabled = root.asBool(general.autoStartEnabled, defaults.general.autoStartEnabled);
@@ -58,6 +78,8 @@ QtObject {
         // Beyond the range of an int the count would be written back as garbage.
         const count = root.asNumber(runtime.overviewShowCount, defaults.runtime.overviewShowCount);
         root.overviewShowCount = Math.abs(count) <= 2147483647 ? count : defaults.runtime.overviewShowCount;
+        root.hotkeysEnabled = root.asBool(hotkeys.enabled, defaults.hotkeys.enabled);
+        root.hotkeys = root.hotkeysFrom(hotkeys);
         console.debug("[AppSettings] Settings loaded");
     }
 
@@ -79,7 +101,10 @@ QtObject {
                 lastExitAt: root.lastExitAt,
                 lastPlaceAtScreenEdge: root.lastPlaceAtScreenEdge,
                 overviewShowCount: root.overviewShowCount
-            }
+            },
+            hotkeys: Object.assign({
+                enabled: root.hotkeysEnabled
+            }, root.hotkeys)
         });
         if (applySideEffects)
             root.apply();
@@ -101,6 +126,18 @@ QtObject {
         root.lastExitAt = defaults.runtime.lastExitAt;
         root.lastPlaceAtScreenEdge = defaults.runtime.lastPlaceAtScreenEdge;
         root.overviewShowCount = defaults.runtime.overviewShowCount;
+        root.hotkeysEnabled = defaults.hotkeys.enabled;
+        root.hotkeys = root.hotkeysFrom({});
+    }
+
+    // Every action's key from a stored group, the default where none is
+    // stored. A text that is no key is kept as it is: the key handler says so
+    // and leaves it out, and the user's text is not lost.
+    function hotkeysFrom(group: var): var {
+        const keys = {};
+        for (const action of root.hotkeyActions)
+            keys[action] = root.asString(group[action], root.defaults.hotkeys[action]);
+        return keys;
     }
 
     function asBool(value, defaultValue): bool {

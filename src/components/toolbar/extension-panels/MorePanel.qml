@@ -15,6 +15,8 @@ CMenu {
     signal settingsRequested
     signal whiteBoardRequested
     signal blackBoardRequested
+    signal savePictureRequested
+    signal copyPictureRequested
 
     contentItem: Column {
         padding: 2
@@ -38,6 +40,27 @@ CMenu {
             onTriggered: {
                 root.blackBoardRequested();
                 root.close();
+            }
+        }
+
+        // The menu leaves the screen first: the picture is taken without it.
+        CMenuItem {
+            objectName: "savePictureItem"
+            text: qsTr("그림으로 저장")
+            icon.source: Theme.iconToolbarMoreSavePicture
+            onTriggered: {
+                root.close();
+                root.savePictureRequested();
+            }
+        }
+
+        CMenuItem {
+            objectName: "copyPictureItem"
+            text: qsTr("그림 복사")
+            icon.source: Theme.iconToolbarMoreCopyPicture
+            onTriggered: {
+                root.close();
+                root.copyPictureRequested();
             }
         }
 
