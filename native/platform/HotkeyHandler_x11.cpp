@@ -1,5 +1,7 @@
 #include "HotkeyHandler.h"
 
+#include "X11Display.h"
+
 #include <QByteArray>
 #include <QCoreApplication>
 #include <QGuiApplication>
@@ -79,12 +81,12 @@ struct HotkeyHandler::Backend
 HotkeyHandler::HotkeyHandler()
     : m_backend(std::make_unique<Backend>())
 {
-    auto *gui = qobject_cast<QGuiApplication *>(QCoreApplication::instance());
-    auto *x11 = gui ? gui->nativeInterface<QNativeInterface::QX11Application>() : nullptr;
-    if (!x11 || !x11->connection())
+    m_backend->connection = X11Display::connection();
+    m_backend->root = X11Display::root(m_backend->connection);
+    if (m_backend->root == XCB_WINDOW_NONE) {
+        m_backend->connection = nullptr;
         return;
-    m_backend->connection = x11->connection();
-    m_backend->root = xcb_setup_roots_iterator(xcb_get_setup(m_backend->connection)).data->root;
+    }
     m_backend->symbols = xcb_key_symbols_alloc(m_backend->connection);
     m_backend->findNumLock();
 }

@@ -1,17 +1,10 @@
 #include "PictureHelper.h"
 
+#include "X11Display.h"
+
 #include <QGuiApplication>
 
 #include <xcb/xcb.h>
-
-namespace {
-xcb_connection_t *connection()
-{
-    auto *gui = qobject_cast<QGuiApplication *>(QCoreApplication::instance());
-    auto *x11 = gui ? gui->nativeInterface<QNativeInterface::QX11Application>() : nullptr;
-    return x11 ? x11->connection() : nullptr;
-}
-} // namespace
 
 // Our floating windows are unmanaged, so taking them off the screen behind
 // Qt's back changes nothing else: Qt keeps them shown, and mapped again they
@@ -19,7 +12,7 @@ xcb_connection_t *connection()
 // and placed anew by the window manager; it stays.
 bool PictureHelper::hideForGrab(QWindow *window, HiddenWindow *hidden)
 {
-    xcb_connection_t *const c = connection();
+    xcb_connection_t *const c = X11Display::connection();
     if (!c || !window->handle() || !(window->flags() & Qt::BypassWindowManagerHint))
         return false;
     hidden->handle = window->winId();
@@ -30,7 +23,7 @@ bool PictureHelper::hideForGrab(QWindow *window, HiddenWindow *hidden)
 void PictureHelper::showAfterGrab(const HiddenWindow &hidden)
 {
     // One that was closed meanwhile stays closed.
-    xcb_connection_t *const c = connection();
+    xcb_connection_t *const c = X11Display::connection();
     if (c && hidden.window->isVisible())
         xcb_map_window(c, xcb_window_t(hidden.handle));
 }

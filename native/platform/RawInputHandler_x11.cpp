@@ -1,5 +1,7 @@
 #include "RawInputHandler.h"
 
+#include "X11Display.h"
+
 #include <QCoreApplication>
 #include <QDebug>
 #include <QGuiApplication>
@@ -90,9 +92,8 @@ bool selectRawEvents(xcb_connection_t *connection, xcb_window_t root, uint32_t m
 
 void RawInputHandler::createBackend()
 {
-    auto *x11 = qGuiApp ? qGuiApp->nativeInterface<QNativeInterface::QX11Application>() : nullptr;
-    xcb_connection_t *connection = x11 ? x11->connection() : nullptr;
-    if (!connection) {
+    xcb_connection_t *connection = X11Display::connection();
+    if (!connection || X11Display::root(connection) == XCB_WINDOW_NONE) {
         qWarning("[RawInputHandler] No X11 connection; global mouse and keyboard input is not "
                  "observed");
         return;
@@ -104,7 +105,7 @@ void RawInputHandler::createBackend()
     }
     m_backend = new Backend;
     m_backend->connection = connection;
-    m_backend->root = xcb_setup_roots_iterator(xcb_get_setup(connection)).data->root;
+    m_backend->root = X11Display::root(connection);
     m_backend->xinputOpcode = xcb_get_extension_data(connection, &xcb_input_id)->major_opcode;
     m_backend->xkbFirstEvent = xkbFirstEvent(connection);
     m_backend->keySymbols = xcb_key_symbols_alloc(connection);

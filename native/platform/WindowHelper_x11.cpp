@@ -1,5 +1,7 @@
 #include "WindowHelper.h"
 
+#include "X11Display.h"
+
 #include <QAbstractNativeEventFilter>
 #include <QByteArray>
 #include <QGuiApplication>
@@ -25,31 +27,22 @@ struct FreeDeleter
 {
     void operator()(void *pointer) const { std::free(pointer); }
 };
-template<typename T>
-using Reply = std::unique_ptr<T, FreeDeleter>;
-
-xcb_connection_t *x11Connection()
-{
-    if (!qGuiApp)
-        return nullptr;
-    auto *x11 = qGuiApp->nativeInterface<QNativeInterface::QX11Application>();
-    return x11 ? x11->connection() : nullptr;
-}
+template <typename T> using Reply = std::unique_ptr<T, FreeDeleter>;
 
 xcb_atom_t internAtom(xcb_connection_t *connection, const QByteArray &name)
 {
-    Reply<xcb_intern_atom_reply_t> reply(xcb_intern_atom_reply(
-        connection, xcb_intern_atom(connection, 0, uint16_t(name.size()), name.constData()), nullptr));
+    Reply<xcb_intern_atom_reply_t> reply(xcb_intern_atom_reply(connection,
+            xcb_intern_atom(connection, 0, uint16_t(name.size()), name.constData()), nullptr));
     return reply ? reply->atom : xcb_atom_t(XCB_ATOM_NONE);
 }
 
 xcb_window_t windowProperty(xcb_connection_t *connection, xcb_window_t window, xcb_atom_t property)
 {
     xcb_window_t value = XCB_WINDOW_NONE;
-    Reply<xcb_get_property_reply_t> reply(xcb_get_property_reply(
-        connection, xcb_get_property(connection, 0, window, property, XCB_ATOM_WINDOW, 0, 1), nullptr));
+    Reply<xcb_get_property_reply_t> reply(xcb_get_property_reply(connection,
+            xcb_get_property(connection, 0, window, property, XCB_ATOM_WINDOW, 0, 1), nullptr));
     if (reply && reply->type == XCB_ATOM_WINDOW && reply->format == 32
-        && xcb_get_property_value_length(reply.get()) >= 4)
+            && xcb_get_property_value_length(reply.get()) >= 4)
         value = *static_cast<const xcb_window_t *>(xcb_get_property_value(reply.get()));
     return value;
 }
@@ -70,9 +63,8 @@ bool windowManagerSupports(xcb_connection_t *connection, xcb_window_t root, xcb_
     if (atom == XCB_ATOM_NONE || !windowManagerRunning(connection, root))
         return false;
     const xcb_atom_t supportedAtom = internAtom(connection, "_NET_SUPPORTED");
-    Reply<xcb_get_property_reply_t> reply(xcb_get_property_reply(
-        connection, xcb_get_property(connection, 0, root, supportedAtom, XCB_ATOM_ATOM, 0, 4096),
-        nullptr));
+    Reply<xcb_get_property_reply_t> reply(xcb_get_property_reply(connection,
+            xcb_get_property(connection, 0, root, supportedAtom, XCB_ATOM_ATOM, 0, 4096), nullptr));
     if (!reply || reply->type != XCB_ATOM_ATOM || reply->format != 32)
         return false;
     const auto *list = static_cast<const xcb_atom_t *>(xcb_get_property_value(reply.get()));
@@ -91,7 +83,7 @@ Tree queryTree(xcb_connection_t *connection, xcb_window_t window)
 {
     Tree tree;
     Reply<xcb_query_tree_reply_t> reply(
-        xcb_query_tree_reply(connection, xcb_query_tree(connection, window), nullptr));
+            xcb_query_tree_reply(connection, xcb_query_tree(connection, window), nullptr));
     if (!reply)
         return tree;
     tree.root = reply->root;
@@ -119,33 +111,33 @@ xcb_window_t topLevelOf(xcb_connection_t *connection, xcb_window_t window)
 bool overrideRedirect(xcb_connection_t *connection, xcb_window_t window)
 {
     Reply<xcb_get_window_attributes_reply_t> reply(xcb_get_window_attributes_reply(
-        connection, xcb_get_window_attributes(connection, window), nullptr));
+            connection, xcb_get_window_attributes(connection, window), nullptr));
     return reply && reply->override_redirect;
 }
 
 bool viewable(xcb_connection_t *connection, xcb_window_t window)
 {
     Reply<xcb_get_window_attributes_reply_t> reply(xcb_get_window_attributes_reply(
-        connection, xcb_get_window_attributes(connection, window), nullptr));
+            connection, xcb_get_window_attributes(connection, window), nullptr));
     return reply && reply->map_state == XCB_MAP_STATE_VIEWABLE;
 }
 
-bool configureStacking(xcb_connection_t *connection, xcb_window_t window, xcb_window_t sibling,
-                       uint32_t mode)
+bool configureStacking(
+        xcb_connection_t *connection, xcb_window_t window, xcb_window_t sibling, uint32_t mode)
 {
-    const uint32_t values[] = {sibling, mode};
+    const uint32_t values[] = { sibling, mode };
     const uint16_t mask = sibling == XCB_WINDOW_NONE
             ? uint16_t(XCB_CONFIG_WINDOW_STACK_MODE)
             : uint16_t(XCB_CONFIG_WINDOW_SIBLING | XCB_CONFIG_WINDOW_STACK_MODE);
     const xcb_void_cookie_t cookie = xcb_configure_window_checked(
-        connection, window, mask, sibling == XCB_WINDOW_NONE ? values + 1 : values);
+            connection, window, mask, sibling == XCB_WINDOW_NONE ? values + 1 : values);
     Reply<xcb_generic_error_t> error(xcb_request_check(connection, cookie));
     return !error;
 }
 
 // Asks the window manager to put the window at the top of its layer.
 bool requestRaise(xcb_connection_t *connection, xcb_window_t root, xcb_atom_t restackAtom,
-                  xcb_window_t window)
+        xcb_window_t window)
 {
     xcb_client_message_event_t event;
     std::memset(&event, 0, sizeof(event));
@@ -156,17 +148,16 @@ bool requestRaise(xcb_connection_t *connection, xcb_window_t root, xcb_atom_t re
     event.data.data32[0] = kSourcePager;
     event.data.data32[1] = XCB_WINDOW_NONE;
     event.data.data32[2] = XCB_STACK_MODE_ABOVE;
-    const xcb_void_cookie_t cookie = xcb_send_event_checked(
-        connection, 0, root,
-        XCB_EVENT_MASK_SUBSTRUCTURE_REDIRECT | XCB_EVENT_MASK_SUBSTRUCTURE_NOTIFY,
-        reinterpret_cast<const char *>(&event));
+    const xcb_void_cookie_t cookie = xcb_send_event_checked(connection, 0, root,
+            XCB_EVENT_MASK_SUBSTRUCTURE_REDIRECT | XCB_EVENT_MASK_SUBSTRUCTURE_NOTIFY,
+            reinterpret_cast<const char *>(&event));
     Reply<xcb_generic_error_t> error(xcb_request_check(connection, cookie));
     return !error;
 }
 
 // Puts one client window directly below another's top-level window.
 bool placeBelow(xcb_connection_t *connection, xcb_window_t root, xcb_window_t aboveClient,
-                xcb_window_t belowClient)
+        xcb_window_t belowClient)
 {
     const xcb_window_t aboveTop = topLevelOf(connection, aboveClient);
     const xcb_window_t belowTop = topLevelOf(connection, belowClient);
@@ -175,8 +166,9 @@ bool placeBelow(xcb_connection_t *connection, xcb_window_t root, xcb_window_t ab
 
     // A window the manager does not manage (override-redirect, or no manager
     // at all) is ours to move, and the manager keeps its hands off it.
-    if (belowTop == belowClient && (overrideRedirect(connection, belowClient)
-                                    || !windowManagerRunning(connection, root)))
+    if (belowTop == belowClient
+            && (overrideRedirect(connection, belowClient)
+                    || !windowManagerRunning(connection, root)))
         return configureStacking(connection, belowClient, aboveTop, XCB_STACK_MODE_BELOW);
 
     // A managed window sits in a frame that only the manager may restack.
@@ -188,26 +180,7 @@ bool placeBelow(xcb_connection_t *connection, xcb_window_t root, xcb_window_t ab
     if (!windowManagerSupports(connection, root, restackAtom))
         return false;
     return requestRaise(connection, root, restackAtom, belowClient)
-        && requestRaise(connection, root, restackAtom, aboveClient);
-}
-
-int screenNumber()
-{
-    // DISPLAY is ":display[.screen]"; Qt connects to its default screen.
-    const QByteArray display = qgetenv("DISPLAY");
-    const int colon = display.lastIndexOf(':');
-    const int dot = display.indexOf('.', colon + 1);
-    bool ok = false;
-    const int screen = dot > 0 ? display.mid(dot + 1).toInt(&ok) : 0;
-    return ok ? screen : 0;
-}
-
-xcb_window_t defaultRoot(xcb_connection_t *connection)
-{
-    xcb_screen_iterator_t it = xcb_setup_roots_iterator(xcb_get_setup(connection));
-    for (int i = screenNumber(); i > 0 && it.rem; --i)
-        xcb_screen_next(&it);
-    return it.rem ? it.data->root : xcb_window_t(XCB_WINDOW_NONE);
+            && requestRaise(connection, root, restackAtom, aboveClient);
 }
 
 // A compositing manager owns the _NET_WM_CM_S<screen> selection; XFixes
@@ -216,20 +189,23 @@ class CompositorWatch : public QAbstractNativeEventFilter
 {
 public:
     CompositorWatch(xcb_connection_t *connection, std::function<void(bool)> report)
-        : m_connection(connection), m_report(std::move(report))
+        : m_connection(connection)
+        , m_report(std::move(report))
     {
-        m_selection = internAtom(connection, "_NET_WM_CM_S" + QByteArray::number(screenNumber()));
-        const xcb_query_extension_reply_t *extension = xcb_get_extension_data(connection, &xcb_xfixes_id);
-        const xcb_window_t root = defaultRoot(connection);
-        if (extension && extension->present && m_selection != XCB_ATOM_NONE && root != XCB_WINDOW_NONE) {
+        m_selection = internAtom(
+                connection, "_NET_WM_CM_S" + QByteArray::number(X11Display::screenNumber()));
+        const xcb_query_extension_reply_t *extension
+                = xcb_get_extension_data(connection, &xcb_xfixes_id);
+        const xcb_window_t root = X11Display::root(connection);
+        if (extension && extension->present && m_selection != XCB_ATOM_NONE
+                && root != XCB_WINDOW_NONE) {
             Reply<xcb_xfixes_query_version_reply_t> version(xcb_xfixes_query_version_reply(
-                connection, xcb_xfixes_query_version(connection, 5, 0), nullptr));
+                    connection, xcb_xfixes_query_version(connection, 5, 0), nullptr));
             m_selectionNotify = uint8_t(extension->first_event + XCB_XFIXES_SELECTION_NOTIFY);
-            xcb_xfixes_select_selection_input(
-                connection, root, m_selection,
-                XCB_XFIXES_SELECTION_EVENT_MASK_SET_SELECTION_OWNER
-                    | XCB_XFIXES_SELECTION_EVENT_MASK_SELECTION_WINDOW_DESTROY
-                    | XCB_XFIXES_SELECTION_EVENT_MASK_SELECTION_CLIENT_CLOSE);
+            xcb_xfixes_select_selection_input(connection, root, m_selection,
+                    XCB_XFIXES_SELECTION_EVENT_MASK_SET_SELECTION_OWNER
+                            | XCB_XFIXES_SELECTION_EVENT_MASK_SELECTION_WINDOW_DESTROY
+                            | XCB_XFIXES_SELECTION_EVENT_MASK_SELECTION_CLIENT_CLOSE);
             xcb_flush(connection);
             m_watching = true;
         }
@@ -240,7 +216,7 @@ public:
         if (m_selection == XCB_ATOM_NONE)
             return false;
         Reply<xcb_get_selection_owner_reply_t> reply(xcb_get_selection_owner_reply(
-            m_connection, xcb_get_selection_owner(m_connection, m_selection), nullptr));
+                m_connection, xcb_get_selection_owner(m_connection, m_selection), nullptr));
         return reply && reply->owner != XCB_WINDOW_NONE;
     }
 
@@ -254,7 +230,7 @@ public:
         const auto *notify = reinterpret_cast<const xcb_xfixes_selection_notify_event_t *>(event);
         if (notify->selection == m_selection)
             m_report(notify->subtype == XCB_XFIXES_SELECTION_EVENT_SET_SELECTION_OWNER
-                     && notify->owner != XCB_WINDOW_NONE);
+                    && notify->owner != XCB_WINDOW_NONE);
         return false;
     }
 
@@ -272,7 +248,10 @@ private:
 class RootClickFilter : public QAbstractNativeEventFilter
 {
 public:
-    explicit RootClickFilter(xcb_window_t root) : m_root(root) {}
+    explicit RootClickFilter(xcb_window_t root)
+        : m_root(root)
+    {
+    }
 
     bool nativeEventFilter(const QByteArray &eventType, void *message, qintptr *) override
     {
@@ -290,7 +269,8 @@ public:
             return false;
 
         QEvent::Type qtType = QEvent::MouseMove;
-        Qt::MouseButtons buttons = (pointer->state & XCB_BUTTON_MASK_1) ? Qt::LeftButton : Qt::NoButton;
+        Qt::MouseButtons buttons
+                = (pointer->state & XCB_BUTTON_MASK_1) ? Qt::LeftButton : Qt::NoButton;
         if (type == XCB_BUTTON_PRESS) {
             qtType = QEvent::MouseButtonPress;
             buttons = Qt::LeftButton;
@@ -305,8 +285,8 @@ public:
             modifiers |= Qt::ControlModifier;
         if (pointer->state & XCB_MOD_MASK_1)
             modifiers |= Qt::AltModifier;
-        WindowHelper::instance()->deliverRoutedMouse(qtType, QPoint(pointer->root_x, pointer->root_y),
-                                                     buttons, modifiers, pointer->time);
+        WindowHelper::instance()->deliverRoutedMouse(qtType,
+                QPoint(pointer->root_x, pointer->root_y), buttons, modifiers, pointer->time);
         return true;
     }
 
@@ -318,10 +298,10 @@ private:
 
 bool WindowHelper::grabLeftButton(bool grab)
 {
-    xcb_connection_t *connection = x11Connection();
+    xcb_connection_t *connection = X11Display::connection();
     if (!connection)
         return false;
-    const xcb_window_t root = defaultRoot(connection);
+    const xcb_window_t root = X11Display::root(connection);
     static RootClickFilter *filter = nullptr;
     if (!filter) {
         filter = new RootClickFilter(root);
@@ -334,30 +314,30 @@ bool WindowHelper::grabLeftButton(bool grab)
     }
     const uint16_t mask = XCB_EVENT_MASK_BUTTON_PRESS | XCB_EVENT_MASK_BUTTON_RELEASE
             | XCB_EVENT_MASK_BUTTON_1_MOTION;
-    const xcb_void_cookie_t cookie = xcb_grab_button_checked(
-        connection, 0, root, mask, XCB_GRAB_MODE_ASYNC, XCB_GRAB_MODE_ASYNC, XCB_WINDOW_NONE,
-        XCB_CURSOR_NONE, XCB_BUTTON_INDEX_1, XCB_MOD_MASK_ANY);
+    const xcb_void_cookie_t cookie = xcb_grab_button_checked(connection, 0, root, mask,
+            XCB_GRAB_MODE_ASYNC, XCB_GRAB_MODE_ASYNC, XCB_WINDOW_NONE, XCB_CURSOR_NONE,
+            XCB_BUTTON_INDEX_1, XCB_MOD_MASK_ANY);
     Reply<xcb_generic_error_t> error(xcb_request_check(connection, cookie));
     return !error;
 }
 
 void WindowHelper::setInputPassThrough(quintptr handle, bool passThrough)
 {
-    xcb_connection_t *connection = x11Connection();
+    xcb_connection_t *connection = X11Display::connection();
     if (!connection)
         return;
     if (passThrough)
-        xcb_shape_rectangles(connection, XCB_SHAPE_SO_SET, XCB_SHAPE_SK_INPUT, XCB_CLIP_ORDERING_UNSORTED,
-                             xcb_window_t(handle), 0, 0, 0, nullptr);
+        xcb_shape_rectangles(connection, XCB_SHAPE_SO_SET, XCB_SHAPE_SK_INPUT,
+                XCB_CLIP_ORDERING_UNSORTED, xcb_window_t(handle), 0, 0, 0, nullptr);
     else
         xcb_shape_mask(connection, XCB_SHAPE_SO_SET, XCB_SHAPE_SK_INPUT, xcb_window_t(handle), 0, 0,
-                       XCB_PIXMAP_NONE);
+                XCB_PIXMAP_NONE);
     xcb_flush(connection);
 }
 
 bool WindowHelper::restackBelow(quintptr aboveHandle, quintptr belowHandle)
 {
-    xcb_connection_t *connection = x11Connection();
+    xcb_connection_t *connection = X11Display::connection();
     if (!connection)
         return false;
     const xcb_window_t root = queryTree(connection, xcb_window_t(belowHandle)).root;
@@ -368,7 +348,7 @@ bool WindowHelper::restackBelow(quintptr aboveHandle, quintptr belowHandle)
 
 bool WindowHelper::remapWindow(quintptr handle)
 {
-    xcb_connection_t *connection = x11Connection();
+    xcb_connection_t *connection = X11Display::connection();
     if (!connection)
         return false;
     xcb_unmap_window(connection, xcb_window_t(handle));
@@ -379,7 +359,7 @@ bool WindowHelper::remapWindow(quintptr handle)
 
 bool WindowHelper::keepBelow(const QList<quintptr> &anchors, const QList<quintptr> &below)
 {
-    xcb_connection_t *connection = x11Connection();
+    xcb_connection_t *connection = X11Display::connection();
     if (!connection || anchors.isEmpty() || below.isEmpty())
         return false;
     const xcb_window_t root = queryTree(connection, xcb_window_t(below.first())).root;
@@ -394,9 +374,8 @@ bool WindowHelper::keepBelow(const QList<quintptr> &anchors, const QList<quintpt
     std::vector<xcb_window_t> anchorClients;
     // Our unmanaged floating windows are the ones that stay above everything;
     // managed ones of ours (titled dialogs) are left to the manager then.
-    const bool unmanagedAnchors = std::any_of(anchors.begin(), anchors.end(), [&](quintptr anchor) {
-        return overrideRedirect(connection, xcb_window_t(anchor));
-    });
+    const bool unmanagedAnchors = std::any_of(anchors.begin(), anchors.end(),
+            [&](quintptr anchor) { return overrideRedirect(connection, xcb_window_t(anchor)); });
     for (const quintptr anchor : managed ? anchors.mid(0, 1) : anchors) {
         if (!managed && unmanagedAnchors && !overrideRedirect(connection, xcb_window_t(anchor)))
             continue;
@@ -414,7 +393,7 @@ bool WindowHelper::keepBelow(const QList<quintptr> &anchors, const QList<quintpt
 
     auto isOurs = [&](xcb_window_t window) {
         return std::count(anchorTops.begin(), anchorTops.end(), window)
-            || std::count(belowTops.begin(), belowTops.end(), window);
+                || std::count(belowTops.begin(), belowTops.end(), window);
     };
     // Index of the lowest of our stay-on-top windows in the stack, or -1.
     auto lowestAnchor = [&](const std::vector<xcb_window_t> &order) {
@@ -437,13 +416,15 @@ bool WindowHelper::keepBelow(const QList<quintptr> &anchors, const QList<quintpt
     // without a manager; raising those activates nothing. A managed one is
     // left to the manager's layers: raising it would activate it under some.
     if (unmanagedAnchors || !windowManagerRunning(connection, root)) {
-        const bool covered = std::any_of(order.begin() + anchor + 1, order.end(), [&](xcb_window_t window) {
-            return !isOurs(window) && viewable(connection, window);
-        });
+        const bool covered
+                = std::any_of(order.begin() + anchor + 1, order.end(), [&](xcb_window_t window) {
+                      return !isOurs(window) && viewable(connection, window);
+                  });
         if (covered) {
             std::vector<xcb_window_t> raised(anchorTops);
             std::sort(raised.begin(), raised.end(), [&](xcb_window_t a, xcb_window_t b) {
-                return std::find(order.begin(), order.end(), a) < std::find(order.begin(), order.end(), b);
+                return std::find(order.begin(), order.end(), a)
+                        < std::find(order.begin(), order.end(), b);
             });
             for (const xcb_window_t top : raised)
                 configureStacking(connection, top, XCB_WINDOW_NONE, XCB_STACK_MODE_ABOVE);
@@ -458,7 +439,8 @@ bool WindowHelper::keepBelow(const QList<quintptr> &anchors, const QList<quintpt
     // the ones to keep below, in any order among themselves.
     const auto count = std::ptrdiff_t(belowTops.size());
     if (anchor >= count
-        && std::is_permutation(order.begin() + anchor - count, order.begin() + anchor, belowTops.begin()))
+            && std::is_permutation(
+                    order.begin() + anchor - count, order.begin() + anchor, belowTops.begin()))
         return true;
 
     const auto anchorTop = std::find(anchorTops.begin(), anchorTops.end(), order[size_t(anchor)]);
@@ -472,43 +454,45 @@ bool WindowHelper::keepBelow(const QList<quintptr> &anchors, const QList<quintpt
 
 bool WindowHelper::setShape(quintptr handle, const QList<QRect> &rects)
 {
-    xcb_connection_t *connection = x11Connection();
+    xcb_connection_t *connection = X11Display::connection();
     if (!connection)
         return false;
     std::vector<xcb_rectangle_t> xrects;
     xrects.reserve(size_t(rects.size()));
     for (const QRect &rect : rects)
-        xrects.push_back({int16_t(rect.x()), int16_t(rect.y()), uint16_t(rect.width()),
-                          uint16_t(rect.height())});
-    const xcb_void_cookie_t cookie = xcb_shape_rectangles_checked(
-        connection, XCB_SHAPE_SO_SET, XCB_SHAPE_SK_BOUNDING, XCB_CLIP_ORDERING_YX_BANDED,
-        xcb_window_t(handle), 0, 0, uint32_t(xrects.size()), xrects.data());
+        xrects.push_back({ int16_t(rect.x()), int16_t(rect.y()), uint16_t(rect.width()),
+                uint16_t(rect.height()) });
+    const xcb_void_cookie_t cookie = xcb_shape_rectangles_checked(connection, XCB_SHAPE_SO_SET,
+            XCB_SHAPE_SK_BOUNDING, XCB_CLIP_ORDERING_YX_BANDED, xcb_window_t(handle), 0, 0,
+            uint32_t(xrects.size()), xrects.data());
     Reply<xcb_generic_error_t> error(xcb_request_check(connection, cookie));
     return !error;
 }
 
 void WindowHelper::removeShape(quintptr handle)
 {
-    if (xcb_connection_t *connection = x11Connection()) {
-        xcb_shape_mask(connection, XCB_SHAPE_SO_SET, XCB_SHAPE_SK_BOUNDING, xcb_window_t(handle), 0, 0,
-                       XCB_PIXMAP_NONE);
+    if (xcb_connection_t *connection = X11Display::connection()) {
+        xcb_shape_mask(connection, XCB_SHAPE_SO_SET, XCB_SHAPE_SK_BOUNDING, xcb_window_t(handle), 0,
+                0, XCB_PIXMAP_NONE);
         xcb_flush(connection);
     }
 }
 
 bool WindowHelper::backendKeepsWindowsUnmanaged()
 {
-    return x11Connection() != nullptr;
+    return X11Display::connection() != nullptr;
 }
 
 void WindowHelper::watchCompositing()
 {
-    xcb_connection_t *connection = x11Connection();
+    xcb_connection_t *connection = X11Display::connection();
     if (!connection)
         return;
-    auto *watch = new CompositorWatch(connection, [this](bool active) { setCompositingActive(active); });
+    auto *watch = new CompositorWatch(
+            connection, [this](bool active) { setCompositingActive(active); });
     m_compositingActive = watch->active();
     qGuiApp->installNativeEventFilter(watch);
     qGuiApp->installEventFilter(this);
-    qInfo().noquote() << "[WindowHelper] compositing" << (m_compositingActive ? "active" : "inactive");
+    qInfo().noquote() << "[WindowHelper] compositing"
+                      << (m_compositingActive ? "active" : "inactive");
 }

@@ -26,6 +26,7 @@ list(APPEND INKLY_NATIVE_WIN_SOURCES
     native/platform/HotkeyHandler_win.cpp
 )
 list(APPEND INKLY_NATIVE_LINUX_SOURCES
+    native/platform/X11Display.h native/platform/X11Display.cpp
     native/platform/RawInputHandler_x11.cpp
     native/platform/SessionChangeHandler_unix.cpp
     native/platform/UnixSignalWatcher.h native/platform/UnixSignalWatcher.cpp
