@@ -1,4 +1,5 @@
 #include "AutoStartHelper.h"
+#include "TestFiles.h"
 
 #include <QCoreApplication>
 #include <QFile>
@@ -19,19 +20,7 @@ private:
 
     QString entryPath() const { return m_config.filePath(QStringLiteral("autostart/Inkly.desktop")); }
 
-    QByteArray readEntry() const
-    {
-        QFile file(entryPath());
-        return file.open(QIODevice::ReadOnly) ? file.readAll() : QByteArray();
-    }
-
-    void writeEntry(const QByteArray &content)
-    {
-        QVERIFY(QDir().mkpath(m_config.filePath(QStringLiteral("autostart"))));
-        QFile file(entryPath());
-        QVERIFY(file.open(QIODevice::WriteOnly | QIODevice::Truncate));
-        file.write(content);
-    }
+    QByteArray readEntry() const { return TestFiles::read(entryPath()); }
 
     QStringList storedCommand() const
     {
@@ -101,7 +90,8 @@ private Q_SLOTS:
         const QString program = QCoreApplication::applicationFilePath();
         // Someone else's entry under our name counts, and is ours to replace.
         QVERIFY(!helper->isEnabled());
-        writeEntry("[Desktop Entry]\nType=Application\nName=Other\nExec=/usr/bin/other --flag\n");
+        QVERIFY(TestFiles::write(entryPath(),
+                "[Desktop Entry]\nType=Application\nName=Other\nExec=/usr/bin/other --flag\n"));
         QVERIFY(helper->isEnabled());
         QVERIFY(helper->enable(QStringLiteral("--autostart")));
         QVERIFY(readEntry().startsWith("[Desktop Entry]\n") && readEntry().contains("\nType=Application\n"));
@@ -127,7 +117,7 @@ private Q_SLOTS:
         // A directory that cannot be written: the entry stays and both
         // operations say so. Root writes anyway, so a child gives it up.
         const QByteArray foreign = "[Desktop Entry]\nType=Application\nName=Inkly\nExec=/usr/bin/other\n";
-        writeEntry(foreign);
+        QVERIFY(TestFiles::write(entryPath(), foreign));
         const QString directory = m_config.filePath(QStringLiteral("autostart"));
         QCOMPARE(::chmod(QFile::encodeName(m_config.path()).constData(), 0755), 0);
         QCOMPARE(::chmod(QFile::encodeName(directory).constData(), 0555), 0);

@@ -2,6 +2,7 @@
 #include "RenovaWrapper.h"
 #include "SingletonPublisher.h"
 #include "TallyWrapper.h"
+#include "TestFiles.h"
 
 #include <QFile>
 #include <QQmlComponent>
@@ -27,20 +28,18 @@ private:
 
     QStringList recorded() const
     {
-        QFile file(m_record);
-        return file.open(QIODevice::ReadOnly) ? QString::fromUtf8(file.readAll()).split('\n', Qt::SkipEmptyParts) : QStringList();
+        return QString::fromUtf8(TestFiles::read(m_record)).split('\n', Qt::SkipEmptyParts);
     }
 
     // A stand-in variant copied to `target`, or a damaged file named "junk".
     static void place(const QString &variant, const QString &standIns, const QString &target)
     {
-        if (variant == QLatin1String("junk")) {
-            QFile junk(target);
-            QVERIFY(junk.open(QIODevice::WriteOnly));
-            junk.write("not a shared library\n");
-        } else if (!variant.isEmpty()) {
-            QVERIFY(QFile::copy(standIns + QLatin1Char('/') + variant + QLatin1Char('/') + QFileInfo(target).fileName(), target));
-        }
+        if (variant == QLatin1String("junk"))
+            QVERIFY(TestFiles::write(target, "not a shared library\n"));
+        else if (!variant.isEmpty())
+            QVERIFY(QFile::copy(standIns + QLatin1Char('/') + variant + QLatin1Char('/')
+                            + QFileInfo(target).fileName(),
+                    target));
     }
 
 private Q_SLOTS:

@@ -2,6 +2,7 @@
 #include "DrawingFileReader.h"
 #include "DrawingStore.h"
 #include "StoredDrawItem.h"
+#include "TestFiles.h"
 
 #include <QBuffer>
 #include <QCoreApplication>
@@ -256,15 +257,10 @@ private Q_SLOTS:
             forms << QVariant::fromValue(StoredDrawItem(qtElement(items.last().toObject())));
         }
         store->setItems(items);
-        QFile file(DrawingStore::filePath());
-        QVERIFY(file.open(QIODevice::ReadOnly));
-        const QByteArray written = file.readAll();
-        file.close();
-
+        const QByteArray written = TestFiles::read(DrawingStore::filePath());
+        QVERIFY(!written.isEmpty());
         store->setStoredDrawItems(forms);
-        QVERIFY(file.open(QIODevice::ReadOnly));
-        QCOMPARE(file.readAll(), written);
-        file.close();
+        QCOMPARE(TestFiles::read(DrawingStore::filePath()), written);
         QCOMPARE(store->items(), items);
         QCOMPARE(store->getDrawings().size(), 30);
         store->reload();

@@ -1,4 +1,5 @@
 #include "FileUtils.h"
+#include "TestFiles.h"
 
 #include <QDir>
 #include <QFile>
@@ -14,11 +15,6 @@ private Q_SLOTS:
     {
         QTemporaryDir dir;
         FileUtils *files = FileUtils::instance();
-        const auto write = [&](const QString &name, const QByteArray &content) {
-            QFile file(dir.filePath(name));
-            QVERIFY(file.open(QIODevice::WriteOnly));
-            file.write(content);
-        };
         // Resources by their qrc: URL; an upper-case scheme is a relative path.
         QVERIFY(files->readFile(QStringLiteral("qrc:/qt/qml/Zem/Inkly/qmldir")).contains(QLatin1String("module Zem.Inkly")));
         QVERIFY(files->listFiles(QStringLiteral("qrc:/qt/qml/Zem/Inkly")).contains(QLatin1String("qmldir")));
@@ -26,7 +22,7 @@ private Q_SLOTS:
         QCOMPARE(files->readFile(QStringLiteral("QRC:/qt/qml/Zem/Inkly/qmldir")), QString());
 
         // Text mode, UTF-8; a directory or a dangling link in a file's place reads as nothing.
-        write(QStringLiteral("crlf.txt"), "첫 줄\r\nb\r\n");
+        QVERIFY(TestFiles::write(dir.filePath(QStringLiteral("crlf.txt")), "첫 줄\r\nb\r\n"));
         QCOMPARE(files->readFile(dir.filePath(QStringLiteral("crlf.txt"))), QStringLiteral("첫 줄\nb\n"));
         QVERIFY(QDir().mkpath(dir.filePath(QStringLiteral("folder.svg"))));
         QVERIFY(QFile::link(dir.filePath(QStringLiteral("gone.svg")), dir.filePath(QStringLiteral("dangling.svg"))));
@@ -38,7 +34,7 @@ private Q_SLOTS:
 
         // Regular visible files only, sorted regardless of case.
         for (const char *name : { "b.txt", "A.txt", "c.png", "D.PNG", ".hidden.txt" })
-            write(QString::fromLatin1(name), "x");
+            QVERIFY(TestFiles::write(dir.filePath(QString::fromLatin1(name)), "x"));
         QCOMPARE(files->listFiles(dir.path()), (QStringList { "A.txt", "b.txt", "c.png", "crlf.txt", "D.PNG" }));
         QCOMPARE(files->listFiles(dir.path(), { QStringLiteral("*.png"), QStringLiteral("b*") }), (QStringList { "b.txt", "c.png", "D.PNG" }));
         // An empty path must not fall through to the working directory.

@@ -1,5 +1,6 @@
 #include "Grabbit.h"
 #include "RegistryUtils.h"
+#include "TestFiles.h"
 
 #include <QDir>
 #include <QFile>
@@ -18,13 +19,9 @@ private:
     // Files given as "relative/path|content" under the test's root.
     void writeFiles(const QStringList &files)
     {
-        for (const QString &entry : files) {
-            const QString path = m_root.filePath(entry.section(QLatin1Char('|'), 0, 0));
-            QVERIFY(QDir().mkpath(QFileInfo(path).absolutePath()));
-            QFile file(path);
-            QVERIFY(file.open(QIODevice::WriteOnly | QIODevice::Truncate));
-            file.write(entry.section(QLatin1Char('|'), 1).toUtf8());
-        }
+        for (const QString &entry : files)
+            QVERIFY(TestFiles::write(m_root.filePath(entry.section(QLatin1Char('|'), 0, 0)),
+                    entry.section(QLatin1Char('|'), 1).toUtf8()));
     }
 
 private Q_SLOTS:
@@ -142,10 +139,9 @@ private Q_SLOTS:
         QCOMPARE(grabbit->installGrabbit(), launched || !recorded.isEmpty());
         const auto ran = [&] {
             QStringList found;
-            for (const QString &record : QDir(dir).entryList({ QStringLiteral("*.args") })) {
-                QFile file(dir + '/' + record);
-                found << record.chopped(5) + ": " + (file.open(QIODevice::ReadOnly) ? QString::fromUtf8(file.readAll()).trimmed() : QString());
-            }
+            for (const QString &record : QDir(dir).entryList({ QStringLiteral("*.args") }))
+                found << record.chopped(5) + ": "
+                                + QString::fromUtf8(TestFiles::read(dir + '/' + record)).trimmed();
             return found;
         };
         QTRY_COMPARE(ran(), recorded);

@@ -1,5 +1,6 @@
 #include "DrawingStore.h"
 #include "SettingsStore.h"
+#include "TestFiles.h"
 
 #include <QColor>
 #include <QCoreApplication>
@@ -32,23 +33,11 @@ QVariantMap stroke(int points, double offset = 0)
         { "lineWidth", 5 }, { "points", list } };
 }
 
-QByteArray readAll(const QString &path)
-{
-    QFile file(path);
-    return file.open(QIODevice::ReadOnly) ? file.readAll() : QByteArray();
-}
+using TestFiles::read;
 
 QJsonObject readJson(const QString &path)
 {
-    return QJsonDocument::fromJson(readAll(path)).object();
-}
-
-void writeFile(const QString &path, const QByteArray &content)
-{
-    QDir().mkpath(QFileInfo(path).absolutePath());
-    QFile file(path);
-    QVERIFY(file.open(QIODevice::WriteOnly | QIODevice::Truncate));
-    file.write(content);
+    return QJsonDocument::fromJson(read(path)).object();
 }
 
 QJsonValue at(const QJsonObject &object, const QString &key)
@@ -145,7 +134,7 @@ private Q_SLOTS:
         QFETCH(QByteArray, content);
         QFETCH(QString, warning);
 
-        writeFile(path(store), content);
+        QVERIFY(TestFiles::write(path(store), content));
         for (int start = 0; start < 2; ++start) { // one copy, however many starts
             if (!warning.isEmpty())
                 QTest::ignoreMessage(QtWarningMsg, QRegularExpression(warning));
@@ -154,12 +143,12 @@ private Q_SLOTS:
         }
         QVERIFY(DrawingStore::instance()->getDrawings().isEmpty());
         QCOMPARE(SettingsStore::instance()->getValue(QStringLiteral("app.general.autoStartEnabled"), true), QVariant(true));
-        QCOMPARE(readAll(path(store)), content);
+        QCOMPARE(read(path(store)), content);
         const QFileInfoList copies = QFileInfo(path(store)).dir().entryInfoList(
                 { store + QStringLiteral(".damaged-*.json") }, QDir::Files);
         QCOMPARE(copies.size(), warning.isEmpty() ? 0 : 1);
         if (!copies.isEmpty()) {
-            QCOMPARE(readAll(copies.first().filePath()), content);
+            QCOMPARE(read(copies.first().filePath()), content);
             QVERIFY(QFile::remove(copies.first().filePath()));
         }
 
@@ -196,7 +185,7 @@ private Q_SLOTS:
         QFETCH(QJsonObject, frame);
         QFETCH(QJsonArray, kept);
         DrawingStore *store = DrawingStore::instance();
-        writeFile(path(QStringLiteral("drawings")), content);
+        QVERIFY(TestFiles::write(path(QStringLiteral("drawings")), content));
         store->reload();
         QVariantList forms = store->readDrawItems({ { "toolNames", QStringList { "None", "Pen" } } }).value("storedForms").toList();
         forms << QVariant::fromValue(store->encodeDrawItem(stroke(3), "stroke", "Pen"));
@@ -205,7 +194,7 @@ private Q_SLOTS:
             store->reload();
             forms = store->readDrawItems({ { "toolNames", QStringList { "None", "Pen" } } }).value("storedForms").toList();
         }
-        const QByteArray written = readAll(path(QStringLiteral("drawings")));
+        const QByteArray written = read(path(QStringLiteral("drawings")));
         QCOMPARE(written.count("\"items\""), 1);
         QJsonObject document = QJsonDocument::fromJson(written).object();
         const QJsonArray items = document.take("items").toArray();
@@ -221,19 +210,20 @@ private Q_SLOTS:
     {
         SettingsStore *store = SettingsStore::instance();
         const QString settings = path(QStringLiteral("settings"));
-        writeFile(settings, R"({"app": {"general": [true], "runtime": {"overviewShowCount": " 3 "}},
-                               "drawing": 7, "exact": 9007199254740993, "tiny": 5e-324})");
+        QVERIFY(TestFiles::write(
+                settings, R"({"app": {"general": [true], "runtime": {"overviewShowCount": " 3 "}},
+                               "drawing": 7, "exact": 9007199254740993, "tiny": 5e-324})"));
         store->reload();
         QCOMPARE(store->getValue(QStringLiteral("app.general.autoStartEnabled"), true), QVariant(true)); // an array on the way
         QCOMPARE(store->getValue(QStringLiteral(".app..runtime.overviewShowCount.")), QVariant(QStringLiteral(" 3 ")));
         QCOMPARE(store->getValue(QStringLiteral("drawing.pen.lineColor"), true), QVariant(true));
         // Bad keys write nothing; an unrelated write keeps every number exact.
-        const QByteArray before = readAll(settings);
+        const QByteArray before = read(settings);
         for (const QString &bad : { QString(), QStringLiteral(".."), QStringLiteral("a.").repeated(200) + "b" }) {
             QTest::ignoreMessage(QtWarningMsg, "[SettingsStore] Invalid key");
             store->setValue(bad, 1);
         }
-        QCOMPARE(readAll(settings), before);
+        QCOMPARE(read(settings), before);
         store->setObject(QStringLiteral("app"), { { "input", QVariantMap { { "wheelDoubleEnabled", true } } } });
         store->setValue(QStringLiteral("drawing.pen.lineColor"), QColor(0x12, 0x34, 0x56, 0x80));
         store->setValue(QStringLiteral("nan"), qQNaN());
@@ -255,7 +245,8 @@ private Q_SLOTS:
     {
         SettingsStore::instance()->setValue(QStringLiteral("kept"), true);
         QTemporaryDir other;
-        writeFile(other.filePath(QStringLiteral("Zemworks/Inkly")), "not a directory");
+        QVERIFY(TestFiles::write(
+                other.filePath(QStringLiteral("Zemworks/Inkly")), "not a directory"));
         qputenv("XDG_DATA_HOME", other.path().toLocal8Bit());
         QTest::ignoreMessage(QtWarningMsg, "[DrawingStore] Failed to create data directory");
         QTest::ignoreMessage(QtWarningMsg, QRegularExpression("^\\[DrawingStore\\] Failed to save drawings to \".*drawings.json\" \"Not a directory\"$"));
@@ -301,7 +292,7 @@ private Q_SLOTS:
     {
         QFETCH(QString, store);
         saveOne(store);
-        const QByteArray before = readAll(path(store));
+        const QByteArray before = read(path(store));
         const auto saveBig = [&](int n) {
             if (store == QLatin1String("drawings"))
                 DrawingStore::instance()->setDrawings({ stroke(2000 + n) });
@@ -319,7 +310,7 @@ private Q_SLOTS:
         saveBig(1); // no second warning
         limit.rlim_cur = unlimited;
         QCOMPARE(::setrlimit(RLIMIT_FSIZE, &limit), 0);
-        QCOMPARE(readAll(path(store)), before);
+        QCOMPARE(read(path(store)), before);
         QCOMPARE(QDir(QFileInfo(path(store)).path()).entryList(QDir::Files).size(), 1);
         DrawingStore::instance()->saveOnExit();
         SettingsStore::instance()->saveOnExit();
@@ -368,7 +359,7 @@ private Q_SLOTS:
         else if (kind.startsWith('/'))
             QVERIFY(QFile::link(kind, file));
         else
-            writeFile(file, content);
+            QVERIFY(TestFiles::write(file, content));
         if (kind == "sparse")
             QVERIFY(QFile(file).resize(DrawingStore::kMaxFileSize + 1));
         if (kind.endsWith("0600") || kind.endsWith("0444"))
@@ -392,7 +383,7 @@ private Q_SLOTS:
         else if (kind == "sparse")
             QCOMPARE(kept.first().size(), DrawingStore::kMaxFileSize + 1);
         else if (!kept.isEmpty())
-            QCOMPARE(readAll(kept.first().filePath()), content);
+            QCOMPARE(read(kept.first().filePath()), content);
         QCOMPARE(::lstat(QFile::encodeName(file).constData(), &status), 0);
         QCOMPARE(status.st_mode, mode_t(S_IFREG | 0600));
         if (store == QLatin1String("drawings"))
@@ -412,7 +403,8 @@ private Q_SLOTS:
             if (!QFile::exists(path(QStringLiteral("drawings"))))
                 continue;
             QJsonParseError error;
-            const QJsonDocument document = QJsonDocument::fromJson(readAll(path(QStringLiteral("drawings"))), &error);
+            const QJsonDocument document
+                    = QJsonDocument::fromJson(read(path(QStringLiteral("drawings"))), &error);
             QCOMPARE(error.error, QJsonParseError::NoError);
             QCOMPARE(document.object().value("items").toArray().size(), 400);
             ++checked;

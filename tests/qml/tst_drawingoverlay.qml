@@ -10,67 +10,38 @@ TestCase {
     when: windowShown
     visible: true
 
-    Component {
-        id: contextComponent
-        DrawingContext {}
-    }
-    Component {
-        id: overlayComponent
-        DrawingOverlay {}
-    }
-
-    Component {
-        id: spyComponent
-        SignalSpy {}
-    }
+    Component { id: contextComponent; DrawingContext {} }
+    Component { id: overlayComponent; DrawingOverlay {} }
+    Component { id: spyComponent; SignalSpy {} }
 
     property DrawingContext context: null
 
     // Nothing is saved, so no test sees another's items at start.
     function init() {
         context = createTemporaryObject(contextComponent, testCase);
-        verify(context !== null);
         context.loaded = false;
         context.drawItems.length = 0;
     }
 
     function createOverlay(index: int, w: int, h: int, shown = true): var {
-        const overlay = createTemporaryObject(overlayComponent, testCase, {
-            windowId: "DrawingOverlay_" + index,
-            drawingContext: context,
-            x: 0,
-            y: 0,
-            width: w,
-            height: h,
-            visible: shown
-        });
-        verify(overlay !== null);
+        const overlay = createTemporaryObject(overlayComponent, testCase, { windowId: "DrawingOverlay_" + index, drawingContext: context,
+                                                                            x: 0, y: 0, width: w, height: h, visible: shown });
         tryVerify(() => overlay.drawingCanvas !== null && overlay.previewCanvas !== null, 2000, "both canvases created");
         return overlay;
     }
 
     function penStroke(index: int, x0: real, y0: real, x1: real, y1: real): var {
-        return {
-            drawingTool: DrawingTool.Pen,
-            windowId: "DrawingOverlay_" + index,
-            lineColor: Qt.rgba(1, 0, 0, 1),
-            lineWidth: 20,
-            points: [x0, y0, x1, y1]
-        };
+        return { drawingTool: DrawingTool.Pen, windowId: "DrawingOverlay_" + index, lineColor: Qt.rgba(1, 0, 0, 1), lineWidth: 20, points: [x0, y0, x1, y1] };
     }
 
     function isEmptyAt(overlay, x: int, y: int): bool {
-        const image = grabImage(overlay.contentItem);
-        return image.red(x, y) < 30 && image.green(x, y) < 30 && image.blue(x, y) < 30;
+        return countPixels(overlay, x, y, 1, 1, (r, g, b) => r < 30 && g < 30 && b < 30) === 1;
     }
 
     function isRedAt(overlay, x: int, y: int): bool {
-        const image = grabImage(overlay.contentItem);
-        return image.red(x, y) > 200 && image.green(x, y) < 50 && image.blue(x, y) < 50;
+        return countPixels(overlay, x, y, 1, 1, (r, g, b) => r > 200 && g < 50 && b < 50) === 1;
     }
 
-    // Large screens paint on a canvas of 1080 rows, scaled up about its
-    // centre to cover the window; the brush keeps its true on-screen width.
     function test_canvasScale_data() {
         return [{ tag: "4K", size: [3840, 2160], scale: 2, canvas: [1920, 1080] }, { tag: "1440p", size: [2560, 1440], scale: 4 / 3, canvas: [1920, 1080] },
                 { tag: "portrait", size: [1080, 1920], scale: 1, canvas: [1080, 1920] }, { tag: "1080p", size: [1920, 1080], scale: 1, canvas: [1920, 1080] }];

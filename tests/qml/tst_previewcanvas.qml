@@ -11,25 +11,14 @@ TestCase {
     height: 300
     when: windowShown
 
-    Component {
-        id: contextComponent
-        DrawingContext {}
-    }
-    Component {
-        id: canvasComponent
-        PreviewCanvas {
-            width: 400
-            height: 300
-            windowId: "DrawingOverlay_1"
-        }
-    }
+    Component { id: contextComponent; DrawingContext {} }
+    Component { id: canvasComponent; PreviewCanvas { width: 400; height: 300; windowId: "DrawingOverlay_1" } }
     property DrawingContext context: null
     property PreviewCanvas canvas: null
 
     function init() {
         context = createTemporaryObject(contextComponent, testCase);
         canvas = createTemporaryObject(canvasComponent, testCase, { drawingContext: context });
-        verify(canvas !== null);
     }
 
     function cleanup() {
@@ -37,10 +26,7 @@ TestCase {
     }
 
     function setShift(down: bool) {
-        if (down)
-            RawInputHandler.keyPressed(Qt.Key_Shift, 42, false, Qt.ShiftModifier);
-        else
-            RawInputHandler.keyReleased(Qt.Key_Shift, 42, false, Qt.NoModifier);
+        RawInputHandler[down ? "keyPressed" : "keyReleased"](Qt.Key_Shift, 42, false, down ? Qt.ShiftModifier : Qt.NoModifier);
     }
 
     function drag(points, button = Qt.LeftButton) {
@@ -54,55 +40,39 @@ TestCase {
         return context.drawItems[context.drawItems.length - 1];
     }
 
-    function test_straightStrokeIsSimplified() {
-        context.setDrawingTool(DrawingTool.Pen);
-        const points = [];
-        for (let i = 0; i < 200; ++i)
-            points.push([10 + i * 1.5, 100 + (i % 2 === 0 ? 0.2 : -0.2)]);
-        drag(points);
-        compare(context.drawItems.length, 1);
-        const item = lastItem();
-        compare(item.drawingTool, DrawingTool.Pen);
-        compare(item.windowId, "DrawingOverlay_1");
-        compare(item.lineWidth, 5);
-        verify(Qt.colorEqual(item.lineColor, "#FF0000"));
-        // One flat list of numbers: the two end points.
-        compare(item.points.length, 4);
-        compare(typeof item.points[0], "number");
-        fuzzyCompare(item.points[0], 10, 0.01);
-        fuzzyCompare(item.points[2], 10 + 199 * 1.5, 1);
-        compare(canvas.drawItem, null);
-        compare(canvas.shiftAnchorIndex, -1);
-    }
-
-    function test_smallStrokesAreKeptAsTheyAre() {
-        context.setDrawingTool(DrawingTool.Pen);
-        mouseClick(canvas, 50, 60);
-        compare(context.drawItems.length, 1, "a click commits a one-point stroke");
-        compare(lastItem().points, [50, 60]);
-
-        drag([[10, 10], [12, 10]]);
-        compare(lastItem().points, [10, 10, 12, 10]);
-
-        // A drag out and back keeps its farthest point.
-        compare(canvas.rdpSimplify([0, 0, 1, 0, 10, 0, 5, 0, 0, 0], 0.3), [0, 0, 10, 0, 0, 0]);
-        compare(canvas.perpendicularDistance(Qt.point(3, 4), Qt.point(0, 0), Qt.point(0, 0)), 5);
-        compare(canvas.perpendicularDistance(Qt.point(-3, 4), Qt.point(0, 0), Qt.point(10, 0)), 5);
-        compare(canvas.perpendicularDistance(Qt.point(5, 2), Qt.point(0, 0), Qt.point(10, 0)), 2);
-    }
-
-    function test_epsilonFollowsTheWidth() {
-        // A bump of 1 unit: kept at width 1 (epsilon 0.3), smoothed away at
-        // width 100 (epsilon 1.0, and only a larger distance is kept).
+    // The points a drag of the pen stores, one flat list of numbers: a
+    // straight line its two ends, a click or a short drag every point; a bump
+    // of 1 unit stays at width 1 (epsilon 0.3), is smoothed away at width 100
+    // (epsilon 1.0, and only a larger distance is kept).
+    function test_strokePoints_data() {
+        const straight = Array.from({ length: 200 }, (_, i) => [10 + i * 1.5, 100 + (i % 2 === 0 ? 0.2 : -0.2)]);
         const bumped = [[20, 50], [60, 51], [100, 50]];
-        context.setDrawingTool(DrawingTool.Pen);
-        context.setLineWidth(1);
-        drag(bumped);
-        compare(lastItem().points.length, 6, "width 1");
+        return [
+            { tag: "straight", drag: straight, points: [10, 100, 10 + 199 * 1.5, 100] },
+            { tag: "a click", drag: [[50, 60]], points: [50, 60] },
+            { tag: "short", drag: [[10, 10], [12, 10]], points: [10, 10, 12, 10] },
+            { tag: "bump at width 1", width: 1, drag: bumped, points: [20, 50, 60, 51, 100, 50] },
+            { tag: "bump at width 100", width: 100, drag: bumped, points: [20, 50, 100, 50] }
+        ];
+    }
 
-        context.setLineWidth(100);
-        drag(bumped);
-        compare(lastItem().points.length, 4, "width 100");
+    function test_strokePoints(data) {
+        context.setDrawingTool(DrawingTool.Pen);
+        if (data.width)
+            context.setLineWidth(data.width);
+        drag(data.drag);
+        const item = lastItem();
+        compare([context.drawItems.length, item.drawingTool, item.windowId, item.lineWidth, item.points.length, typeof item.points[0]],
+                [1, DrawingTool.Pen, "DrawingOverlay_1", data.width || 5, data.points.length, "number"]);
+        verify(Qt.colorEqual(item.lineColor, "#FF0000"));
+        item.points.forEach((value, i) => fuzzyCompare(value, data.points[i], 1));
+        compare([canvas.drawItem, canvas.shiftAnchorIndex], [null, -1]);
+    }
+
+    // A drag out and back keeps its farthest point, and so does one past its end.
+    function test_simplifyKeepsTheFarPoints() {
+        compare(canvas.rdpSimplify([0, 0, 1, 0, 10, 0, 5, 0, 0, 0], 0.3), [0, 0, 10, 0, 0, 0]);
+        compare(canvas.rdpSimplify([0, 0, 5, 0, 15, 0, 10, 0], 0.3), [0, 0, 15, 0, 10, 0]);
     }
 
     function test_shiftConstrainsShapes() {

@@ -228,9 +228,7 @@ void testRawInput()
     for (const Record &record : records) {
         RAWINPUT input = {};
         input.header.dwType = RIM_TYPEKEYBOARD;
-        input.data.keyboard.MakeCode = record.makeCode;
-        input.data.keyboard.Flags = record.flags;
-        input.data.keyboard.VKey = record.virtualKey;
+        input.data.keyboard = { record.makeCode, record.flags, 0, record.virtualKey, 0, 0 };
         const RawEvent event = parseRawInput(input, false);
         const std::wstring word = event.kind == RawEvent::Kind::Keyboard ? keyWord(event) : L"";
         check(word == record.expected, record.what, word);
