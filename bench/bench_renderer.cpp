@@ -441,7 +441,10 @@ public:
             QCoreApplication::processEvents(QEventLoop::WaitForMoreEvents, 50);
         m_canvas = m_root->property("drawingCanvas").value<QObject *>();
         // The preview paints on a canvas of its own, sized to the live item.
-        m_preview = m_root->property("previewCanvas").value<QObject *>()->property("inkCanvas").value<QObject *>();
+        m_preview = m_root->property("previewCanvas")
+                            .value<QObject *>()
+                            ->property("inkCanvas")
+                            .value<QObject *>();
         m_drawingMeter = std::make_unique<RepaintMeter>(&m_window, m_canvas);
         m_previewMeter = std::make_unique<RepaintMeter>(&m_window, m_preview);
         repaint("repaintAll");
@@ -549,7 +552,8 @@ int main(int argc, char *argv[])
     const bool quick = arguments.contains(QStringLiteral("--quick"));
     // Only the handwriting cases: undo and a new overlay's picture.
     const bool creationOnly = arguments.contains(QStringLiteral("--creation"));
-    const bool handwritingOnly = creationOnly || arguments.contains(QStringLiteral("--handwriting"));
+    const bool handwritingOnly
+            = creationOnly || arguments.contains(QStringLiteral("--handwriting"));
     int runs = quick ? 2 : 7;
     const qsizetype runsAt = arguments.indexOf(QStringLiteral("--runs"));
     if (runsAt > 0 && runsAt + 1 < arguments.size())
@@ -645,11 +649,12 @@ int main(int argc, char *argv[])
         Scene scene(engine, false);
         if (!scene.isValid())
             return 1;
-        std::printf("\nhandwriting (30-80 points a stroke), against the full repaint it replaces\n");
+        std::printf(
+                "\nhandwriting (30-80 points a stroke), against the full repaint it replaces\n");
         printHeader();
         const QList<int> undoSizes = creationOnly ? QList<int> {}
-                : quick                            ? QList<int> { 100 }
-                                                   : QList<int> { 1000, 10000 };
+                : quick                           ? QList<int> { 100 }
+                                                  : QList<int> { 1000, 10000 };
         for (const int strokes : undoSizes) {
             QMetaObject::invokeMethod(scene.root(), "setHandwriting", Q_ARG(int, strokes));
             scene.repaintWhole("repaintAllAtOnce");
@@ -663,8 +668,10 @@ int main(int argc, char *argv[])
                     scene.call("restoreSlices");
                     scene.repaintWhole("redoLast");
                 }
-                printRow(QStringLiteral("undo of 1 stroke on %1: %2").arg(strokes).arg(
-                                 full ? QStringLiteral("full repaint (before)") : QStringLiteral("area repair")),
+                printRow(QStringLiteral("undo of 1 stroke on %1: %2")
+                                 .arg(strokes)
+                                 .arg(full ? QStringLiteral("full repaint (before)")
+                                           : QStringLiteral("area repair")),
                         figures);
             }
         }
@@ -681,8 +688,10 @@ int main(int argc, char *argv[])
                 figures.add(scene.repaintWhole(once ? "repaintAllAtOnce" : "repaintAll"));
                 scene.call("restoreSlices");
             }
-            printRow(QStringLiteral("whole picture of %1: %2").arg(creationStrokes).arg(
-                             once ? QStringLiteral("one paint (before)") : QStringLiteral("in slices")),
+            printRow(QStringLiteral("whole picture of %1: %2")
+                             .arg(creationStrokes)
+                             .arg(once ? QStringLiteral("one paint (before)")
+                                       : QStringLiteral("in slices")),
                     figures);
         }
     }

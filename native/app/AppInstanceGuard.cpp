@@ -5,10 +5,10 @@
 #include <QDeadlineTimer>
 #include <QDebug>
 #include <QJSEngine>
-#include <QMetaMethod>
 #include <QLocalServer>
 #include <QLocalSocket>
 #include <QLockFile>
+#include <QMetaMethod>
 #include <QPointer>
 #include <QStringDecoder>
 #include <QTimer>
@@ -31,9 +31,9 @@ const QByteArray kReplyError = QByteArrayLiteral("error ");
 
 const QStringList &commandsWithoutArgument()
 {
-    static const QStringList names { QStringLiteral("show"), QStringLiteral("toggle"), QStringLiteral("on"),
-        QStringLiteral("off"), QStringLiteral("undo"), QStringLiteral("redo"), QStringLiteral("clear"),
-        QStringLiteral("save-picture"), QStringLiteral("copy-picture") };
+    static const QStringList names { QStringLiteral("show"), QStringLiteral("toggle"),
+        QStringLiteral("on"), QStringLiteral("off"), QStringLiteral("undo"), QStringLiteral("redo"),
+        QStringLiteral("clear"), QStringLiteral("save-picture"), QStringLiteral("copy-picture") };
     return names;
 }
 const QString kToolCommand = QStringLiteral("tool");
@@ -120,7 +120,8 @@ bool AppInstanceGuard::start()
     // on could take its place, ending would hide the failure.
     if (mutex == MutexResult::Failed) {
         if (m_errorString.isEmpty())
-            m_errorString = QStringLiteral("cannot create the single-instance lock %1").arg(m_mutexName);
+            m_errorString
+                    = QStringLiteral("cannot create the single-instance lock %1").arg(m_mutexName);
         qWarning().noquote() << "[AppInstanceGuard]" << m_errorString;
         releaseMutex();
         return finishStart(false);
@@ -131,7 +132,8 @@ bool AppInstanceGuard::start()
     m_server->setSocketOptions(QLocalServer::UserAccessOption);
     connect(m_server, &QLocalServer::newConnection, this, &AppInstanceGuard::handleNewConnection);
     if (!listen()) {
-        m_errorString = QStringLiteral("cannot listen on %1: %2").arg(serverAddress(), m_server->errorString());
+        m_errorString = QStringLiteral("cannot listen on %1: %2")
+                                .arg(serverAddress(), m_server->errorString());
         qWarning().noquote() << "[AppInstanceGuard]" << m_errorString;
         releaseMutex();
         return finishStart(false);
@@ -164,8 +166,9 @@ void AppInstanceGuard::keepListening()
         qWarning().noquote() << "[AppInstanceGuard] listening again on" << serverAddress();
         m_listenFailureLogged = false;
     } else if (!m_listenFailureLogged) {
-        qWarning().noquote() << "[AppInstanceGuard] the server was closed and cannot listen again yet:"
-                             << m_server->errorString();
+        qWarning().noquote()
+                << "[AppInstanceGuard] the server was closed and cannot listen again yet:"
+                << m_server->errorString();
         m_listenFailureLogged = true;
     }
 }
@@ -189,9 +192,11 @@ void AppInstanceGuard::handleNewConnection()
         m_clients.append(socket);
         m_received.insert(socket, QByteArray());
 
-        connect(socket, &QLocalSocket::readyRead, this, [this, socket] { readClient(socket, false); });
+        connect(socket, &QLocalSocket::readyRead, this,
+                [this, socket] { readClient(socket, false); });
         // A sender that ends without a newline still meant its text.
-        connect(socket, &QLocalSocket::readChannelFinished, this, [this, socket] { readClient(socket, true); });
+        connect(socket, &QLocalSocket::readChannelFinished, this,
+                [this, socket] { readClient(socket, true); });
         connect(socket, &QLocalSocket::disconnected, this, [this, socket] { dropClient(socket); });
         // A client that never writes must not keep its connection forever.
         QTimer::singleShot(kConnectionLifetimeMs, socket, [this, socket] { dropClient(socket); });
@@ -230,10 +235,11 @@ void AppInstanceGuard::answerClient(QLocalSocket *socket, const QByteArray &line
         qWarning().noquote() << "[AppInstanceGuard] refused a message:" << error;
         reply = kReplyError + error.toUtf8();
     } else if (command.name != QLatin1String("show")
-               && !isSignalConnected(QMetaMethod::fromSignal(&AppInstanceGuard::commandReceived))) {
+            && !isSignalConnected(QMetaMethod::fromSignal(&AppInstanceGuard::commandReceived))) {
         reply = kReplyError + QByteArrayLiteral("not ready for commands");
     } else {
-        qInfo().noquote() << "[AppInstanceGuard] command:" << (command.name + QLatin1Char(' ') + command.argument).trimmed();
+        qInfo().noquote() << "[AppInstanceGuard] command:"
+                          << (command.name + QLatin1Char(' ') + command.argument).trimmed();
         dispatch(command);
     }
     if (socket->state() == QLocalSocket::ConnectedState) {
@@ -342,7 +348,8 @@ AppInstanceGuard::SendResult AppInstanceGuard::sendCommand(const Command &comman
     socket.connectToServer(serverAddress(), QIODevice::ReadWrite);
     if (!socket.waitForConnected(kCommandConnectTimeoutMs)) {
         const QLocalSocket::LocalSocketError error = socket.error();
-        return error == QLocalSocket::ServerNotFoundError || error == QLocalSocket::ConnectionRefusedError
+        return error == QLocalSocket::ServerNotFoundError
+                        || error == QLocalSocket::ConnectionRefusedError
                 ? SendResult::NotRunning
                 : SendResult::NoAnswer;
     }

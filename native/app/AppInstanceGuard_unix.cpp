@@ -22,10 +22,13 @@ bool AppInstanceGuard::resolveServerAddress()
     // Made user-only by Qt when it creates it (also its fallback under /tmp).
     const QString directory = QStandardPaths::writableLocation(QStandardPaths::RuntimeLocation);
     if (directory.isEmpty() || !QDir().mkpath(directory)) {
-        m_errorString = QStringLiteral("no private runtime directory (XDG_RUNTIME_DIR) for this user");
+        m_errorString
+                = QStringLiteral("no private runtime directory (XDG_RUNTIME_DIR) for this user");
         return false;
     }
-    struct stat info {};
+    struct stat info
+    {
+    };
     if (::stat(QFile::encodeName(directory).constData(), &info) != 0 || !S_ISDIR(info.st_mode)
             || info.st_uid != ::geteuid() || (info.st_mode & 077) != 0) {
         m_errorString = QStringLiteral("the runtime directory %1 is not private to this user "

@@ -6,7 +6,8 @@
 
 bool AppInstanceGuard::resolveServerAddress()
 {
-    m_serverAddress = QString::fromStdWString(Win32Core::sessionScopedName(m_serverName.toStdWString()));
+    m_serverAddress
+            = QString::fromStdWString(Win32Core::sessionScopedName(m_serverName.toStdWString()));
     return true;
 }
 
@@ -42,5 +43,6 @@ void AppInstanceGuard::letServerActivate(QLocalSocket &socket)
 {
     // Without this the first instance may not raise its toolbar.
     if (!Win32Core::allowPipeServerForeground(reinterpret_cast<HANDLE>(socket.socketDescriptor())))
-        qWarning("[AppInstanceGuard] The first instance cannot be let to the front: %lu", GetLastError());
+        qWarning("[AppInstanceGuard] The first instance cannot be let to the front: %lu",
+                GetLastError());
 }

@@ -126,15 +126,15 @@ struct LevelName
     int level;
 };
 
-constexpr std::array<LevelName, 7> kLevelNames{{
-    {"none", 0},
-    {"off", 0},
-    {"error", 1},
-    {"warning", 2},
-    {"info", 3},
-    {"debug", 4},
-    {"trace", 4},
-}};
+constexpr std::array<LevelName, 7> kLevelNames { {
+        { "none", 0 },
+        { "off", 0 },
+        { "error", 1 },
+        { "warning", 2 },
+        { "info", 3 },
+        { "debug", 4 },
+        { "trace", 4 },
+} };
 
 } // namespace
 
@@ -217,8 +217,8 @@ bool isSpuriousQmlCycleWarning(QtMsgType type, const QString &message)
 #endif
 }
 
-void filteredMessageHandler(QtMsgType type, const QMessageLogContext &context,
-                            const QString &message)
+void filteredMessageHandler(
+        QtMsgType type, const QMessageLogContext &context, const QString &message)
 {
     if (messagePasses(type, s_logLevel) && !isSpuriousQmlCycleWarning(type, message)
             && s_previousHandler)
@@ -244,20 +244,28 @@ struct Options
                        "uninstaller during removal.") };
     // Commands to the running Inkly, named as the channel names them.
     QList<QCommandLineOption> commands {
-        { QStringLiteral("toggle"), QStringLiteral("Switches the running Inkly on or off; starts it, switched on, when none runs.") },
-        { QStringLiteral("on"), QStringLiteral("Switches the running Inkly on; starts it when none runs.") },
+        { QStringLiteral("toggle"),
+                QStringLiteral("Switches the running Inkly on or off; starts it, switched on, when "
+                               "none runs.") },
+        { QStringLiteral("on"),
+                QStringLiteral("Switches the running Inkly on; starts it when none runs.") },
         { QStringLiteral("off"), QStringLiteral("Switches the running Inkly off.") },
         { QStringLiteral("tool"),
                 QStringLiteral("Chooses the drawing tool of the running Inkly: %1.")
                         .arg(CliConstants::toolNames().join(QStringLiteral(", "))),
                 QStringLiteral("name") },
-        { QStringLiteral("undo"), QStringLiteral("Undoes the last drawing step of the running Inkly.") },
-        { QStringLiteral("redo"), QStringLiteral("Redoes the last undone drawing step of the running Inkly.") },
-        { QStringLiteral("clear"), QStringLiteral("Clears everything drawn in the running Inkly.") },
+        { QStringLiteral("undo"),
+                QStringLiteral("Undoes the last drawing step of the running Inkly.") },
+        { QStringLiteral("redo"),
+                QStringLiteral("Redoes the last undone drawing step of the running Inkly.") },
+        { QStringLiteral("clear"),
+                QStringLiteral("Clears everything drawn in the running Inkly.") },
         { QStringLiteral("save-picture"),
-                QStringLiteral("Saves what each screen shows, ink included, as PNG files in the Inkly folder of the pictures folder.") },
+                QStringLiteral("Saves what each screen shows, ink included, as PNG files in the "
+                               "Inkly folder of the pictures folder.") },
         { QStringLiteral("copy-picture"),
-                QStringLiteral("Copies what the screen under the pointer shows, ink included, to the clipboard.") },
+                QStringLiteral("Copies what the screen under the pointer shows, ink included, to "
+                               "the clipboard.") },
     };
 
     void addTo(QCommandLineParser &parser) const
@@ -270,7 +278,7 @@ struct Options
 };
 
 bool commandFromParser(const QCommandLineParser &parser, const Options &options,
-                       AppInstanceGuard::Command *command, QString *error)
+        AppInstanceGuard::Command *command, QString *error)
 {
     *command = {};
     for (const QCommandLineOption &option : options.commands) {
@@ -278,7 +286,8 @@ bool commandFromParser(const QCommandLineParser &parser, const Options &options,
         if (!parser.isSet(option))
             continue;
         if (!command->name.isEmpty() || parser.values(option).size() > 1) {
-            *error = QStringLiteral("Only one command at a time: --%1 and --%2").arg(command->name.isEmpty() ? name : command->name, name);
+            *error = QStringLiteral("Only one command at a time: --%1 and --%2")
+                             .arg(command->name.isEmpty() ? name : command->name, name);
             return false;
         }
         command->name = name;
@@ -287,7 +296,8 @@ bool commandFromParser(const QCommandLineParser &parser, const Options &options,
         const QString value = parser.value(option);
         command->argument = AppInstanceGuard::canonicalToolName(value);
         if (command->argument.isEmpty()) {
-            *error = QStringLiteral("Unknown tool '%1'. Tools: %2").arg(value, CliConstants::toolNames().join(QStringLiteral(", ")));
+            *error = QStringLiteral("Unknown tool '%1'. Tools: %2")
+                             .arg(value, CliConstants::toolNames().join(QStringLiteral(", ")));
             return false;
         }
     }
@@ -336,7 +346,8 @@ bool parseCommandLine(const QStringList &arguments, AppInstanceGuard::Command *c
     return true;
 }
 
-bool commandFromArguments(const QStringList &arguments, AppInstanceGuard::Command *command, QString *error)
+bool commandFromArguments(
+        const QStringList &arguments, AppInstanceGuard::Command *command, QString *error)
 {
     QCommandLineParser parser;
     const Options options;
@@ -361,7 +372,8 @@ int sendCommand(AppInstanceGuard &guard, const AppInstanceGuard::Command &comman
     case AppInstanceGuard::SendResult::Accepted:
         return CommandTaken;
     case AppInstanceGuard::SendResult::Refused:
-        std::fprintf(stderr, "Inkly refused --%s: %s\n", qPrintable(command.name), qPrintable(reply));
+        std::fprintf(
+                stderr, "Inkly refused --%s: %s\n", qPrintable(command.name), qPrintable(reply));
         return CommandRefused;
     case AppInstanceGuard::SendResult::NoAnswer:
         std::fprintf(stderr, "Inkly did not answer --%s in time\n", qPrintable(command.name));
@@ -372,16 +384,17 @@ int sendCommand(AppInstanceGuard &guard, const AppInstanceGuard::Command &comman
     if (!guard.errorString().isEmpty())
         std::fprintf(stderr, "Inkly cannot be reached: %s\n", qPrintable(guard.errorString()));
     else
-        std::fprintf(stderr, "Inkly is not running; --%s needs a running Inkly\n", qPrintable(command.name));
+        std::fprintf(stderr, "Inkly is not running; --%s needs a running Inkly\n",
+                qPrintable(command.name));
     return NotRunning;
 }
 
 void runInstallTasks()
 {
-    const bool autoStartEnabled =
-            SettingsStore::instance()
-                    ->getValue(QStringLiteral("app.general.autoStartEnabled"), true)
-                    .toBool();
+    const bool autoStartEnabled
+            = SettingsStore::instance()
+                      ->getValue(QStringLiteral("app.general.autoStartEnabled"), true)
+                      .toBool();
     qInfo() << "[Installer] autoStartEnabled setting is" << autoStartEnabled;
     if (!autoStartEnabled) {
         qInfo() << "[Installer] skipping autostart registration as per user setting";
@@ -405,8 +418,8 @@ void runUninstallTasks()
 
 bool isSoftwareRasteriser(const QString &renderer)
 {
-    static const QStringList software{QStringLiteral("llvmpipe"), QStringLiteral("softpipe"),
-            QStringLiteral("swrast"), QStringLiteral("software rasterizer")};
+    static const QStringList software { QStringLiteral("llvmpipe"), QStringLiteral("softpipe"),
+        QStringLiteral("swrast"), QStringLiteral("software rasterizer") };
     return std::any_of(software.cbegin(), software.cend(), [&renderer](const QString &name) {
         return renderer.contains(name, Qt::CaseInsensitive);
     });
@@ -458,10 +471,12 @@ QString rendererOf(QProcess *probe)
 
 void chooseSceneGraphBackend(QSettings &settings)
 {
-    for (const char *variable : {"QT_QUICK_BACKEND", "QSG_RHI_BACKEND"}) {
+    for (const char *variable : { "QT_QUICK_BACKEND", "QSG_RHI_BACKEND" }) {
         if (!qEnvironmentVariableIsEmpty(variable)) {
-            qInfo().noquote() << QStringLiteral("[App] Scene graph backend: %1 (chosen by %2 in the environment)")
-                                         .arg(qEnvironmentVariable(variable), QString::fromLatin1(variable));
+            qInfo().noquote() << QStringLiteral(
+                    "[App] Scene graph backend: %1 (chosen by %2 in the environment)")
+                                         .arg(qEnvironmentVariable(variable),
+                                                 QString::fromLatin1(variable));
             return;
         }
     }
@@ -471,12 +486,14 @@ void chooseSceneGraphBackend(QSettings &settings)
         // into memory, which only the software backend does; the canvases
         // paint in software anyway.
         QQuickWindow::setGraphicsApi(QSGRendererInterface::Software);
-        qInfo().noquote() << "[App] Scene graph backend: software (Wayland session: the overlays are "
-                             "mirrored in pointer mode)";
+        qInfo().noquote()
+                << "[App] Scene graph backend: software (Wayland session: the overlays are "
+                   "mirrored in pointer mode)";
         return;
     }
     if (platform != QLatin1String("xcb") && !platform.startsWith(QLatin1String("wayland"))) {
-        qInfo().noquote() << QStringLiteral("[App] Scene graph backend: Qt's default (platform %1 is not probed)")
+        qInfo().noquote() << QStringLiteral(
+                "[App] Scene graph backend: Qt's default (platform %1 is not probed)")
                                      .arg(platform);
         return;
     }
@@ -491,9 +508,10 @@ void chooseSceneGraphBackend(QSettings &settings)
             QObject::connect(probe, &QProcess::finished, probe, [probe, &settings] {
                 const QString found = rendererOf(probe);
                 if (!found.isEmpty() && found != settings.value(kRendererKey).toString()) {
-                    qInfo().noquote() << QStringLiteral("[App] OpenGL renderer is now %1; the scene graph "
-                                                        "backend follows at the next start")
-                                                 .arg(found);
+                    qInfo().noquote()
+                            << QStringLiteral("[App] OpenGL renderer is now %1; the scene graph "
+                                              "backend follows at the next start")
+                                       .arg(found);
                     settings.setValue(kRendererKey, found);
                 }
                 probe->deleteLater();
@@ -514,15 +532,17 @@ void chooseSceneGraphBackend(QSettings &settings)
                              "not be identified)";
         return;
     }
-    const QString how = remembered ? QStringLiteral("as found at an earlier start") : QStringLiteral("probed");
+    const QString how = remembered ? QStringLiteral("as found at an earlier start")
+                                   : QStringLiteral("probed");
     if (isSoftwareRasteriser(renderer)) {
         QQuickWindow::setGraphicsApi(QSGRendererInterface::Software);
-        qInfo().noquote()
-                << QStringLiteral("[App] Scene graph backend: software (OpenGL renders in software: %1, %2)")
-                           .arg(renderer, how);
+        qInfo().noquote() << QStringLiteral(
+                "[App] Scene graph backend: software (OpenGL renders in software: %1, %2)")
+                                     .arg(renderer, how);
         return;
     }
-    qInfo().noquote() << QStringLiteral("[App] Scene graph backend: Qt's default (OpenGL renderer: %1, %2)")
+    qInfo().noquote() << QStringLiteral(
+            "[App] Scene graph backend: Qt's default (OpenGL renderer: %1, %2)")
                                  .arg(renderer, how);
 }
 

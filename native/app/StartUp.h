@@ -45,8 +45,8 @@ bool isDisplayLostMessage(QtMsgType type, const QString &message);
 void setDisplayLostHandler(std::function<void()> handler, std::function<void()> fallback);
 
 void configureLogging(QSettings &settings);
-void filteredMessageHandler(QtMsgType type, const QMessageLogContext &context,
-                            const QString &message);
+void filteredMessageHandler(
+        QtMsgType type, const QMessageLogContext &context, const QString &message);
 
 // Exit codes of a command to the running instance.
 enum CommandExit {
@@ -65,7 +65,8 @@ bool parseCommandLine(const QStringList &arguments, AppInstanceGuard::Command *c
 
 // The command a command line asks for (empty name: none). False, with the
 // reason in `error`, when it asks for one that cannot be sent.
-bool commandFromArguments(const QStringList &arguments, AppInstanceGuard::Command *command, QString *error);
+bool commandFromArguments(
+        const QStringList &arguments, AppInstanceGuard::Command *command, QString *error);
 
 // Commands that start the program, switched on, when none runs.
 bool commandStartsInstance(const AppInstanceGuard::Command &command);

@@ -144,7 +144,8 @@ int main(int argc, char *argv[])
 #if !defined(Q_OS_WIN)
     if (!hasDisplay) {
         // A running instance has its display: tell it, else say why we end.
-        if (!command.name.isEmpty() && guard->sendCommand(command) == AppInstanceGuard::SendResult::Accepted)
+        if (!command.name.isEmpty()
+                && guard->sendCommand(command) == AppInstanceGuard::SendResult::Accepted)
             return end(0);
         // Told whatever the log level, like the help text: the user started
         // the program and nothing else would say why it ended.
@@ -226,7 +227,8 @@ int main(int argc, char *argv[])
     // Started by a command: it is carried out as if it had come from a later start.
     if (!command.name.isEmpty()) {
         QMetaObject::invokeMethod(
-                guard.get(), [guard = guard.get(), command] { guard->dispatch(command); }, Qt::QueuedConnection);
+                guard.get(), [guard = guard.get(), command] { guard->dispatch(command); },
+                Qt::QueuedConnection);
     }
 
     const int result = QApplication::exec();

@@ -6,7 +6,7 @@
 InkPieceWindow::InkPieceWindow(Qt::WindowFlags extraFlags)
 {
     setFlags(Qt::Tool | Qt::FramelessWindowHint | Qt::WindowDoesNotAcceptFocus
-             | Qt::WindowTransparentForInput | extraFlags);
+            | Qt::WindowTransparentForInput | extraFlags);
     setTitle(QStringLiteral("Inkly Ink"));
     QSurfaceFormat format = this->format();
     format.setAlphaBufferSize(8);

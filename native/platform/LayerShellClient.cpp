@@ -20,8 +20,8 @@
 
 namespace {
 
-void outputGeometry(void *data, wl_output *, int32_t x, int32_t y, int32_t, int32_t, int32_t, const char *,
-                    const char *, int32_t)
+void outputGeometry(void *data, wl_output *, int32_t x, int32_t y, int32_t, int32_t, int32_t,
+        const char *, const char *, int32_t)
 {
     static_cast<LayerShellClient::Output *>(data)->position = QPoint(x, y);
 }
@@ -32,10 +32,10 @@ void outputMode(void *data, wl_output *, uint32_t flags, int32_t width, int32_t 
         static_cast<LayerShellClient::Output *>(data)->modeSize = QSize(width, height);
 }
 
-void outputDone(void *, wl_output *) {}
-void outputScale(void *, wl_output *, int32_t) {}
+void outputDone(void *, wl_output *) { }
+void outputScale(void *, wl_output *, int32_t) { }
 
-const wl_output_listener outputListener = {outputGeometry, outputMode, outputDone, outputScale};
+const wl_output_listener outputListener = { outputGeometry, outputMode, outputDone, outputScale };
 
 void xdgOutputPosition(void *data, zxdg_output_v1 *, int32_t x, int32_t y)
 {
@@ -47,19 +47,19 @@ void xdgOutputSize(void *data, zxdg_output_v1 *, int32_t width, int32_t height)
     static_cast<LayerShellClient::Output *>(data)->logical.setSize(QSize(width, height));
 }
 
-void xdgOutputDone(void *, zxdg_output_v1 *) {}
-void xdgOutputName(void *, zxdg_output_v1 *, const char *) {}
-void xdgOutputDescription(void *, zxdg_output_v1 *, const char *) {}
+void xdgOutputDone(void *, zxdg_output_v1 *) { }
+void xdgOutputName(void *, zxdg_output_v1 *, const char *) { }
+void xdgOutputDescription(void *, zxdg_output_v1 *, const char *) { }
 
-const zxdg_output_v1_listener xdgOutputListener = {xdgOutputPosition, xdgOutputSize, xdgOutputDone,
-                                                   xdgOutputName, xdgOutputDescription};
+const zxdg_output_v1_listener xdgOutputListener
+        = { xdgOutputPosition, xdgOutputSize, xdgOutputDone, xdgOutputName, xdgOutputDescription };
 
 void bufferRelease(void *data, wl_buffer *)
 {
     static_cast<LayerShellClient::Buffer *>(data)->busy = false;
 }
 
-const wl_buffer_listener bufferListener = {bufferRelease};
+const wl_buffer_listener bufferListener = { bufferRelease };
 
 void freeBufferMemory(LayerShellClient::Buffer *buffer)
 {
@@ -73,28 +73,29 @@ void freeBufferMemory(LayerShellClient::Buffer *buffer)
 
 } // namespace
 
-void LayerShellClient::onGlobal(void *data, wl_registry *registry, quint32 name, const char *interface,
-                                quint32 version)
+void LayerShellClient::onGlobal(
+        void *data, wl_registry *registry, quint32 name, const char *interface, quint32 version)
 {
     auto *client = static_cast<LayerShellClient *>(data);
     if (std::strcmp(interface, wl_compositor_interface.name) == 0) {
         client->m_compositor = static_cast<wl_compositor *>(
                 wl_registry_bind(registry, name, &wl_compositor_interface, qMin(version, 4u)));
     } else if (std::strcmp(interface, wl_shm_interface.name) == 0) {
-        client->m_shm = static_cast<wl_shm *>(wl_registry_bind(registry, name, &wl_shm_interface, 1));
+        client->m_shm
+                = static_cast<wl_shm *>(wl_registry_bind(registry, name, &wl_shm_interface, 1));
     } else if (std::strcmp(interface, zwlr_layer_shell_v1_interface.name) == 0) {
-        client->m_layerShell = static_cast<zwlr_layer_shell_v1 *>(
-                wl_registry_bind(registry, name, &zwlr_layer_shell_v1_interface, qMin(version, 3u)));
+        client->m_layerShell = static_cast<zwlr_layer_shell_v1 *>(wl_registry_bind(
+                registry, name, &zwlr_layer_shell_v1_interface, qMin(version, 3u)));
     } else if (std::strcmp(interface, zxdg_output_manager_v1_interface.name) == 0) {
-        client->m_xdgOutputManager = static_cast<zxdg_output_manager_v1 *>(
-                wl_registry_bind(registry, name, &zxdg_output_manager_v1_interface, qMin(version, 2u)));
+        client->m_xdgOutputManager = static_cast<zxdg_output_manager_v1 *>(wl_registry_bind(
+                registry, name, &zxdg_output_manager_v1_interface, qMin(version, 2u)));
         for (Output *output : std::as_const(client->m_outputs))
             client->addXdgOutput(output);
     } else if (std::strcmp(interface, wl_output_interface.name) == 0) {
         auto *output = new Output;
         output->name = name;
-        output->output
-                = static_cast<wl_output *>(wl_registry_bind(registry, name, &wl_output_interface, qMin(version, 2u)));
+        output->output = static_cast<wl_output *>(
+                wl_registry_bind(registry, name, &wl_output_interface, qMin(version, 2u)));
         wl_output_add_listener(output->output, &outputListener, output);
         client->m_outputs.append(output);
         client->addXdgOutput(output);
@@ -120,7 +121,7 @@ void LayerShellClient::onGlobalRemove(void *data, wl_registry *, quint32 name)
 }
 
 void LayerShellClient::onConfigure(void *data, zwlr_layer_surface_v1 *layerSurface, quint32 serial,
-                                   quint32 width, quint32 height)
+        quint32 width, quint32 height)
 {
     auto *client = static_cast<LayerShellClient *>(data);
     zwlr_layer_surface_v1_ack_configure(layerSurface, serial);
@@ -139,7 +140,8 @@ void LayerShellClient::onClosed(void *data, zwlr_layer_surface_v1 *layerSurface)
     auto *client = static_cast<LayerShellClient *>(data);
     for (Surface *surface : std::as_const(client->m_surfaces)) {
         if (surface->layerSurface == layerSurface) {
-            qInfo().noquote() << "[InkMirror] the compositor closed the mirror of output" << surface->id;
+            qInfo().noquote() << "[InkMirror] the compositor closed the mirror of output"
+                              << surface->id;
             client->destroy(surface);
             return;
         }
@@ -159,7 +161,7 @@ bool LayerShellClient::initialize()
     m_display = wl_display_connect(nullptr);
     if (!m_display)
         return false;
-    static const wl_registry_listener registryListener = {onGlobal, onGlobalRemove};
+    static const wl_registry_listener registryListener = { onGlobal, onGlobalRemove };
     m_registry = wl_display_get_registry(m_display);
     wl_registry_add_listener(m_registry, &registryListener, this);
     // Globals first, then what the outputs tell about themselves.
@@ -240,14 +242,13 @@ int LayerShellClient::createSurface(const QRect &geometry)
     wl_region *region = wl_compositor_create_region(m_compositor);
     wl_surface_set_input_region(surface->surface, region);
     wl_region_destroy(region);
-    surface->layerSurface = zwlr_layer_shell_v1_get_layer_surface(
-            m_layerShell, surface->surface, m_outputs[index]->output, ZWLR_LAYER_SHELL_V1_LAYER_OVERLAY, "inkly");
-    static const zwlr_layer_surface_v1_listener layerListener = {onConfigure, onClosed};
+    surface->layerSurface = zwlr_layer_shell_v1_get_layer_surface(m_layerShell, surface->surface,
+            m_outputs[index]->output, ZWLR_LAYER_SHELL_V1_LAYER_OVERLAY, "inkly");
+    static const zwlr_layer_surface_v1_listener layerListener = { onConfigure, onClosed };
     zwlr_layer_surface_v1_add_listener(surface->layerSurface, &layerListener, this);
     zwlr_layer_surface_v1_set_anchor(surface->layerSurface,
-                                     ZWLR_LAYER_SURFACE_V1_ANCHOR_TOP | ZWLR_LAYER_SURFACE_V1_ANCHOR_BOTTOM
-                                             | ZWLR_LAYER_SURFACE_V1_ANCHOR_LEFT
-                                             | ZWLR_LAYER_SURFACE_V1_ANCHOR_RIGHT);
+            ZWLR_LAYER_SURFACE_V1_ANCHOR_TOP | ZWLR_LAYER_SURFACE_V1_ANCHOR_BOTTOM
+                    | ZWLR_LAYER_SURFACE_V1_ANCHOR_LEFT | ZWLR_LAYER_SURFACE_V1_ANCHOR_RIGHT);
     // Over panels and bars too, and never moving them.
     zwlr_layer_surface_v1_set_exclusive_zone(surface->layerSurface, -1);
     zwlr_layer_surface_v1_set_keyboard_interactivity(surface->layerSurface, 0);
@@ -322,8 +323,8 @@ LayerShellClient::Buffer *LayerShellClient::freeBuffer(Surface &surface, const Q
             return nullptr;
         }
         wl_shm_pool *pool = wl_shm_create_pool(m_shm, fd, int32_t(length));
-        buffer->buffer = wl_shm_pool_create_buffer(pool, 0, size.width(), size.height(), stride,
-                                                   WL_SHM_FORMAT_ARGB8888);
+        buffer->buffer = wl_shm_pool_create_buffer(
+                pool, 0, size.width(), size.height(), stride, WL_SHM_FORMAT_ARGB8888);
         wl_shm_pool_destroy(pool);
         close(fd);
         buffer->data = static_cast<uchar *>(data);
@@ -350,7 +351,7 @@ void LayerShellClient::attach(Surface &surface)
     // ARGB8888 in memory order is Qt's premultiplied ARGB32 on little-endian
     // machines, the only ones Wayland compositors run on here.
     QImage target(buffer->data, size.width(), size.height(), size.width() * 4,
-                  QImage::Format_ARGB32_Premultiplied);
+            QImage::Format_ARGB32_Premultiplied);
     target.fill(Qt::transparent);
     if (!surface.pending.isNull()) {
         QPainter painter(&target);
@@ -372,7 +373,8 @@ void LayerShellClient::flush()
         return;
     if (wl_display_flush(m_display) < 0 && errno != EAGAIN) {
         m_failed = true;
-        qWarning().noquote() << "[InkMirror] the Wayland connection failed:" << std::strerror(errno);
+        qWarning().noquote() << "[InkMirror] the Wayland connection failed:"
+                             << std::strerror(errno);
     }
 }
 

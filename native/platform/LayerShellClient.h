@@ -86,10 +86,10 @@ private:
 
     bool initialize();
     static void onGlobal(void *data, wl_registry *registry, quint32 name, const char *interface,
-                         quint32 version);
+            quint32 version);
     static void onGlobalRemove(void *data, wl_registry *registry, quint32 name);
     static void onConfigure(void *data, zwlr_layer_surface_v1 *layerSurface, quint32 serial,
-                            quint32 width, quint32 height);
+            quint32 width, quint32 height);
     static void onClosed(void *data, zwlr_layer_surface_v1 *layerSurface);
     void dispatch();
     void flush();

@@ -27,8 +27,8 @@ bool ScreenInfo::fuzzyEqual(double a, double b)
 bool ScreenInfo::equals(const ScreenInfo &other) const
 {
     return m_name == other.m_name && m_geometry == other.m_geometry
-        && m_virtualGeometry == other.m_virtualGeometry
-        && m_availableGeometry == other.m_availableGeometry
-        && fuzzyEqual(m_devicePixelRatio, other.m_devicePixelRatio)
-        && fuzzyEqual(m_logicalDotsPerInch, other.m_logicalDotsPerInch);
+            && m_virtualGeometry == other.m_virtualGeometry
+            && m_availableGeometry == other.m_availableGeometry
+            && fuzzyEqual(m_devicePixelRatio, other.m_devicePixelRatio)
+            && fuzzyEqual(m_logicalDotsPerInch, other.m_logicalDotsPerInch);
 }

@@ -19,9 +19,8 @@ QRect logicalMonitorRect(const QRect &physical, double horizontalDpi)
     const double scale = horizontalDpi / 96.0;
     if (!(scale > 0.0))
         return physical;
-    return QRect(physical.left(), physical.top(),
-                 int(std::lround(physical.width() / scale)),
-                 int(std::lround(physical.height() / scale)));
+    return QRect(physical.left(), physical.top(), int(std::lround(physical.width() / scale)),
+            int(std::lround(physical.height() / scale)));
 }
 
 QList<int> orderScreens(const QList<Screen> &screens, const QList<Monitor> &monitors)
@@ -82,7 +81,8 @@ ScreenMonitor::ScreenMonitor()
     }
     m_active = true;
 
-    connect(app, &QGuiApplication::primaryScreenChanged, this, &ScreenMonitor::onPrimaryScreenChanged);
+    connect(app, &QGuiApplication::primaryScreenChanged, this,
+            &ScreenMonitor::onPrimaryScreenChanged);
     connect(app, &QGuiApplication::screenAdded, this, &ScreenMonitor::onScreenAdded);
     connect(app, &QGuiApplication::screenRemoved, this, &ScreenMonitor::onScreenRemoved);
     const QList<QScreen *> screens = QGuiApplication::screens();
@@ -191,7 +191,7 @@ QList<QScreen *> ScreenMonitor::orderedScreens() const
     QList<ScreenOrdering::Screen> candidates;
     candidates.reserve(qtScreens.size());
     for (const QScreen *screen : qtScreens)
-        candidates.append({screen->name(), matchingRect(screen)});
+        candidates.append({ screen->name(), matchingRect(screen) });
 
     QList<QScreen *> ordered;
     const QList<int> order = ScreenOrdering::orderScreens(candidates, monitors);
@@ -253,6 +253,6 @@ QList<ScreenOrdering::Monitor> ScreenMonitor::currentConfiguration() const
     const QScreen *primary = QGuiApplication::primaryScreen();
     const QList<QScreen *> qtScreens = QGuiApplication::screens();
     for (const QScreen *screen : qtScreens)
-        monitors.append({screen->name(), matchingRect(screen), screen == primary});
+        monitors.append({ screen->name(), matchingRect(screen), screen == primary });
     return monitors;
 }

@@ -55,8 +55,8 @@ void SessionChangeHandler::registerNotification()
         }
         [[fallthrough]];
     case Win32Core::Registration::Failed:
-        qWarning("[SessionChangeHandler] WTSRegisterSessionNotification failed %lu",
-                GetLastError());
+        qWarning(
+                "[SessionChangeHandler] WTSRegisterSessionNotification failed %lu", GetLastError());
         break;
     }
 }

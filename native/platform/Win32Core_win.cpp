@@ -83,7 +83,8 @@ LRESULT CALLBACK messageWindowProcedure(HWND window, UINT message, WPARAM wParam
 {
     if (message == WM_NCCREATE) {
         const auto *create = reinterpret_cast<const CREATESTRUCTW *>(lParam);
-        SetWindowLongPtrW(window, GWLP_USERDATA, reinterpret_cast<LONG_PTR>(create->lpCreateParams));
+        SetWindowLongPtrW(
+                window, GWLP_USERDATA, reinterpret_cast<LONG_PTR>(create->lpCreateParams));
     }
     auto *target = reinterpret_cast<MessageTarget *>(GetWindowLongPtrW(window, GWLP_USERDATA));
     if (target) {
@@ -178,7 +179,8 @@ bool writeRunValue(const std::wstring &name, const std::wstring &data)
         return false;
     // Switching on here overrides a switch-off in Task Manager; without its
     // mark Windows starts the value.
-    const LSTATUS cleared = RegDeleteKeyValueW(HKEY_CURRENT_USER, kStartupApprovedKey, name.c_str());
+    const LSTATUS cleared
+            = RegDeleteKeyValueW(HKEY_CURRENT_USER, kStartupApprovedKey, name.c_str());
     return cleared == ERROR_SUCCESS || cleared == ERROR_FILE_NOT_FOUND;
 }
 

@@ -33,7 +33,7 @@ bool WindowHelper::setShape(quintptr, const QList<QRect> &)
     return false;
 }
 
-void WindowHelper::removeShape(quintptr) {}
+void WindowHelper::removeShape(quintptr) { }
 
 void WindowHelper::watchCompositing()
 {
@@ -45,7 +45,7 @@ bool WindowHelper::grabLeftButton(bool)
     return false;
 }
 
-void WindowHelper::setInputPassThrough(quintptr, bool) {}
+void WindowHelper::setInputPassThrough(quintptr, bool) { }
 
 bool WindowHelper::backendKeepsWindowsUnmanaged()
 {

@@ -25,7 +25,6 @@ struct Result
     // The entries of "items" that are items, with their spans in the file.
     QList<DrawItemCodec::StoredFields> items;
     int skipped = 0; // the other entries
-
 };
 
 // False when the text is outside the subset.

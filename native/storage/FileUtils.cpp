@@ -1,11 +1,11 @@
 #include "FileUtils.h"
 
+#include <QCryptographicHash>
 #include <QDateTime>
 #include <QDebug>
 #include <QDir>
 #include <QFile>
 #include <QFileInfo>
-#include <QCryptographicHash>
 #include <QJsonArray>
 #include <QSaveFile>
 
@@ -160,11 +160,12 @@ QString FileUtils::moveAside(const QString &path, const QString &tag)
 {
     const QFileInfo info(path);
     const QString stamp = QDateTime::currentDateTime().toString(QStringLiteral("yyyyMMdd-HHmmss"));
-    const QString stem = info.completeBaseName() + QLatin1Char('.') + tag + QLatin1Char('-') + stamp;
+    const QString stem
+            = info.completeBaseName() + QLatin1Char('.') + tag + QLatin1Char('-') + stamp;
     QString aside = info.dir().filePath(stem + QLatin1Char('.') + info.suffix());
     for (int n = 2; QFileInfo::exists(aside); ++n)
-        aside = info.dir().filePath(stem + QLatin1Char('-') + QString::number(n) + QLatin1Char('.')
-                + info.suffix());
+        aside = info.dir().filePath(
+                stem + QLatin1Char('-') + QString::number(n) + QLatin1Char('.') + info.suffix());
     return QDir().rename(path, aside) ? aside : QString();
 }
 

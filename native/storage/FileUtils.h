@@ -6,8 +6,8 @@
 #include <QJsonObject>
 #include <QObject>
 #include <QString>
-#include <QTimer>
 #include <QStringList>
+#include <QTimer>
 #include <QUrl>
 #include <QtQml/qqmlregistration.h>
 

@@ -21,7 +21,7 @@ bool FileUtils::openRegularFile(QFile &file, QString *reason)
     struct stat status;
     const bool known = ::fstat(fd, &status) == 0;
     if (!known || !S_ISREG(status.st_mode)) {
-        *reason = !known ? QString::fromLocal8Bit(std::strerror(errno))
+        *reason = !known                  ? QString::fromLocal8Bit(std::strerror(errno))
                 : S_ISDIR(status.st_mode) ? QStringLiteral("a directory")
                                           : QStringLiteral("not a regular file");
         ::close(fd);

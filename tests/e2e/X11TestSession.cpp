@@ -5,8 +5,8 @@
 #include <QFile>
 #include <QFileInfo>
 #include <QGuiApplication>
-#include <QRegularExpression>
 #include <QPixmap>
+#include <QRegularExpression>
 #include <QScreen>
 #include <QSettings>
 #include <QThread>
@@ -66,14 +66,11 @@ bool X11TestSession::start(const Options &options)
         QDir().mkpath(base + sub);
         m_environment.insert(name, base + sub);
     }
-    QFile::setPermissions(base + QStringLiteral("/runtime"),
-            QFileDevice::ReadOwner | QFileDevice::WriteOwner | QFileDevice::ExeOwner);
+    QFile::setPermissions(base + QStringLiteral("/runtime"), QFileDevice::ReadOwner | QFileDevice::WriteOwner | QFileDevice::ExeOwner);
     // No bus at all unless the session asks for one: the real ones must not
     // see the program, nor autolaunch a daemon that outlives the test.
-    m_environment.insert(QStringLiteral("DBUS_SESSION_BUS_ADDRESS"),
-            QStringLiteral("unix:path=") + base + QStringLiteral("/no-bus"));
-    m_environment.insert(QStringLiteral("DBUS_SYSTEM_BUS_ADDRESS"),
-            QStringLiteral("unix:path=") + base + QStringLiteral("/no-system-bus"));
+    m_environment.insert(QStringLiteral("DBUS_SESSION_BUS_ADDRESS"), QStringLiteral("unix:path=") + base + QStringLiteral("/no-bus"));
+    m_environment.insert(QStringLiteral("DBUS_SYSTEM_BUS_ADDRESS"), QStringLiteral("unix:path=") + base + QStringLiteral("/no-system-bus"));
     m_environment.insert(QStringLiteral("QT_QPA_PLATFORM"), QStringLiteral("xcb"));
     m_environment.remove(QStringLiteral("QT_SCALE_FACTOR"));
     m_environment.remove(QStringLiteral("WAYLAND_DISPLAY"));
@@ -85,17 +82,15 @@ bool X11TestSession::start(const Options &options)
         const QRect m = options.monitors.at(i);
         // 96 dpi: millimetres from pixels.
         const QString geometry = QStringLiteral("%1/%2x%3/%4+%5+%6")
-                                     .arg(m.width())
-                                     .arg(qRound(m.width() * 25.4 / 96))
-                                     .arg(m.height())
-                                     .arg(qRound(m.height() * 25.4 / 96))
-                                     .arg(m.x())
-                                     .arg(m.y());
+                                         .arg(m.width())
+                                         .arg(qRound(m.width() * 25.4 / 96))
+                                         .arg(m.height())
+                                         .arg(qRound(m.height() * 25.4 / 96))
+                                         .arg(m.x())
+                                         .arg(m.y());
         int code = -1;
         run(QStringLiteral("xrandr"),
-                { QStringLiteral("--setmonitor"), QStringLiteral("M%1").arg(i), geometry,
-                        i == 0 ? QStringLiteral("screen") : QStringLiteral("none") },
-                &code);
+                { QStringLiteral("--setmonitor"), QStringLiteral("M%1").arg(i), geometry, i == 0 ? QStringLiteral("screen") : QStringLiteral("none") }, &code);
         if (code != 0) {
             m_error = QStringLiteral("xrandr --setmonitor failed for ") + geometry;
             return false;
@@ -117,10 +112,9 @@ bool X11TestSession::start(const Options &options)
 void X11TestSession::startTray()
 {
     spawn(QStringLiteral("trayer"),
-            { QStringLiteral("--edge"), QStringLiteral("bottom"), QStringLiteral("--align"),
-                    QStringLiteral("left"), QStringLiteral("--widthtype"), QStringLiteral("pixel"),
-                    QStringLiteral("--width"), QStringLiteral("120"), QStringLiteral("--height"),
-                    QStringLiteral("32"), QStringLiteral("--SetDockType"), QStringLiteral("false") });
+            { QStringLiteral("--edge"), QStringLiteral("bottom"), QStringLiteral("--align"), QStringLiteral("left"), QStringLiteral("--widthtype"),
+                    QStringLiteral("pixel"), QStringLiteral("--width"), QStringLiteral("120"), QStringLiteral("--height"), QStringLiteral("32"),
+                    QStringLiteral("--SetDockType"), QStringLiteral("false") });
 }
 
 void X11TestSession::stopXServer()
@@ -137,10 +131,8 @@ bool X11TestSession::startXvfb(const QSize &size)
     m_xvfb->setProcessEnvironment(m_environment);
     m_xvfb->setStandardErrorFile(m_dir.filePath(QStringLiteral("xvfb.log")));
     m_xvfb->start(QStringLiteral("Xvfb"),
-            { QStringLiteral("-displayfd"), QStringLiteral("1"), QStringLiteral("-noreset"),
-                    QStringLiteral("-nolisten"), QStringLiteral("tcp"), QStringLiteral("-screen"),
-                    QStringLiteral("0"),
-                    QStringLiteral("%1x%2x24").arg(size.width()).arg(size.height()) });
+            { QStringLiteral("-displayfd"), QStringLiteral("1"), QStringLiteral("-noreset"), QStringLiteral("-nolisten"), QStringLiteral("tcp"),
+                    QStringLiteral("-screen"), QStringLiteral("0"), QStringLiteral("%1x%2x24").arg(size.width()).arg(size.height()) });
     if (!m_xvfb->waitForStarted(kProcessTimeoutMs)) {
         m_error = QStringLiteral("Xvfb did not start: ") + m_xvfb->errorString();
         return false;
@@ -163,16 +155,13 @@ bool X11TestSession::startSessionBus()
     QProcess daemon;
     daemon.setProcessEnvironment(m_environment);
     daemon.start(QStringLiteral("dbus-daemon"),
-            { QStringLiteral("--session"),
-                    QStringLiteral("--address=unix:path=") + m_dir.filePath(QStringLiteral("bus")),
-                    QStringLiteral("--fork"), QStringLiteral("--print-address=1"),
-                    QStringLiteral("--print-pid=1") });
+            { QStringLiteral("--session"), QStringLiteral("--address=unix:path=") + m_dir.filePath(QStringLiteral("bus")), QStringLiteral("--fork"),
+                    QStringLiteral("--print-address=1"), QStringLiteral("--print-pid=1") });
     if (!daemon.waitForFinished(kProcessTimeoutMs) || daemon.exitCode() != 0) {
         m_error = QStringLiteral("dbus-daemon did not start");
         return false;
     }
-    const QStringList lines =
-            QString::fromLocal8Bit(daemon.readAllStandardOutput()).split('\n', Qt::SkipEmptyParts);
+    const QStringList lines = QString::fromLocal8Bit(daemon.readAllStandardOutput()).split('\n', Qt::SkipEmptyParts);
     if (lines.size() < 2) {
         m_error = QStringLiteral("dbus-daemon printed no address");
         return false;
@@ -189,8 +178,7 @@ bool X11TestSession::startWindowManager(const QStringList &command)
     for (int waited = 0; waited < kProcessTimeoutMs; waited += 100) {
         if (manager->state() != QProcess::Running)
             break;
-        if (run(QStringLiteral("xprop"), { QStringLiteral("-root"), QStringLiteral("_NET_SUPPORTING_WM_CHECK") })
-                        .contains(QStringLiteral("window id")))
+        if (run(QStringLiteral("xprop"), { QStringLiteral("-root"), QStringLiteral("_NET_SUPPORTING_WM_CHECK") }).contains(QStringLiteral("window id")))
             return true;
         QThread::msleep(100);
     }
@@ -309,14 +297,12 @@ QRect X11TestSession::windowGeometry(const QString &windowId) const
         const auto match = re.match(out);
         return match.hasMatch() ? match.captured(1).toInt() : -1;
     };
-    return QRect(value("Absolute upper-left X"), value("Absolute upper-left Y"), value("Width"),
-            value("Height"));
+    return QRect(value("Absolute upper-left X"), value("Absolute upper-left Y"), value("Width"), value("Height"));
 }
 
 QStringList X11TestSession::stackingOrder() const
 {
-    const QString out =
-            run(QStringLiteral("xwininfo"), { QStringLiteral("-root"), QStringLiteral("-children") });
+    const QString out = run(QStringLiteral("xwininfo"), { QStringLiteral("-root"), QStringLiteral("-children") });
     QStringList topToBottom;
     static const QRegularExpression line(QStringLiteral("^\\s+(0x[0-9a-f]+)\\s"));
     for (const QString &text : out.split('\n')) {
@@ -380,21 +366,18 @@ void X11TestSession::dragMouse(const QList<QPoint> &points, int button) const
 {
     if (points.isEmpty())
         return;
-    QStringList args { QStringLiteral("mousemove"), QString::number(points.first().x()),
-        QString::number(points.first().y()), QStringLiteral("sleep"), QStringLiteral("0.3"),
-        QStringLiteral("mousedown"), QString::number(button), QStringLiteral("sleep"), QStringLiteral("0.2") };
+    QStringList args { QStringLiteral("mousemove"), QString::number(points.first().x()), QString::number(points.first().y()), QStringLiteral("sleep"),
+        QStringLiteral("0.3"), QStringLiteral("mousedown"), QString::number(button), QStringLiteral("sleep"), QStringLiteral("0.2") };
     for (int i = 1; i < points.size(); ++i) {
-        args << QStringLiteral("mousemove") << QString::number(points.at(i).x())
-             << QString::number(points.at(i).y()) << QStringLiteral("sleep") << QStringLiteral("0.03");
+        args << QStringLiteral("mousemove") << QString::number(points.at(i).x()) << QString::number(points.at(i).y()) << QStringLiteral("sleep")
+             << QStringLiteral("0.03");
     }
-    args << QStringLiteral("sleep") << QStringLiteral("0.3") << QStringLiteral("mouseup")
-         << QString::number(button);
+    args << QStringLiteral("sleep") << QStringLiteral("0.3") << QStringLiteral("mouseup") << QString::number(button);
     xdotool(args);
 }
 
 void X11TestSession::click(const QPoint &point, int button, int repeat) const
 {
-    xdotool({ QStringLiteral("mousemove"), QString::number(point.x()), QString::number(point.y()),
-            QStringLiteral("sleep"), QStringLiteral("0.3"), QStringLiteral("click"),
-            QStringLiteral("--repeat"), QString::number(repeat), QString::number(button) });
+    xdotool({ QStringLiteral("mousemove"), QString::number(point.x()), QString::number(point.y()), QStringLiteral("sleep"), QStringLiteral("0.3"),
+            QStringLiteral("click"), QStringLiteral("--repeat"), QString::number(repeat), QString::number(button) });
 }

@@ -155,8 +155,7 @@ private:
     static QStringList otherWindows(X11TestSession &session)
     {
         const QString out = session.run(QStringLiteral("xdotool"),
-                { QStringLiteral("search"), QStringLiteral("--onlyvisible"), QStringLiteral("--pid"),
-                        QString::number(session.inkly()->processId()) });
+                { QStringLiteral("search"), QStringLiteral("--onlyvisible"), QStringLiteral("--pid"), QString::number(session.inkly()->processId()) });
         QStringList known = session.windowIds(kToolbarTitle);
         for (int i = 0; i < 4; ++i)
             known += session.windowIds(kOverlayTitle.arg(i));
@@ -199,12 +198,10 @@ private:
 
     // The program started by another user of the machine on the same display,
     // with directories of that user's own under `base`.
-    static std::unique_ptr<QProcess> startInklyAs(
-            const X11TestSession &session, uid_t uid, const QString &base)
+    static std::unique_ptr<QProcess> startInklyAs(const X11TestSession &session, uid_t uid, const QString &base)
     {
         QProcessEnvironment environment = session.environment();
-        for (const char *name : { "HOME", "XDG_CONFIG_HOME", "XDG_DATA_HOME", "XDG_CACHE_HOME",
-                     "XDG_RUNTIME_DIR" }) {
+        for (const char *name : { "HOME", "XDG_CONFIG_HOME", "XDG_DATA_HOME", "XDG_CACHE_HOME", "XDG_RUNTIME_DIR" }) {
             const QString dir = base + QLatin1Char('/') + QString::fromLatin1(name);
             QDir().mkpath(dir);
             ::chown(QFile::encodeName(dir).constData(), uid, uid);
@@ -215,8 +212,8 @@ private:
         process->setProcessEnvironment(environment);
         process->setProcessChannelMode(QProcess::MergedChannels);
         process->start(QStringLiteral("setpriv"),
-                { QStringLiteral("--reuid=%1").arg(uid), QStringLiteral("--regid=%1").arg(uid),
-                        QStringLiteral("--clear-groups"), QStringLiteral(INKLY_BINARY) });
+                { QStringLiteral("--reuid=%1").arg(uid), QStringLiteral("--regid=%1").arg(uid), QStringLiteral("--clear-groups"),
+                        QStringLiteral(INKLY_BINARY) });
         process->waitForStarted(kWaitMs);
         return process;
     }
@@ -232,8 +229,8 @@ private slots:
 
 void TestEndToEnd::initTestCase()
 {
-    for (const char *tool : { "Xvfb", "xdotool", "xwininfo", "xprop", "xrandr", "xsetroot",
-                 "xcompmgr", "trayer", "dbus-daemon", "dbus-send", "xev", "stdbuf", "wmctrl", "xclip" }) {
+    for (const char *tool : { "Xvfb", "xdotool", "xwininfo", "xprop", "xrandr", "xsetroot", "xcompmgr", "trayer", "dbus-daemon", "dbus-send", "xev", "stdbuf",
+                 "wmctrl", "xclip" }) {
         if (QStandardPaths::findExecutable(QString::fromLatin1(tool)).isEmpty())
             QFAIL(qPrintable(QStringLiteral("missing tool: ") + QString::fromLatin1(tool)));
     }
@@ -255,15 +252,13 @@ void TestEndToEnd::desktopMatrix_data()
     // It takes Xvfb's one output for the whole screen and so sees only the
     // first of two virtual monitors (its compositor paints that one alone,
     // and it keeps windows inside it): one monitor there.
-    QTest::newRow("xfwm4") << QStringList { "xfwm4", "--replace", "--compositor=on", "--sm-client-disable" }
-                           << false << 1;
-    QTest::newRow("xfwm4-nocompositor")
-            << QStringList { "xfwm4", "--replace", "--compositor=off", "--sm-client-disable" } << false << 1;
+    QTest::newRow("xfwm4") << QStringList { "xfwm4", "--replace", "--compositor=on", "--sm-client-disable" } << false << 1;
+    QTest::newRow("xfwm4-nocompositor") << QStringList { "xfwm4", "--replace", "--compositor=off", "--sm-client-disable" } << false << 1;
     QTest::newRow("openbox-xcompmgr") << QStringList { "openbox", "--replace" } << true << 2;
     // A user's own copy of the packaged configuration: without one, i3's
     // first-run wizard opens and grabs the keyboard.
     QTest::newRow("i3") << QStringList { "sh", "-c",
-            R"(mkdir -p "$XDG_CONFIG_HOME/i3" && grep -v i3-config-wizard /etc/i3/config > "$XDG_CONFIG_HOME/i3/config" && exec i3)" }
+        R"(mkdir -p "$XDG_CONFIG_HOME/i3" && grep -v i3-config-wizard /etc/i3/config > "$XDG_CONFIG_HOME/i3/config" && exec i3)" }
                         << false << 2;
     QTest::newRow("none") << QStringList() << false << 2;
     QTest::newRow("none-one-monitor") << QStringList() << false << 1;
@@ -302,10 +297,7 @@ void TestEndToEnd::desktopMatrix()
     // The program below: a window that writes down its button presses.
     const QString report = session.filePath(QStringLiteral("xev.txt"));
     session.spawn(QStringLiteral("sh"),
-            { QStringLiteral("-c"),
-                    QStringLiteral("exec stdbuf -oL xev -geometry 400x300+%1+300 -event button > '%2'")
-                            .arg(home.x() + 180)
-                            .arg(report) });
+            { QStringLiteral("-c"), QStringLiteral("exec stdbuf -oL xev -geometry 400x300+%1+300 -event button > '%2'").arg(home.x() + 180).arg(report) });
     auto presses = [&report] {
         QFile file(report);
         return file.open(QIODevice::ReadOnly) ? int(file.readAll().count("ButtonPress")) : 0;
@@ -345,8 +337,7 @@ void TestEndToEnd::desktopMatrix()
     auto clickPasses = [&](const char *journey, const QString &when) {
         const int before = presses();
         session.click(clickPoint);
-        check(journey, QTest::qWaitFor([&] { return presses() == before + 1; }, 3000),
-                QStringLiteral("a click passes through to the program below ") + when);
+        check(journey, QTest::qWaitFor([&] { return presses() == before + 1; }, 3000), QStringLiteral("a click passes through to the program below ") + when);
     };
     auto desktopVisible = [&](const char *name, const QList<QRect> &keepOut) {
         const QString path = QDir::tempPath() + QStringLiteral("/inkly-e2e-%1-%2.png").arg(tag, QString::fromLatin1(name));
@@ -366,10 +357,12 @@ void TestEndToEnd::desktopMatrix()
     check("6", QTest::qWaitFor([&] { return stackedAbove(session, toolbar, overlays); }, 5000),
             QStringLiteral("the toolbar lies above both overlays after the start"));
     QRect bar;
-    const bool startDocked = QTest::qWaitFor([&] {
-        bar = session.windowGeometry(toolbar);
-        return bar.right() == home.right() - 8 && home.contains(bar);
-    }, 5000);
+    const bool startDocked = QTest::qWaitFor(
+            [&] {
+                bar = session.windowGeometry(toolbar);
+                return bar.right() == home.right() - 8 && home.contains(bar);
+            },
+            5000);
     check("5", startDocked, QStringLiteral("the bar starts docked at the right edge of the monitor under the pointer (%1)").arg(QDebug::toString(bar)));
     // A hovered button shows its tooltip. That and every other window of ours
     // but the titled dialogs stay out of the manager's hands: no frame.
@@ -378,19 +371,20 @@ void TestEndToEnd::desktopMatrix()
     const QPoint penButton = toolbarPoint(session, 1);
     session.xdotool({ QStringLiteral("mousemove"), QString::number(penButton.x()), QString::number(penButton.y()) });
     QStringList shown;
-    const bool tooltip = QTest::qWaitFor([&] {
-        shown = otherWindows(session);
-        for (const QString &id : inTray)
-            shown.removeAll(id);
-        return !shown.isEmpty();
-    }, 3000);
+    const bool tooltip = QTest::qWaitFor(
+            [&] {
+                shown = otherWindows(session);
+                for (const QString &id : inTray)
+                    shown.removeAll(id);
+                return !shown.isEmpty();
+            },
+            3000);
     QStringList framed;
     for (const QString &id : shown + overlays + QStringList { toolbar }) {
         if (session.topLevel(id).toULongLong(nullptr, 0) != id.toULongLong(nullptr, 0))
             framed.append(id + QStringLiteral(" ") + QDebug::toString(session.windowGeometry(id)));
     }
-    check("6", tooltip && framed.isEmpty(),
-            QStringLiteral("a tooltip shows (%1) and no window of ours is framed (%2)").arg(tooltip).arg(framed.join(u' ')));
+    check("6", tooltip && framed.isEmpty(), QStringLiteral("a tooltip shows (%1) and no window of ours is framed (%2)").arg(tooltip).arg(framed.join(u' ')));
     session.xdotool({ QStringLiteral("mousemove"), QString::number(home.x() + 1500), QStringLiteral("900") });
     clickPasses("1", QStringLiteral("right after the start"));
     desktopVisible("start", { bar.adjusted(-24, -24, 24, 24) });
@@ -401,15 +395,16 @@ void TestEndToEnd::desktopMatrix()
     clickSwitch();
     // Off once the overlays are gone and the collapsed bar has come to rest.
     QRect collapsed;
-    const bool off = QTest::qWaitFor([&] {
-        const QRect now = session.windowGeometry(toolbar);
-        const bool resting = now == collapsed && now.height() < bar.height();
-        collapsed = now;
-        return resting && session.windowIds(kOverlayTitle.arg(0)).isEmpty();
-    }, 5000);
+    const bool off = QTest::qWaitFor(
+            [&] {
+                const QRect now = session.windowGeometry(toolbar);
+                const bool resting = now == collapsed && now.height() < bar.height();
+                collapsed = now;
+                return resting && session.windowIds(kOverlayTitle.arg(0)).isEmpty();
+            },
+            5000);
     clickSwitch();
-    const bool on = QTest::qWaitFor([&] { return session.windowGeometry(toolbar).size() == bar.size(); }, kWaitMs)
-            && waitForOverlays();
+    const bool on = QTest::qWaitFor([&] { return session.windowGeometry(toolbar).size() == bar.size(); }, kWaitMs) && waitForOverlays();
     check("6", off && on, QStringLiteral("the toolbar's switch turns the overlays off (%1) and on (%2)").arg(off).arg(on));
     // Back on for the journeys that follow, whatever the switch did.
     if (!on)
@@ -424,7 +419,8 @@ void TestEndToEnd::desktopMatrix()
     const QList<QPoint> points = lShape(strokeStart);
     session.dragMouse(points);
     const QString overlayName = QStringLiteral("DrawingOverlay_%1").arg(homeIndex);
-    check("3", QTest::qWaitFor([&] { return storedItems(session.drawingsPath()).size() == 1; }, kWaitMs)
+    check("3",
+            QTest::qWaitFor([&] { return storedItems(session.drawingsPath()).size() == 1; }, kWaitMs)
                     && storedItems(session.drawingsPath()).first().toObject().value(QStringLiteral("windowId")).toString() == overlayName,
             QStringLiteral("the stroke is stored for ") + overlayName);
     check("3", presses() == pressesBeforePen, QStringLiteral("the pen's press does not reach the program below"));
@@ -438,7 +434,8 @@ void TestEndToEnd::desktopMatrix()
     session.runInklyToEnd({ QStringLiteral("--save-picture") });
     const QDir pictures(session.environment().value(QStringLiteral("HOME")) + QStringLiteral("/Pictures/Inkly"));
     QStringList files;
-    const bool savedAll = QTest::qWaitFor([&] { return (files = pictures.entryList({ QStringLiteral("*.png") }, QDir::Files, QDir::Name)).size() == monitors; }, kWaitMs);
+    const bool savedAll
+            = QTest::qWaitFor([&] { return (files = pictures.entryList({ QStringLiteral("*.png") }, QDir::Files, QDir::Name)).size() == monitors; }, kWaitMs);
     const QImage picture(pictures.filePath(files.value(homeIndex)));
     QList<QPoint> pointsThere;
     for (const QPoint &p : points)
@@ -474,7 +471,8 @@ void TestEndToEnd::desktopMatrix()
         session.run(QStringLiteral("wmctrl"), xevId + QStringList { QStringLiteral("-b"), QStringLiteral("add,fullscreen") });
         session.xdotool({ QStringLiteral("windowactivate"), xev });
         const bool barOnTop = QTest::qWaitFor([&] { return stackedAbove(session, toolbar, { xev }); }, 2500);
-        const bool inkOnTop = QTest::qWaitFor([&] { return stackedAbove(session, overlays.first(), { xev }) && stackedAbove(session, overlays.last(), { xev }); }, 2500);
+        const bool inkOnTop
+                = QTest::qWaitFor([&] { return stackedAbove(session, overlays.first(), { xev }) && stackedAbove(session, overlays.last(), { xev }); }, 2500);
         check("4", barOnTop && inkOnTop,
                 QStringLiteral("a focused fullscreen program leaves the bar (%1) and the ink (%2) above it").arg(barOnTop).arg(inkOnTop));
         session.run(QStringLiteral("wmctrl"), xevId + QStringList { QStringLiteral("-b"), QStringLiteral("remove,fullscreen") });
@@ -520,9 +518,9 @@ void TestEndToEnd::desktopMatrix()
 
     // The screen saver takes the overlays away, leaves the bar, and brings them back.
     auto screenSaver = [&](const char *active) {
-        session.run(QStringLiteral("dbus-send"), { QStringLiteral("--session"), QStringLiteral("--type=signal"),
-                QStringLiteral("/org/freedesktop/ScreenSaver"), QStringLiteral("org.freedesktop.ScreenSaver.ActiveChanged"),
-                QStringLiteral("boolean:") + QString::fromLatin1(active) });
+        session.run(QStringLiteral("dbus-send"),
+                { QStringLiteral("--session"), QStringLiteral("--type=signal"), QStringLiteral("/org/freedesktop/ScreenSaver"),
+                        QStringLiteral("org.freedesktop.ScreenSaver.ActiveChanged"), QStringLiteral("boolean:") + QString::fromLatin1(active) });
     };
     screenSaver("true");
     const bool gone = QTest::qWaitFor([&] { return session.windowIds(kOverlayTitle.arg(homeIndex)).isEmpty(); }, kWaitMs);
@@ -577,8 +575,7 @@ void TestEndToEnd::sessionEndKeepsTheLastStroke()
                 QFile::setPermissions(other.path(), QFile::permissions(other.path()) | QFile::ExeOther);
                 const uid_t uid = 40000 + uid_t(QCoreApplication::applicationPid() % 20000);
                 std::unique_ptr<QProcess> theirs = startInklyAs(session, uid, other.path());
-                QTRY_VERIFY2_WITH_TIMEOUT(session.windowIds(kToolbarTitle).size() == 2,
-                        qPrintable(QString::fromLocal8Bit(theirs->readAll())), 2 * kWaitMs);
+                QTRY_VERIFY2_WITH_TIMEOUT(session.windowIds(kToolbarTitle).size() == 2, qPrintable(QString::fromLocal8Bit(theirs->readAll())), 2 * kWaitMs);
                 QVERIFY(session.stopInkly(SIGKILL, nullptr));
                 theirs->terminate();
                 QVERIFY(theirs->waitForFinished(kWaitMs));
@@ -610,9 +607,13 @@ void TestEndToEnd::sessionEndKeepsTheLastStroke()
         QCOMPARE(exitCode, signal == 0 ? 1 : 0);
         QCOMPARE(storedItems(session.drawingsPath()).size(), ++stored);
         QVERIFY(!storedSettings(session.settingsPath())
-                         .value(QStringLiteral("app")).toObject()
-                         .value(QStringLiteral("runtime")).toObject()
-                         .value(QStringLiteral("lastExitAt")).toString().isEmpty());
+                         .value(QStringLiteral("app"))
+                         .toObject()
+                         .value(QStringLiteral("runtime"))
+                         .toObject()
+                         .value(QStringLiteral("lastExitAt"))
+                         .toString()
+                         .isEmpty());
     }
 }
 
@@ -650,8 +651,7 @@ void TestEndToEnd::autostartWaitsForTheTrayAndQuitsFromIt()
     // Panels sit above ordinary windows under a desktop's window manager;
     // here the tray is raised by hand over the overlay that covers it.
     const QString tray = session.run(QStringLiteral("xdotool"),
-            { QStringLiteral("search"), QStringLiteral("--onlyvisible"), QStringLiteral("--class"),
-                    QStringLiteral("trayer") })
+                                        { QStringLiteral("search"), QStringLiteral("--onlyvisible"), QStringLiteral("--class"), QStringLiteral("trayer") })
                                  .split('\n', Qt::SkipEmptyParts)
                                  .value(0);
     QVERIFY(!tray.isEmpty());
@@ -700,8 +700,8 @@ void TestEndToEnd::commandsReachTheRunningInkly()
     QVERIFY2(session.start(options), qPrintable(session.errorString()));
     session.setLogLevel(QStringLiteral("debug"));
     QString log;
-    for (const QStringList &command : { QStringList { "--undo" }, QStringList { "--tool", "Pen" }, QStringList { "--off" },
-                 QStringList { "--save-picture" }, QStringList { "--copy-picture" } })
+    for (const QStringList &command : { QStringList { "--undo" }, QStringList { "--tool", "Pen" }, QStringList { "--off" }, QStringList { "--save-picture" },
+                 QStringList { "--copy-picture" } })
         QVERIFY2(session.runInklyToEnd(command, &log) == 2, qPrintable(log));
     // Another client holds the highlighter's key before Inkly comes.
     QProcess *holder = session.spawn(QCoreApplication::applicationFilePath(), { QStringLiteral("--hold-key"), QStringLiteral("h") });
@@ -715,8 +715,7 @@ void TestEndToEnd::commandsReachTheRunningInkly()
     session.dragMouse(lShape(QPoint(2300, 500)));
     QTRY_COMPARE_WITH_TIMEOUT(storedItems(session.drawingsPath()).size(), 1, kWaitMs);
 
-    const QString address = session.environment().value(QStringLiteral("XDG_RUNTIME_DIR"))
-            + QStringLiteral("/Zemworks.Inkly.SingleInstance");
+    const QString address = session.environment().value(QStringLiteral("XDG_RUNTIME_DIR")) + QStringLiteral("/Zemworks.Inkly.SingleInstance");
     QLocalSocket silent;
     silent.connectToServer(address);
     QVERIFY(silent.waitForConnected(kWaitMs));
@@ -759,10 +758,12 @@ void TestEndToEnd::commandsReachTheRunningInkly()
 
     QVERIFY2(session.runInklyToEnd({ "--copy-picture" }, &log) == 0, qPrintable(log));
     const QString pasted = session.filePath(QStringLiteral("pasted.png"));
-    QVERIFY(QTest::qWaitFor([&] {
-        session.run(QStringLiteral("sh"), { QStringLiteral("-c"), QStringLiteral("xclip -selection clipboard -t image/png -o > ") + pasted });
-        return !QImage(pasted).isNull();
-    }, kWaitMs));
+    QVERIFY(QTest::qWaitFor(
+            [&] {
+                session.run(QStringLiteral("sh"), { QStringLiteral("-c"), QStringLiteral("xclip -selection clipboard -t image/png -o > ") + pasted });
+                return !QImage(pasted).isNull();
+            },
+            kWaitMs));
     QVERIFY(redPointsAlong(QImage(pasted), strokeThere) >= strokeThere.size() * 8 / 10);
 
     // Desktop keys work while another program has the focus; the one

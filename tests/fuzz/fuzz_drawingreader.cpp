@@ -14,8 +14,7 @@
 // takes a text, both must give the same records, kept entries and counts.
 namespace {
 
-const DrawItemCodec::Rules kRules { { "None", "Pen", "Highlighter", "Rectangle", "Line" },
-    "DrawingOverlay_0", QColor(255, 0, 0), 5, 1, 100 };
+const DrawItemCodec::Rules kRules { { "None", "Pen", "Highlighter", "Rectangle", "Line" }, "DrawingOverlay_0", QColor(255, 0, 0), 5, 1, 100 };
 
 // An entry that needed no repair keeps its own layout: compared as JSON.
 QList<QJsonObject> texts(const DrawItemCodec::Decoded &decoded)
@@ -36,10 +35,8 @@ void check(const QByteArray &file)
     DrawItemCodec::Decoded fast = DrawItemCodec::decode(quick.items, kRules, file);
     fast.storedCount += quick.skipped;
     fast.dropped += quick.skipped;
-    const DrawItemCodec::Decoded general
-            = DrawItemCodec::decode(json.object().value("items").toArray(), kRules);
-    if (error.error != QJsonParseError::NoError || fast.storedCount != general.storedCount
-            || fast.dropped != general.dropped || fast.items != general.items
+    const DrawItemCodec::Decoded general = DrawItemCodec::decode(json.object().value("items").toArray(), kRules);
+    if (error.error != QJsonParseError::NoError || fast.storedCount != general.storedCount || fast.dropped != general.dropped || fast.items != general.items
             || texts(fast) != texts(general)) {
         std::fprintf(stderr, "readers disagree on: %s\n", file.constData());
         std::abort();
@@ -74,10 +71,18 @@ int main(int argc, char *argv[])
         for (int edits = 1 + random.bounded(8); edits > 0; --edits) {
             const int at = random.bounded(int(text.size()) + 1);
             switch (random.bounded(4)) {
-            case 0: text.insert(at, alphabet.at(random.bounded(int(alphabet.size())))); break;
-            case 1: text.remove(at, 1 + random.bounded(4)); break;
-            case 2: text.insert(at, text.mid(random.bounded(int(text.size())), random.bounded(40))); break;
-            default: if (at < text.size()) text[at] = alphabet.at(random.bounded(int(alphabet.size())));
+            case 0:
+                text.insert(at, alphabet.at(random.bounded(int(alphabet.size()))));
+                break;
+            case 1:
+                text.remove(at, 1 + random.bounded(4));
+                break;
+            case 2:
+                text.insert(at, text.mid(random.bounded(int(text.size())), random.bounded(40)));
+                break;
+            default:
+                if (at < text.size())
+                    text[at] = alphabet.at(random.bounded(int(alphabet.size())));
             }
         }
         check(text);

@@ -18,9 +18,7 @@ inline QByteArray read(const QString &path)
 inline bool write(const QString &path, const QByteArray &content)
 {
     QFile file(path);
-    return QDir().mkpath(QFileInfo(path).absolutePath())
-            && file.open(QIODevice::WriteOnly | QIODevice::Truncate)
-            && file.write(content) == content.size();
+    return QDir().mkpath(QFileInfo(path).absolutePath()) && file.open(QIODevice::WriteOnly | QIODevice::Truncate) && file.write(content) == content.size();
 }
 
 } // namespace TestFiles

@@ -41,13 +41,23 @@ private Q_SLOTS:
         QTest::addColumn<QString>("program");
         QTest::addColumn<QString>("args");
         QTest::addColumn<QString>("exec");
-        QTest::newRow("blanks") << "/opt/My Apps/inkly" << "--autostart" << "\"/opt/My Apps/inkly\" --autostart";
-        QTest::newRow("quotes") << "/tmp/it's \"odd\"/inkly" << "--autostart" << "\"/tmp/it's \\\\\"odd\\\\\"/inkly\" --autostart";
-        QTest::newRow("backslash") << "/tmp/back\\slash/inkly" << "" << "\"/tmp/back\\\\\\\\slash/inkly\"";
-        QTest::newRow("shell and field codes") << "/tmp/$HOME/`id`/100%/inkly" << ""
+        QTest::newRow("blanks") << "/opt/My Apps/inkly"
+                                << "--autostart"
+                                << "\"/opt/My Apps/inkly\" --autostart";
+        QTest::newRow("quotes") << "/tmp/it's \"odd\"/inkly"
+                                << "--autostart"
+                                << "\"/tmp/it's \\\\\"odd\\\\\"/inkly\" --autostart";
+        QTest::newRow("backslash") << "/tmp/back\\slash/inkly"
+                                   << ""
+                                   << "\"/tmp/back\\\\\\\\slash/inkly\"";
+        QTest::newRow("shell and field codes") << "/tmp/$HOME/`id`/100%/inkly"
+                                               << ""
                                                << "\"/tmp/\\\\$HOME/\\\\`id\\\\`/100%%/inkly\"";
-        QTest::newRow("control characters") << "/tmp/new\nline\ttab/inkly" << "" << "\"/tmp/new\\nline\\ttab/inkly\"";
-        QTest::newRow("arguments with blanks") << "/usr/bin/inkly" << "--open \"my file;1\" 50%"
+        QTest::newRow("control characters") << "/tmp/new\nline\ttab/inkly"
+                                            << ""
+                                            << "\"/tmp/new\\nline\\ttab/inkly\"";
+        QTest::newRow("arguments with blanks") << "/usr/bin/inkly"
+                                               << "--open \"my file;1\" 50%"
                                                << "\"/usr/bin/inkly\" --open \"my file;1\" 50%%";
     }
 
@@ -73,8 +83,8 @@ private Q_SLOTS:
         bool ok = true;
         QVERIFY(AutoStartHelper::parseExecLine(QStringLiteral("\"/usr/bin/inkly --autostart"), &ok).isEmpty());
         QVERIFY(!ok);
-        QVERIFY(AutoStartHelper::sameExecLine(QStringLiteral("  /usr/bin/inkly   --autostart "),
-                QStringLiteral("/usr/bin/inkly"), QStringLiteral("--autostart")));
+        QVERIFY(AutoStartHelper::sameExecLine(
+                QStringLiteral("  /usr/bin/inkly   --autostart "), QStringLiteral("/usr/bin/inkly"), QStringLiteral("--autostart")));
         // Only the Exec of the [Desktop Entry] group counts.
         QCOMPARE(AutoStartHelper::execValueOf(QStringLiteral("[Desktop Action x]\nExec=/bin/a\n"
                                                              "[Desktop Entry]\n# Exec=/bin/b\r\nExecX=/bin/c\nExec = /bin/d --e\r\n")),
@@ -90,8 +100,7 @@ private Q_SLOTS:
         const QString program = QCoreApplication::applicationFilePath();
         // Someone else's entry under our name counts, and is ours to replace.
         QVERIFY(!helper->isEnabled());
-        QVERIFY(TestFiles::write(entryPath(),
-                "[Desktop Entry]\nType=Application\nName=Other\nExec=/usr/bin/other --flag\n"));
+        QVERIFY(TestFiles::write(entryPath(), "[Desktop Entry]\nType=Application\nName=Other\nExec=/usr/bin/other --flag\n"));
         QVERIFY(helper->isEnabled());
         QVERIFY(helper->enable(QStringLiteral("--autostart")));
         QVERIFY(readEntry().startsWith("[Desktop Entry]\n") && readEntry().contains("\nType=Application\n"));

@@ -26,10 +26,7 @@ private:
     std::unique_ptr<QTemporaryDir> m_dir;
     QString m_record;
 
-    QStringList recorded() const
-    {
-        return QString::fromUtf8(TestFiles::read(m_record)).split('\n', Qt::SkipEmptyParts);
-    }
+    QStringList recorded() const { return QString::fromUtf8(TestFiles::read(m_record)).split('\n', Qt::SkipEmptyParts); }
 
     // A stand-in variant copied to `target`, or a damaged file named "junk".
     static void place(const QString &variant, const QString &standIns, const QString &target)
@@ -37,9 +34,7 @@ private:
         if (variant == QLatin1String("junk"))
             QVERIFY(TestFiles::write(target, "not a shared library\n"));
         else if (!variant.isEmpty())
-            QVERIFY(QFile::copy(standIns + QLatin1Char('/') + variant + QLatin1Char('/')
-                            + QFileInfo(target).fileName(),
-                    target));
+            QVERIFY(QFile::copy(standIns + QLatin1Char('/') + variant + QLatin1Char('/') + QFileInfo(target).fileName(), target));
     }
 
 private Q_SLOTS:
@@ -64,15 +59,22 @@ private Q_SLOTS:
         QTest::addColumn<QStringList>("calls");
         QTest::addColumn<QStringList>("warnings");
         const QStringList both { "Renova_Init\tInkly", "Tally_Initialize\tInkly" };
-        QTest::newRow("none") << "" << "" << QStringList() << QStringList { "Renova DLL not found", "Tally DLL not found" };
-        QTest::newRow("both") << "ok" << "ok" << both + QStringList { "Renova_Exit\tInkly", "Tally_Finalize" } << QStringList();
+        QTest::newRow("none") << ""
+                              << "" << QStringList() << QStringList { "Renova DLL not found", "Tally DLL not found" };
+        QTest::newRow("both") << "ok"
+                              << "ok" << both + QStringList { "Renova_Exit\tInkly", "Tally_Finalize" } << QStringList();
         // A refused updater is never told to exit; the statistics still finish.
-        QTest::newRow("updater refuses") << "refuses" << "ok" << both + QStringList { "Tally_Finalize" } << QStringList();
-        QTest::newRow("statistics refuse") << "ok" << "refuses" << both + QStringList { "Renova_Exit\tInkly" } << QStringList();
+        QTest::newRow("updater refuses") << "refuses"
+                                         << "ok" << both + QStringList { "Tally_Finalize" } << QStringList();
+        QTest::newRow("statistics refuse") << "ok"
+                                           << "refuses" << both + QStringList { "Renova_Exit\tInkly" } << QStringList();
         // Incomplete or damaged libraries are never asked to start.
-        QTest::newRow("incomplete") << "no_init" << "no_execute_action" << QStringList() << QStringList();
-        QTest::newRow("no finalize") << "ok" << "no_finalize" << QStringList { "Renova_Init\tInkly", "Renova_Exit\tInkly" } << QStringList();
-        QTest::newRow("damaged") << "junk" << "junk" << QStringList() << QStringList();
+        QTest::newRow("incomplete") << "no_init"
+                                    << "no_execute_action" << QStringList() << QStringList();
+        QTest::newRow("no finalize") << "ok"
+                                     << "no_finalize" << QStringList { "Renova_Init\tInkly", "Renova_Exit\tInkly" } << QStringList();
+        QTest::newRow("damaged") << "junk"
+                                 << "junk" << QStringList() << QStringList();
     }
 
     // Up for the program's lifetime, shut down once, whatever is missing.
@@ -118,12 +120,14 @@ private Q_SLOTS:
             QtObject {
                 property string results: [Stats.runStat(), Stats.drawingStat(DrawingTool.EraserRectangle),
                                           Stats.drawingStat(DrawingTool.DashedLine), Stats.captureStat("run_failure")].join(",")
-            })", QUrl());
+            })",
+                QUrl());
         std::unique_ptr<QObject> probe(component.create());
         QVERIFY2(probe, qPrintable(component.errorString()));
         QCOMPARE(probe->property("results").toString(), QStringLiteral("true,true,false,true"));
-        QCOMPARE(recorded(), QStringList({ "Tally_Initialize\t잉클리", "Tally_ExecuteAction\tinkly_100_001",
-                                     "Tally_ExecuteAction\tinkly_100_012", "Tally_ExecuteAction\tinkly_100_015" }));
+        QCOMPARE(recorded(),
+                QStringList({ "Tally_Initialize\t잉클리", "Tally_ExecuteAction\tinkly_100_001", "Tally_ExecuteAction\tinkly_100_012",
+                        "Tally_ExecuteAction\tinkly_100_015" }));
     }
 };
 

@@ -16,8 +16,8 @@
 
 namespace {
 
-const QStringList kToolNames { "None", "Pen", "Highlighter", "Rectangle", "Ellipse", "Star", "Line",
-    "Arrow", "DashedRectangle", "DashedEllipse", "DashedLine", "EraserBrush", "EraserRectangle", "Text" };
+const QStringList kToolNames { "None", "Pen", "Highlighter", "Rectangle", "Ellipse", "Star", "Line", "Arrow", "DashedRectangle", "DashedEllipse", "DashedLine",
+    "EraserBrush", "EraserRectangle", "Text" };
 
 DrawItemCodec::Rules rules()
 {
@@ -31,8 +31,8 @@ QJsonObject color(double r, double g, double b, double a)
 
 QJsonObject storedStroke(const QJsonArray &points, const QString &windowId = "DrawingOverlay_1")
 {
-    return { { "type", "stroke" }, { "drawingTool", "Pen" }, { "windowId", windowId },
-        { "lineColor", color(1, 0, 0, 1) }, { "lineWidth", 5 }, { "points", points } };
+    return { { "type", "stroke" }, { "drawingTool", "Pen" }, { "windowId", windowId }, { "lineColor", color(1, 0, 0, 1) }, { "lineWidth", 5 },
+        { "points", points } };
 }
 
 QJsonObject point(double x, double y)
@@ -44,8 +44,7 @@ QJsonObject point(double x, double y)
 // opening brace.
 QByteArray qtElement(const QJsonObject &object)
 {
-    const QByteArray json
-            = QJsonDocument(QJsonObject { { "items", QJsonArray { object } } }).toJson();
+    const QByteArray json = QJsonDocument(QJsonObject { { "items", QJsonArray { object } } }).toJson();
     const qsizetype start = json.indexOf("[\n        {") + 10;
     return json.mid(start, json.lastIndexOf("\n    ]") - start);
 }
@@ -101,30 +100,25 @@ private Q_SLOTS:
         }
         const QColor translucent = QColor::fromRgbF(0.2f, 0.4f, 0.6f, 0.5f);
         const QString windowId = QString::fromUtf8("Overlay \"\xc3\xa9\"\\\n\x01");
-        const QVariantMap item { { "drawingTool", 1 }, { "windowId", windowId },
-            { "lineColor", translucent }, { "lineWidth", 2.5 }, { "points", flat } };
+        const QVariantMap item { { "drawingTool", 1 }, { "windowId", windowId }, { "lineColor", translucent }, { "lineWidth", 2.5 }, { "points", flat } };
         QJsonObject expected = storedStroke(points, windowId);
-        expected["lineColor"] = color(translucent.redF(), translucent.greenF(), translucent.blueF(),
-                translucent.alphaF());
+        expected["lineColor"] = color(translucent.redF(), translucent.greenF(), translucent.blueF(), translucent.alphaF());
         expected["lineWidth"] = 2.5;
         QCOMPARE(DrawItemCodec::element(item, "stroke", "Pen"), qtElement(expected));
 
-        const QVariantMap shape { { "drawingTool", 3 }, { "windowId", "DrawingOverlay_2" },
-            { "lineColor", QColor(0, 255, 0) }, { "lineWidth", 1 }, { "startX", -0.0 },
-            { "startY", 1e16 }, { "endX", 9007199254740992.0 }, { "endY", 0.1 } };
-        const QJsonObject storedShape { { "type", "shape" }, { "drawingTool", "EraserRectangle" },
-            { "windowId", "DrawingOverlay_2" }, { "lineColor", color(0, 1, 0, 1) },
-            { "lineWidth", 1 }, { "startX", -0.0 }, { "startY", 1e16 },
-            { "endX", 9007199254740992.0 }, { "endY", 0.1 } };
+        const QVariantMap shape { { "drawingTool", 3 }, { "windowId", "DrawingOverlay_2" }, { "lineColor", QColor(0, 255, 0) }, { "lineWidth", 1 },
+            { "startX", -0.0 }, { "startY", 1e16 }, { "endX", 9007199254740992.0 }, { "endY", 0.1 } };
+        const QJsonObject storedShape { { "type", "shape" }, { "drawingTool", "EraserRectangle" }, { "windowId", "DrawingOverlay_2" },
+            { "lineColor", color(0, 1, 0, 1) }, { "lineWidth", 1 }, { "startX", -0.0 }, { "startY", 1e16 }, { "endX", 9007199254740992.0 }, { "endY", 0.1 } };
         QCOMPARE(DrawItemCodec::element(shape, "shape", "EraserRectangle"), qtElement(storedShape));
 
         // A text reads back as the record it was written from, in both readers.
-        QVariantMap text { { "drawingTool", 13 }, { "windowId", "DrawingOverlay_1" }, { "lineColor", QColor(0, 0, 255) },
-            { "lineWidth", 5.0 }, { "text", "plain \"hi\"\n2" }, { "x", 12.5 }, { "y", 40.0 }, { "fontSize", 23.0 } };
+        QVariantMap text { { "drawingTool", 13 }, { "windowId", "DrawingOverlay_1" }, { "lineColor", QColor(0, 0, 255) }, { "lineWidth", 5.0 },
+            { "text", "plain \"hi\"\n2" }, { "x", 12.5 }, { "y", 40.0 }, { "fontSize", 23.0 } };
         for (const QString &words : { QStringLiteral("plain \"hi\"\n2"), QString::fromUtf8("\xec\x95\x88\xeb\x85\x95") }) {
             text["text"] = words;
-            const QJsonObject stored { { "type", "text" }, { "drawingTool", "Text" }, { "windowId", "DrawingOverlay_1" },
-                { "lineColor", color(0, 0, 1, 1) }, { "lineWidth", 5 }, { "text", words }, { "x", 12.5 }, { "y", 40 }, { "fontSize", 23 } };
+            const QJsonObject stored { { "type", "text" }, { "drawingTool", "Text" }, { "windowId", "DrawingOverlay_1" }, { "lineColor", color(0, 0, 1, 1) },
+                { "lineWidth", 5 }, { "text", words }, { "x", 12.5 }, { "y", 40 }, { "fontSize", 23 } };
             QCOMPARE(DrawItemCodec::element(text, "text", "Text"), qtElement(stored));
             bool quick = false;
             DrawItemCodec::Decoded decoded = readQuickly(QJsonDocument(QJsonObject { { "items", QJsonArray { stored } } }).toJson(), &quick);
@@ -141,22 +135,16 @@ private Q_SLOTS:
             storedStroke({ QJsonObject { { "x", "1" }, { "y", 2 } }, 3, point(9, 10) }),
             storedStroke({}),
             QJsonObject { { "type", "stroke" }, { "drawingTool", "Pen" }, { "points", "1,2" } },
-            QJsonObject { { "type", "shape" }, { "drawingTool", "Line" }, { "windowId", 4 },
-                    { "lineWidth", -1 }, { "lineColor", "red" }, { "startX", 1 }, { "startY", 2 },
-                    { "endX", 3 }, { "endY", 4 } },
-            QJsonObject { { "type", "shape" }, { "drawingTool", "Line" }, { "startX", 1 },
-                    { "startY", 2 }, { "endX", 3 } },
-            QJsonObject { { "type", "shape" }, { "drawingTool", "None" }, { "startX", 1 },
+            QJsonObject { { "type", "shape" }, { "drawingTool", "Line" }, { "windowId", 4 }, { "lineWidth", -1 }, { "lineColor", "red" }, { "startX", 1 },
                     { "startY", 2 }, { "endX", 3 }, { "endY", 4 } },
-            QJsonObject { { "type", "stroke" }, { "drawingTool", "pen" },
-                    { "points", QJsonArray { point(1, 1) } } },
+            QJsonObject { { "type", "shape" }, { "drawingTool", "Line" }, { "startX", 1 }, { "startY", 2 }, { "endX", 3 } },
+            QJsonObject { { "type", "shape" }, { "drawingTool", "None" }, { "startX", 1 }, { "startY", 2 }, { "endX", 3 }, { "endY", 4 } },
+            QJsonObject { { "type", "stroke" }, { "drawingTool", "pen" }, { "points", QJsonArray { point(1, 1) } } },
             QJsonObject { { "type", "text" }, { "drawingTool", "Pen" } },
             QJsonObject { { "drawingTool", "Pen" }, { "points", QJsonArray { point(1, 1) } } },
-            QJsonObject { { "type", "stroke" }, { "drawingTool", "Highlighter" },
-                    { "lineWidth", 0 }, { "lineColor", QJsonObject { { "r", 2 }, { "g", -1 } } },
+            QJsonObject { { "type", "stroke" }, { "drawingTool", "Highlighter" }, { "lineWidth", 0 }, { "lineColor", QJsonObject { { "r", 2 }, { "g", -1 } } },
                     { "points", QJsonArray { point(0, 0) } } },
-            QJsonObject { { "type", "shape" }, { "drawingTool", "Rectangle" },
-                    { "lineWidth", 3000 }, { "startX", 1 }, { "startY", 2 }, { "endX", 3 },
+            QJsonObject { { "type", "shape" }, { "drawingTool", "Rectangle" }, { "lineWidth", 3000 }, { "startX", 1 }, { "startY", 2 }, { "endX", 3 },
                     { "endY", 4 } },
             QJsonValue(42),
         };
@@ -167,26 +155,21 @@ private Q_SLOTS:
 
         QCOMPARE(decoded.items.at(0).toMap().value("points").toList(), (QVariantList { 1.0, 2.0, 3.0, 4.0 }));
         QCOMPARE(decoded.items.at(1).toMap().value("points").toList(), (QVariantList { 5.0, 6.0 }));
-        QCOMPARE(
-                decoded.items.at(2).toMap().value("points").toList(), (QVariantList { 9.0, 10.0 }));
+        QCOMPARE(decoded.items.at(2).toMap().value("points").toList(), (QVariantList { 9.0, 10.0 }));
         QCOMPARE(decoded.items.at(4).toMap().value("lineColor").value<QColor>(), QColor::fromRgbF(1, 0, 0, 1));
         // Widths stay within what the toolbar offers.
         QVERIFY(textOf(decoded.storedForms.at(5)).contains("\"lineWidth\": 100"));
 
         // Each stored form is that of the repaired record.
-        const QJsonObject lineText
-                = QJsonDocument::fromJson(textOf(decoded.storedForms.at(3))).object();
+        const QJsonObject lineText = QJsonDocument::fromJson(textOf(decoded.storedForms.at(3))).object();
         QCOMPARE(lineText,
-                (QJsonObject { { "type", "shape" }, { "drawingTool", "Line" },
-                        { "windowId", "DrawingOverlay_0" }, { "lineWidth", 5 },
-                        { "lineColor", color(1, 0, 0, 1) }, { "startX", 1 }, { "startY", 2 },
-                        { "endX", 3 }, { "endY", 4 } }));
+                (QJsonObject { { "type", "shape" }, { "drawingTool", "Line" }, { "windowId", "DrawingOverlay_0" }, { "lineWidth", 5 },
+                        { "lineColor", color(1, 0, 0, 1) }, { "startX", 1 }, { "startY", 2 }, { "endX", 3 }, { "endY", 4 } }));
         QCOMPARE(textOf(decoded.storedForms.at(0)), qtElement(stored.at(0).toObject()));
 
         // The quick reader of the file gives the very same records, and keeps
         // the text of an entry that needed no repair.
-        const QByteArray file
-                = QJsonDocument(QJsonObject { { "version", 1 }, { "items", stored } }).toJson();
+        const QByteArray file = QJsonDocument(QJsonObject { { "version", 1 }, { "items", stored } }).toJson();
         bool quick = false;
         const DrawItemCodec::Decoded fromFile = readQuickly(file, &quick);
         QVERIFY(quick);
@@ -198,15 +181,13 @@ private Q_SLOTS:
 
     void quickReaderLeavesTheUnusualToQt()
     {
-        const QByteArray plain
-                = R"({"a": [1, {"b": null}], "items": [ {"type":"shape","drawingTool":"Line",
+        const QByteArray plain = R"({"a": [1, {"b": null}], "items": [ {"type":"shape","drawingTool":"Line",
             "windowId":"w","lineColor":{"r":1,"g":0,"b":0.5,"a":1},"lineWidth":2.50,"startX":-0,"startY":1E2,
             "endX":3.125e-1,"endY":4, "note": [true, false]} ], "version": 1})";
         DrawingFileReader::Result result;
         QVERIFY(DrawingFileReader::read(plain, &result));
         QCOMPARE(QJsonDocument::fromJson(result.frame).object(),
-                (QJsonObject { { "a", QJsonArray { 1, QJsonObject { { "b", QJsonValue() } } } },
-                        { "items", QJsonArray() }, { "version", 1 } }));
+                (QJsonObject { { "a", QJsonArray { 1, QJsonObject { { "b", QJsonValue() } } } }, { "items", QJsonArray() }, { "version", 1 } }));
         QCOMPARE(result.items.size(), 1);
         const DrawItemCodec::StoredFields &shape = result.items.first();
         QCOMPARE(shape.startY, 100.0);
@@ -267,10 +248,8 @@ private Q_SLOTS:
         QCOMPARE(store->items(), items);
 
         // Anything else in the list is left out rather than written.
-        QTest::ignoreMessage(QtWarningMsg,
-                QRegularExpression("^\\[DrawingStore\\] setStoredDrawItems: skipped"));
-        store->setStoredDrawItems({ forms.first(), QStringLiteral("{\"type\": \"stroke\""),
-                QVariant(), QVariant::fromValue(StoredDrawItem()) });
+        QTest::ignoreMessage(QtWarningMsg, QRegularExpression("^\\[DrawingStore\\] setStoredDrawItems: skipped"));
+        store->setStoredDrawItems({ forms.first(), QStringLiteral("{\"type\": \"stroke\""), QVariant(), QVariant::fromValue(StoredDrawItem()) });
         store->reload();
         QCOMPARE(store->items(), (QJsonArray { items.first() }));
     }

@@ -23,8 +23,7 @@ void TestHotkeyHandler::parse_data()
     QTest::addColumn<uint>("virtualKey");
 
     QTest::newRow("default") << "Ctrl+Alt+Shift+P" << true << "Ctrl+Alt+Shift+P" << 0x70u << 0x50u;
-    QTest::newRow("any order, any case")
-            << " shift+ctrl+alt+s " << true << "Ctrl+Alt+Shift+S" << 0x73u << 0x53u;
+    QTest::newRow("any order, any case") << " shift+ctrl+alt+s " << true << "Ctrl+Alt+Shift+S" << 0x73u << 0x53u;
     QTest::newRow("super") << "Meta+F9" << true << "Meta+F9" << 0xffc6u << 0x78u;
     QTest::newRow("digit") << "Ctrl+Alt+1" << true << "Ctrl+Alt+1" << 0x31u << 0x31u;
     QTest::newRow("named key") << "Alt+PgDown" << true << "Alt+PgDown" << 0xff56u << 0x22u;
@@ -57,8 +56,7 @@ void TestHotkeyHandler::parse()
     QCOMPARE(HotkeyHandler::virtualKeyForKey(hotkey.key), virtualKey);
     if (!canonical.isEmpty()) {
         // What the settings window records from a key press reads back the same.
-        QCOMPARE(HotkeyHandler::instance()->textForKeyEvent(hotkey.key, int(hotkey.modifiers)),
-                canonical);
+        QCOMPARE(HotkeyHandler::instance()->textForKeyEvent(hotkey.key, int(hotkey.modifiers)), canonical);
     }
 }
 

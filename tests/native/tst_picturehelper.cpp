@@ -27,14 +27,10 @@ void TestPictureHelper::saveImages_data()
 
     QTest::newRow("new folder") << "Pictures/Inkly"
                                 << ""
-                                << ""
-                                << QStringList { "Inkly_2026-12-09_11-52-03_screen1.png",
-                                       "Inkly_2026-12-09_11-52-03_screen2.png" };
+                                << "" << QStringList { "Inkly_2026-12-09_11-52-03_screen1.png", "Inkly_2026-12-09_11-52-03_screen2.png" };
     QTest::newRow("name taken") << "Inkly"
                                 << "Inkly/Inkly_2026-12-09_11-52-03_screen1.png"
-                                << ""
-                                << QStringList { "Inkly_2026-12-09_11-52-03_screen1-2.png",
-                                       "Inkly_2026-12-09_11-52-03_screen2.png" };
+                                << "" << QStringList { "Inkly_2026-12-09_11-52-03_screen1-2.png", "Inkly_2026-12-09_11-52-03_screen2.png" };
     QTest::newRow("folder is a file") << "Pictures/Inkly"
                                       << "Pictures"
                                       << "folder" << QStringList {};

@@ -17,8 +17,7 @@ QByteArray xdotool(const QStringList &arguments)
 {
     QProcess process;
     process.start(QStringLiteral("xdotool"), arguments);
-    if (!process.waitForFinished(30000) || process.exitStatus() != QProcess::NormalExit
-            || process.exitCode() != 0)
+    if (!process.waitForFinished(30000) || process.exitStatus() != QProcess::NormalExit || process.exitCode() != 0)
         return {};
     const QByteArray output = process.readAllStandardOutput().trimmed();
     return output.isEmpty() ? QByteArray("ok") : output;
@@ -30,8 +29,7 @@ int received(const QByteArray &output, const QByteArray &event, const QByteArray
     int count = 0;
     for (const QByteArray &entry : QByteArray(output).replace("\n\n", "\x1e").split('\x1e')) {
         const QByteArray trimmed = entry.trimmed();
-        count += trimmed.startsWith(event + " event") && trimmed.contains("synthetic NO")
-                && trimmed.contains(detail);
+        count += trimmed.startsWith(event + " event") && trimmed.contains("synthetic NO") && trimmed.contains(detail);
     }
     return count;
 }
@@ -59,15 +57,11 @@ void TestRawInput::clickRules_data()
     QTest::newRow("too far for a click") << "v0,0@0 ^3,2@10" << QList<int> { 1, 0, 0 };
     QTest::newRow("slow, limit inclusive") << "v0,0@0 ^0,0@400" << QList<int> { 1, 1, 0 };
     QTest::newRow("too slow") << "v0,0@1000 ^0,0@1401" << QList<int> { 1, 0, 0 };
-    QTest::newRow("three quick clicks") << "v0,0@0 ^0,0@10 v0,0@50 ^0,0@60 v0,0@100 ^0,0@110"
-                                        << QList<int> { 3, 3, 2 };
+    QTest::newRow("three quick clicks") << "v0,0@0 ^0,0@10 v0,0@50 ^0,0@60 v0,0@100 ^0,0@110" << QList<int> { 3, 3, 2 };
     // A release that is no click leaves the memory of the last click alone.
-    QTest::newRow("dragged between") << "v0,0@0 ^0,0@10 v0,0@20 ^50,0@30 v0,0@40 ^0,0@50"
-                                     << QList<int> { 3, 2, 1 };
-    QTest::newRow("second click away, then late")
-            << "v0,0@0 ^0,0@10 v5,0@20 ^5,0@30 v5,0@500 ^5,0@510" << QList<int> { 3, 3, 0 };
-    QTest::newRow("release without press, then both at once") << "^0,0@0 b0,0@5 -0,0@6"
-                                                               << QList<int> { 1, 1, 0 };
+    QTest::newRow("dragged between") << "v0,0@0 ^0,0@10 v0,0@20 ^50,0@30 v0,0@40 ^0,0@50" << QList<int> { 3, 2, 1 };
+    QTest::newRow("second click away, then late") << "v0,0@0 ^0,0@10 v5,0@20 ^5,0@30 v5,0@500 ^5,0@510" << QList<int> { 3, 3, 0 };
+    QTest::newRow("release without press, then both at once") << "^0,0@0 b0,0@5 -0,0@6" << QList<int> { 1, 1, 0 };
 }
 
 void TestRawInput::clickRules()
@@ -79,9 +73,8 @@ void TestRawInput::clickRules()
     for (const QString &step : steps.split(QLatin1Char(' '))) {
         const QStringList parts = step.mid(1).split(QRegularExpression(QStringLiteral("[,@]")));
         const QChar kind = step.at(0);
-        const auto result = RawInputHandler::advanceButton(state, kind == 'v' || kind == 'b',
-                kind == '^' || kind == 'b', QPoint(100 + parts[0].toInt(), 100 + parts[1].toInt()),
-                parts[2].toLongLong(), kInterval, kDistance);
+        const auto result = RawInputHandler::advanceButton(state, kind == 'v' || kind == 'b', kind == '^' || kind == 'b',
+                QPoint(100 + parts[0].toInt(), 100 + parts[1].toInt()), parts[2].toLongLong(), kInterval, kDistance);
         seen[0] += result.pressed;
         seen[1] += result.clicked;
         seen[2] += result.doubleClicked;
@@ -169,7 +162,10 @@ void TestRawInput::desktopInput()
     const QString title = QStringLiteral("tst_rawinput other window");
     xev.start(QStringLiteral("xev"), { "-geometry", "400x300+0+0", "-name", title, "-event", "button", "-event", "keyboard" });
     QVERIFY2(xev.waitForStarted(10000), "xev (x11-utils) must be installed");
-    auto stop = qScopeGuard([&] { xev.kill(); xev.waitForFinished(5000); });
+    auto stop = qScopeGuard([&] {
+        xev.kill();
+        xev.waitForFinished(5000);
+    });
     const QByteArray window = xdotool({ "search", "--sync", "--onlyvisible", "--name", '^' + title + '$' });
     QVERIFY(!window.isEmpty() && !xdotool({ "windowfocus", "--sync", QString::fromLatin1(window) }).isEmpty());
     QByteArray output;

@@ -20,8 +20,7 @@ private:
     void writeFiles(const QStringList &files)
     {
         for (const QString &entry : files)
-            QVERIFY(TestFiles::write(m_root.filePath(entry.section(QLatin1Char('|'), 0, 0)),
-                    entry.section(QLatin1Char('|'), 1).toUtf8()));
+            QVERIFY(TestFiles::write(m_root.filePath(entry.section(QLatin1Char('|'), 0, 0)), entry.section(QLatin1Char('|'), 1).toUtf8()));
     }
 
 private Q_SLOTS:
@@ -47,38 +46,55 @@ private Q_SLOTS:
         const QStringList grabbit { "sys1/registry/HKLM.ini|[SOFTWARE/Zemworks/Grabbit]\nInstallPath=/opt/grabbit\n" };
         const QStringList inkly { "user/registry/HKCU.ini|; user hive\n[Software/Zemworks/Inkly]\nlevel = debug\n" };
         const int all = RegistryUtils::All;
-        QTest::newRow("long prefix") << grabbit << "HKEY_LOCAL_MACHINE\\SOFTWARE\\Zemworks\\Grabbit" << "InstallPath" << all << "/opt/grabbit";
-        QTest::newRow("names ignore case") << grabbit << "hklm\\software\\zemworks\\grabbit" << "installpath" << all << "/opt/grabbit";
-        QTest::newRow("no prefix: the machine") << grabbit << "SOFTWARE\\Zemworks\\Grabbit" << "InstallPath" << all << "/opt/grabbit";
-        QTest::newRow("not the user's") << grabbit << "HKCU\\SOFTWARE\\Zemworks\\Grabbit" << "InstallPath" << all << "";
-        QTest::newRow("user hive") << inkly << "Hkey_Current_User\\Software\\Zemworks\\Inkly" << "level" << all << "debug";
-        QTest::newRow("slash is no prefix") << inkly << "HKCU/Software/Zemworks/Inkly" << "level" << all << "";
-        QTest::newRow("HOME/.config without XDG_CONFIG_HOME") << QStringList { "home/.config/registry/HKCU.ini|[Software]\nA=home\n" }
-                                                              << "HKCU\\Software" << "A" << -1 << "home";
-        QTest::newRow("unreadable hive") << QStringList { "user/registry/HKCU.ini/x|" } << "HKCU\\Software" << "A" << all << "";
+        QTest::newRow("long prefix") << grabbit << "HKEY_LOCAL_MACHINE\\SOFTWARE\\Zemworks\\Grabbit"
+                                     << "InstallPath" << all << "/opt/grabbit";
+        QTest::newRow("names ignore case") << grabbit << "hklm\\software\\zemworks\\grabbit"
+                                           << "installpath" << all << "/opt/grabbit";
+        QTest::newRow("no prefix: the machine") << grabbit << "SOFTWARE\\Zemworks\\Grabbit"
+                                                << "InstallPath" << all << "/opt/grabbit";
+        QTest::newRow("not the user's") << grabbit << "HKCU\\SOFTWARE\\Zemworks\\Grabbit"
+                                        << "InstallPath" << all << "";
+        QTest::newRow("user hive") << inkly << "Hkey_Current_User\\Software\\Zemworks\\Inkly"
+                                   << "level" << all << "debug";
+        QTest::newRow("slash is no prefix") << inkly << "HKCU/Software/Zemworks/Inkly"
+                                            << "level" << all << "";
+        QTest::newRow("HOME/.config without XDG_CONFIG_HOME") << QStringList { "home/.config/registry/HKCU.ini|[Software]\nA=home\n" } << "HKCU\\Software"
+                                                              << "A" << -1 << "home";
+        QTest::newRow("unreadable hive") << QStringList { "user/registry/HKCU.ini/x|" } << "HKCU\\Software"
+                                         << "A" << all << "";
         // The first system directory wins; later ones fill in what it lacks.
         const QStringList twoDirs = grabbit + QStringList { "sys2/registry/HKLM.ini|[SOFTWARE/Zemworks/Grabbit]\nInstallPath=/usr\nVersion=2.0\n" };
-        QTest::newRow("first directory wins") << twoDirs << "HKLM\\SOFTWARE\\Zemworks\\Grabbit" << "InstallPath" << all << "/opt/grabbit";
-        QTest::newRow("later directory fills in") << twoDirs << "HKLM\\SOFTWARE\\Zemworks\\Grabbit" << "Version" << all << "2.0";
+        QTest::newRow("first directory wins") << twoDirs << "HKLM\\SOFTWARE\\Zemworks\\Grabbit"
+                                              << "InstallPath" << all << "/opt/grabbit";
+        QTest::newRow("later directory fills in") << twoDirs << "HKLM\\SOFTWARE\\Zemworks\\Grabbit"
+                                                  << "Version" << all << "2.0";
         const QStringList odd { "sys1/registry/HKLM.ini|[SOFTWARE/Zemworks/Grabbit]\nEmpty=\nQuoted=\"  spaced  \"\nNoEquals\n"
                                 "[SOFTWARE\\Zemworks\\Backslashed]\n@=default value\n",
             "sys1/registry/HKLM-32.ini|[SOFTWARE/Zemworks/Grabbit]\nEmpty=32\nOnly32=thirty-two\n" };
-        QTest::newRow("no equals sign") << odd << "HKLM\\SOFTWARE\\Zemworks\\Grabbit" << "NoEquals" << all << "";
-        QTest::newRow("quoted") << odd << "HKLM\\SOFTWARE\\Zemworks\\Grabbit" << "Quoted" << all << "  spaced  ";
-        QTest::newRow("default value") << odd << "HKLM\\SOFTWARE\\Zemworks\\Backslashed" << "" << all << "default value";
+        QTest::newRow("no equals sign") << odd << "HKLM\\SOFTWARE\\Zemworks\\Grabbit"
+                                        << "NoEquals" << all << "";
+        QTest::newRow("quoted") << odd << "HKLM\\SOFTWARE\\Zemworks\\Grabbit"
+                                << "Quoted" << all << "  spaced  ";
+        QTest::newRow("default value") << odd << "HKLM\\SOFTWARE\\Zemworks\\Backslashed"
+                                       << "" << all << "default value";
         // An empty value found in the 64-bit view decides.
-        QTest::newRow("empty in 64 decides") << odd << "HKLM\\SOFTWARE\\Zemworks\\Grabbit" << "Empty" << all << "";
-        QTest::newRow("32-bit view") << odd << "HKLM\\SOFTWARE\\Zemworks\\Grabbit" << "Empty" << int(RegistryUtils::Force32) << "32";
-        QTest::newRow("only in 32, all views") << odd << "HKLM\\SOFTWARE\\Zemworks\\Grabbit" << "Only32" << all << "thirty-two";
-        QTest::newRow("only in 32, unknown mode") << odd << "HKLM\\SOFTWARE\\Zemworks\\Grabbit" << "Only32" << 9 << "thirty-two";
-        QTest::newRow("only in 32, 64-bit view") << odd << "HKLM\\SOFTWARE\\Zemworks\\Grabbit" << "Only32" << int(RegistryUtils::Force64) << "";
+        QTest::newRow("empty in 64 decides") << odd << "HKLM\\SOFTWARE\\Zemworks\\Grabbit"
+                                             << "Empty" << all << "";
+        QTest::newRow("32-bit view") << odd << "HKLM\\SOFTWARE\\Zemworks\\Grabbit"
+                                     << "Empty" << int(RegistryUtils::Force32) << "32";
+        QTest::newRow("only in 32, all views") << odd << "HKLM\\SOFTWARE\\Zemworks\\Grabbit"
+                                               << "Only32" << all << "thirty-two";
+        QTest::newRow("only in 32, unknown mode") << odd << "HKLM\\SOFTWARE\\Zemworks\\Grabbit"
+                                                  << "Only32" << 9 << "thirty-two";
+        QTest::newRow("only in 32, 64-bit view") << odd << "HKLM\\SOFTWARE\\Zemworks\\Grabbit"
+                                                 << "Only32" << int(RegistryUtils::Force64) << "";
         const QList<std::pair<const char *, const char *>> expansions = { { "@expand:%INKLY_TEST_ROOT%/bin/%INKLY_TEST_ROOT%", "/srv/zem/bin//srv/zem" },
             { "@expand:%INKLY_TEST_UNSET%/bin", "%INKLY_TEST_UNSET%/bin" }, { "%INKLY_TEST_ROOT%/bin", "%INKLY_TEST_ROOT%/bin" },
             { "@expand:a%INKLY_TEST_EMPTY%b", "ab" }, { "@expand:%INKLY_TEST_UNSET%INKLY_TEST_ROOT%", "%INKLY_TEST_UNSET/srv/zem" },
             { "@expand:50% of %INKLY_TEST_ROOT", "50% of %INKLY_TEST_ROOT" } };
         for (const auto &[stored, expected] : expansions)
-            QTest::addRow("%s", stored) << QStringList { QStringLiteral("user/registry/HKCU.ini|[Software]\nV=") + stored + '\n' }
-                                        << "HKCU\\Software" << "V" << all << expected;
+            QTest::addRow("%s", stored) << QStringList { QStringLiteral("user/registry/HKCU.ini|[Software]\nV=") + stored + '\n' } << "HKCU\\Software"
+                                        << "V" << all << expected;
     }
 
     // A failed read is an ordinary result and stays silent.
@@ -102,8 +118,7 @@ private Q_SLOTS:
         QTest::addColumn<QStringList>("programs"); // name, '*' when it may run
         QTest::addColumn<bool>("launched");
         QTest::addColumn<QStringList>("recorded"); // "name: arguments" of what ran
-        QTest::newRow("installed") << "HKLM.ini|[SOFTWARE/Zemworks/Grabbit]\nRootDir=$P\n" << QStringList { "Grabbit*" }
-                                   << true << QStringList { "Grabbit: " };
+        QTest::newRow("installed") << "HKLM.ini|[SOFTWARE/Zemworks/Grabbit]\nRootDir=$P\n" << QStringList { "Grabbit*" } << true << QStringList { "Grabbit: " };
         // Only the 32-bit view knows the manager, through an expandable string.
         QTest::newRow("through the manager") << "HKLM-32.ini|[SOFTWARE/Zemworks/MaveloManager]\nRootDir=@expand:%INKLY_TEST_PROGRAMS%\n"
                                              << QStringList { "MaveloManager*" } << false << QStringList { "MaveloManager: --install grabbit" };
@@ -131,7 +146,8 @@ private Q_SLOTS:
             if (program.endsWith('/'))
                 continue;
             writeFiles({ "programs/" + name + "|#!/bin/sh\necho \"$@\" > \"$0.tmp\"\nmv \"$0.tmp\" \"$0.args\"\n" });
-            QVERIFY(QFile::setPermissions(dir + '/' + name, QFile::ReadOwner | QFile::WriteOwner | (program.endsWith('*') ? QFile::ExeOwner : QFile::Permissions())));
+            QVERIFY(QFile::setPermissions(
+                    dir + '/' + name, QFile::ReadOwner | QFile::WriteOwner | (program.endsWith('*') ? QFile::ExeOwner : QFile::Permissions())));
         }
         Grabbit *grabbit = Grabbit::instance();
         QCOMPARE(grabbit->launchGrabbit(), launched);
@@ -140,8 +156,7 @@ private Q_SLOTS:
         const auto ran = [&] {
             QStringList found;
             for (const QString &record : QDir(dir).entryList({ QStringLiteral("*.args") }))
-                found << record.chopped(5) + ": "
-                                + QString::fromUtf8(TestFiles::read(dir + '/' + record)).trimmed();
+                found << record.chopped(5) + ": " + QString::fromUtf8(TestFiles::read(dir + '/' + record)).trimmed();
             return found;
         };
         QTRY_COMPARE(ran(), recorded);

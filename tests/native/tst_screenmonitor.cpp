@@ -18,8 +18,7 @@ QList<QRect> serverMonitors()
     process.start(QStringLiteral("xrandr"), { QStringLiteral("--listmonitors") });
     process.waitForFinished();
     QList<QRect> rects;
-    static const QRegularExpression line(QStringLiteral(R"(^\s*\d+:\s+\S+\s+(\d+)/\d+x(\d+)/\d+\+(-?\d+)\+(-?\d+))"),
-            QRegularExpression::MultilineOption);
+    static const QRegularExpression line(QStringLiteral(R"(^\s*\d+:\s+\S+\s+(\d+)/\d+x(\d+)/\d+\+(-?\d+)\+(-?\d+))"), QRegularExpression::MultilineOption);
     for (auto it = line.globalMatch(QString::fromLocal8Bit(process.readAllStandardOutput())); it.hasNext();) {
         const auto match = it.next();
         rects.append(QRect(match.captured(3).toInt(), match.captured(4).toInt(), match.captured(1).toInt(), match.captured(2).toInt()));

@@ -25,15 +25,16 @@ bool send(const QString &event)
     const QChar state = event.at(event.indexOf(QRegularExpression(QStringLiteral("[+-]"))));
     if (event.startsWith(QLatin1String("system")) || event.startsWith(QLatin1String("screensaver"))) {
         SessionChangeHandler::instance()->reportSessionLock(state == '+',
-                event.startsWith('s') && event.at(1) == 'c' ? SessionChangeHandler::LockSource::ScreenSaver
-                                                            : SessionChangeHandler::LockSource::System);
+                event.startsWith('s') && event.at(1) == 'c' ? SessionChangeHandler::LockSource::ScreenSaver : SessionChangeHandler::LockSource::System);
         return true;
     }
     if (event.startsWith(QLatin1String("saver")) || event.startsWith(QLatin1String("other"))) {
         const QString member = event.startsWith(QLatin1String("saver")) ? QStringLiteral("org.freedesktop.ScreenSaver.ActiveChanged")
                                                                         : QStringLiteral("org.example.Other.ActiveChanged");
-        return QProcess::execute(QStringLiteral("dbus-send"), { QStringLiteral("--session"), QStringLiteral("--type=signal"),
-                       event.mid(6), member, state == '+' ? QStringLiteral("boolean:true") : QStringLiteral("boolean:false") }) == 0;
+        return QProcess::execute(QStringLiteral("dbus-send"),
+                       { QStringLiteral("--session"), QStringLiteral("--type=signal"), event.mid(6), member,
+                               state == '+' ? QStringLiteral("boolean:true") : QStringLiteral("boolean:false") })
+                == 0;
     }
     QDBusMessage message;
     if (event.startsWith(QLatin1String("hint"))) {
@@ -86,9 +87,9 @@ void TestSessionChange::initTestCase()
 {
     QVERIFY(m_dir.isValid());
     QProcess daemon;
-    daemon.start(QStringLiteral("dbus-daemon"), { QStringLiteral("--session"),
-            QStringLiteral("--address=unix:path=") + m_dir.filePath(QStringLiteral("bus")), QStringLiteral("--fork"),
-            QStringLiteral("--print-address=1"), QStringLiteral("--print-pid=1") });
+    daemon.start(QStringLiteral("dbus-daemon"),
+            { QStringLiteral("--session"), QStringLiteral("--address=unix:path=") + m_dir.filePath(QStringLiteral("bus")), QStringLiteral("--fork"),
+                    QStringLiteral("--print-address=1"), QStringLiteral("--print-pid=1") });
     QVERIFY(daemon.waitForFinished(30000));
     const QStringList lines = QString::fromLocal8Bit(daemon.readAllStandardOutput()).split('\n', Qt::SkipEmptyParts);
     QCOMPARE(lines.size(), 2);
@@ -142,7 +143,8 @@ void TestSessionChange::lockSources_data()
     QTest::newRow("logind's LockedHint") << "hint+ hint-" << 1 << 1;
     // Desktops emit from different paths; the same member elsewhere is not ours.
     QTest::newRow("screen saver paths") << "saver+/org/freedesktop/ScreenSaver other-/ScreenSaver "
-                                           "saver+/org/gnome/ScreenSaver saver-/org/gnome/ScreenSaver" << 1 << 1;
+                                           "saver+/org/gnome/ScreenSaver saver-/org/gnome/ScreenSaver"
+                                        << 1 << 1;
     // Messages from two buses may come in either order: the rule between the
     // two sources is told straight. A lock from two sources is one; the screen
     // saver going off is no unlock while logind says locked.
@@ -162,7 +164,8 @@ void TestSessionChange::lockSources()
         QVERIFY(send(event));
     // A last lock from the same source comes after all of them.
     const QString last = events.contains(QLatin1String("saver+/")) ? QStringLiteral("saver±/ScreenSaver")
-            : events.contains(QLatin1String("system")) ? QStringLiteral("system±") : QStringLiteral("hint±");
+            : events.contains(QLatin1String("system"))             ? QStringLiteral("system±")
+                                                                   : QStringLiteral("hint±");
     QVERIFY(send(QString(last).replace(QStringLiteral("±"), QStringLiteral("+"))));
     QTRY_COMPARE(locked.count(), locks + 1);
     QCOMPARE(unlocked.count(), unlocks);

@@ -1,6 +1,6 @@
 #include "AppInstanceGuard.h"
-#include "UiLanguage.h"
 #include "StartUp.h"
+#include "UiLanguage.h"
 
 #include <QDir>
 #include <QFile>
@@ -35,16 +35,9 @@ private:
     QString m_serverName;
     QString m_mutexName;
 
-    std::unique_ptr<AppInstanceGuard> makeGuard() const
-    {
-        return std::make_unique<AppInstanceGuard>(m_serverName, m_mutexName);
-    }
+    std::unique_ptr<AppInstanceGuard> makeGuard() const { return std::make_unique<AppInstanceGuard>(m_serverName, m_mutexName); }
 
-    QString lockPath() const
-    {
-        return QDir(QStandardPaths::writableLocation(QStandardPaths::RuntimeLocation))
-                .filePath(m_mutexName + QLatin1String(".lock"));
-    }
+    QString lockPath() const { return QDir(QStandardPaths::writableLocation(QStandardPaths::RuntimeLocation)).filePath(m_mutexName + QLatin1String(".lock")); }
 
 private Q_SLOTS:
     void init()
@@ -65,8 +58,7 @@ private Q_SLOTS:
         QVERIFY(first->start());
         const QFileInfo socketFile(QFileInfo(lockPath()).dir().filePath(m_serverName));
         QVERIFY(!QFile::exists(QDir::temp().filePath(m_serverName)));
-        const QFile::Permissions others = QFile::ReadGroup | QFile::WriteGroup | QFile::ExeGroup
-                | QFile::ReadOther | QFile::WriteOther | QFile::ExeOther;
+        const QFile::Permissions others = QFile::ReadGroup | QFile::WriteGroup | QFile::ExeGroup | QFile::ReadOther | QFile::WriteOther | QFile::ExeOther;
         QCOMPARE(socketFile.permissions() & others, QFile::Permissions());
         QLocalSocket silent;
         QSignalSpy disconnected(&silent, &QLocalSocket::disconnected);
@@ -295,42 +287,93 @@ private Q_SLOTS:
         QTest::addColumn<bool>("beside"); // run while another instance is up
         QTest::addColumn<QString>("runtime"); // what stands in the runtime directory
         const QString version = QStringLiteral("Inkly " INKLY_PROJECT_VERSION);
-        QTest::newRow("version") << QStringList { "--version" } << "" << "offscreen" << 0 << version << "" << "" << false << "";
-        QTest::newRow("help") << QStringList { "--help" } << "" << "offscreen" << 0
-                              << "Performs installation-related setup tasks." << "" << "" << false << "";
-        QTest::newRow("unknown option") << QStringList { "--bogus" } << "" << "offscreen" << 1 << "--install"
-                                        << "CLI parse error: \"Unknown option 'bogus'.\"" << "" << false << "";
-        QTest::newRow("value for a flag") << QStringList { "--install=yes" } << "" << "offscreen" << 1 << "" << "CLI parse error" << "" << false << "";
+        QTest::newRow("version") << QStringList { "--version" } << ""
+                                 << "offscreen" << 0 << version << ""
+                                 << "" << false << "";
+        QTest::newRow("help") << QStringList { "--help" } << ""
+                              << "offscreen" << 0 << "Performs installation-related setup tasks."
+                              << ""
+                              << "" << false << "";
+        QTest::newRow("unknown option") << QStringList { "--bogus" } << ""
+                                        << "offscreen" << 1 << "--install"
+                                        << "CLI parse error: \"Unknown option 'bogus'.\""
+                                        << "" << false << "";
+        QTest::newRow("value for a flag") << QStringList { "--install=yes" } << ""
+                                          << "offscreen" << 1 << ""
+                                          << "CLI parse error"
+                                          << "" << false << "";
         // At level 0 even the parse error is silent, but help and code stay.
-        QTest::newRow("unknown option, level none") << QStringList { "-z" } << "none" << "offscreen" << 1 << "--autostart" << "" << "CLI parse error" << false << "";
-        QTest::newRow("install, default level") << QStringList { "--install" } << "" << "offscreen" << 0 << "" << "" << "[Installer]" << false << "";
+        QTest::newRow("unknown option, level none") << QStringList { "-z" } << "none"
+                                                    << "offscreen" << 1 << "--autostart"
+                                                    << ""
+                                                    << "CLI parse error" << false << "";
+        QTest::newRow("install, default level") << QStringList { "--install" } << ""
+                                                << "offscreen" << 0 << ""
+                                                << ""
+                                                << "[Installer]" << false << "";
         // The stored level is read regardless of case.
-        QTest::newRow("install") << QStringList { "--install" } << "INFO" << "offscreen" << 0 << ""
-                                 << "[Installer] autostart registration succeeded" << "" << false << "";
-        QTest::newRow("install and uninstall") << QStringList { "--install", "--uninstall" } << "info" << "offscreen" << 0 << ""
-                                               << "[Installer] autoStartEnabled setting is true" << "[Uninstaller]" << false << "";
-        QTest::newRow("uninstall") << QStringList { "--uninstall" } << "info" << "offscreen" << 0 << ""
-                                   << "[Uninstaller] autostart removal succeeded" << "" << false << "";
-        QTest::newRow("install beside a running instance") << QStringList { "--install" } << "" << "offscreen" << 0 << "" << "" << "" << true << "";
+        QTest::newRow("install") << QStringList { "--install" } << "INFO"
+                                 << "offscreen" << 0 << ""
+                                 << "[Installer] autostart registration succeeded"
+                                 << "" << false << "";
+        QTest::newRow("install and uninstall") << QStringList { "--install", "--uninstall" } << "info"
+                                               << "offscreen" << 0 << ""
+                                               << "[Installer] autoStartEnabled setting is true"
+                                               << "[Uninstaller]" << false << "";
+        QTest::newRow("uninstall") << QStringList { "--uninstall" } << "info"
+                                   << "offscreen" << 0 << ""
+                                   << "[Uninstaller] autostart removal succeeded"
+                                   << "" << false << "";
+        QTest::newRow("install beside a running instance") << QStringList { "--install" } << ""
+                                                           << "offscreen" << 0 << ""
+                                                           << ""
+                                                           << "" << true << "";
         // Commands to the running instance, and what becomes of them without one.
-        QTest::newRow("help lists the commands") << QStringList { "--help" } << "" << "offscreen" << 0
-                                                 << "--tool <name>" << "" << "" << false << "";
-        QTest::newRow("command, none running") << QStringList { "--undo" } << "" << "offscreen" << 2 << ""
-                                               << "Inkly is not running; --undo needs a running Inkly\n" << "" << false << "";
-        QTest::newRow("command, none running, no display") << QStringList { "--off" } << "" << "none" << 2 << "" << "Inkly is not running" << "" << false << "";
-        QTest::newRow("bad tool") << QStringList { "--tool", "Crayon" } << "" << "offscreen" << 1 << "" << "Unknown tool 'Crayon'" << "" << true << "";
-        QTest::newRow("tool, beside") << QStringList { "--tool", "pen" } << "" << "offscreen" << 0 << "" << "" << "Inkly" << true << "";
-        QTest::newRow("toggle, beside") << QStringList { "--toggle" } << "" << "offscreen" << 0 << "" << "" << "Inkly" << true << "";
+        QTest::newRow("help lists the commands") << QStringList { "--help" } << ""
+                                                 << "offscreen" << 0 << "--tool <name>"
+                                                 << ""
+                                                 << "" << false << "";
+        QTest::newRow("command, none running") << QStringList { "--undo" } << ""
+                                               << "offscreen" << 2 << ""
+                                               << "Inkly is not running; --undo needs a running Inkly\n"
+                                               << "" << false << "";
+        QTest::newRow("command, none running, no display") << QStringList { "--off" } << ""
+                                                           << "none" << 2 << ""
+                                                           << "Inkly is not running"
+                                                           << "" << false << "";
+        QTest::newRow("bad tool") << QStringList { "--tool", "Crayon" } << ""
+                                  << "offscreen" << 1 << ""
+                                  << "Unknown tool 'Crayon'"
+                                  << "" << true << "";
+        QTest::newRow("tool, beside") << QStringList { "--tool", "pen" } << ""
+                                      << "offscreen" << 0 << ""
+                                      << ""
+                                      << "Inkly" << true << "";
+        QTest::newRow("toggle, beside") << QStringList { "--toggle" } << ""
+                                        << "offscreen" << 0 << ""
+                                        << ""
+                                        << "Inkly" << true << "";
         // No single instance to be had is an error, never "another instance".
-        QTest::newRow("lock cannot be made") << QStringList { "/silent" } << "" << "offscreen" << 4 << "" << "cannot use the lock file" << "" << false << "lock";
-        QTest::newRow("socket cannot be made") << QStringList { "/silent" } << "" << "offscreen" << 4 << "" << "cannot listen on" << "" << false << "socket";
+        QTest::newRow("lock cannot be made") << QStringList { "/silent" } << ""
+                                             << "offscreen" << 4 << ""
+                                             << "cannot use the lock file"
+                                             << "" << false << "lock";
+        QTest::newRow("socket cannot be made") << QStringList { "/silent" } << ""
+                                               << "offscreen" << 4 << ""
+                                               << "cannot listen on"
+                                               << "" << false << "socket";
         // The tasks work without an X display, also in a Wayland session; a
         // normal start says why it ends.
         for (const QString &display : { QStringLiteral("none"), QStringLiteral("wayland-0") }) {
-            QTest::addRow("install, %s", qPrintable(display)) << QStringList { "--install" } << "" << display << 0 << "" << "" << "" << false << "";
-            QTest::addRow("help, %s", qPrintable(display)) << QStringList { "--help" } << "" << display << 0 << "--autostart" << "" << "" << false << "";
+            QTest::addRow("install, %s", qPrintable(display)) << QStringList { "--install" } << "" << display << 0 << ""
+                                                              << ""
+                                                              << "" << false << "";
+            QTest::addRow("help, %s", qPrintable(display)) << QStringList { "--help" } << "" << display << 0 << "--autostart"
+                                                           << ""
+                                                           << "" << false << "";
             QTest::addRow("start, %s", qPrintable(display)) << QStringList() << "none" << display << 1 << ""
-                                                            << "Inkly needs an X11 display (XWayland)\n" << "" << false << "";
+                                                            << "Inkly needs an X11 display (XWayland)\n"
+                                                            << "" << false << "";
         }
     }
 
@@ -363,7 +406,10 @@ private Q_SLOTS:
         else if (display != QLatin1String("none"))
             env.insert(QStringLiteral("WAYLAND_DISPLAY"), display);
         QProcess first;
-        auto stop = qScopeGuard([&] { first.terminate(); first.waitForFinished(10000); });
+        auto stop = qScopeGuard([&] {
+            first.terminate();
+            first.waitForFinished(10000);
+        });
         if (beside) {
             first.setProcessEnvironment(env);
             first.start(QStringLiteral(INKLY_BINARY), { QStringLiteral("/silent") });

@@ -29,8 +29,7 @@ QVariantMap stroke(int points, double offset = 0)
     for (int i = 0; i < points; ++i)
         list << QVariantMap { { "x", offset + i }, { "y", offset + i * 0.5 } };
     return { { "type", "stroke" }, { "drawingTool", "Pen" }, { "windowId", "DrawingOverlay_0" },
-        { "lineColor", QVariantMap { { "r", 1.0 }, { "g", 0.0 }, { "b", 0.0 }, { "a", 1.0 } } },
-        { "lineWidth", 5 }, { "points", list } };
+        { "lineColor", QVariantMap { { "r", 1.0 }, { "g", 0.0 }, { "b", 0.0 }, { "a", 1.0 } } }, { "lineWidth", 5 }, { "points", list } };
 }
 
 using TestFiles::read;
@@ -62,10 +61,7 @@ class TestStores : public QObject
 
 private:
     QTemporaryDir m_data;
-    QString path(const QString &store) const
-    {
-        return m_data.filePath(QStringLiteral("Zemworks/Inkly/") + store + QStringLiteral(".json"));
-    }
+    QString path(const QString &store) const { return m_data.filePath(QStringLiteral("Zemworks/Inkly/") + store + QStringLiteral(".json")); }
 
     // The program's stores in a process of their own: "save" once as an
     // ordinary user, or "write" over and over until killed after `killAfterMs`.
@@ -110,20 +106,17 @@ private Q_SLOTS:
         QByteArray deep = QByteArray("{\"a\":").repeated(3000) + "1" + QByteArray(3000, '}');
         QTest::newRow("drawings truncated") << "drawings" << QByteArray("{\"version\": 1, \"items\": [") << drawingsParse;
         QTest::newRow("drawings binary") << "drawings" << QByteArray("\x00\xff\xfe garbage", 12) << drawingsParse;
-        QTest::newRow("drawings array") << "drawings" << QByteArray("[1, 2, 3]")
-                                        << QStringLiteral("^\\[DrawingStore\\] Invalid JSON structure$");
+        QTest::newRow("drawings array") << "drawings" << QByteArray("[1, 2, 3]") << QStringLiteral("^\\[DrawingStore\\] Invalid JSON structure$");
         QTest::newRow("drawings version 2") << "drawings" << QByteArray(R"({"version": 2, "items": [{"type": "stroke"}]})")
-                << QStringLiteral("^\\[DrawingStore\\] Version mismatch: saved= 2 current= 1 - discarding items$");
+                                            << QStringLiteral("^\\[DrawingStore\\] Version mismatch: saved= 2 current= 1 - discarding items$");
         QTest::newRow("drawings version as text") << "drawings" << QByteArray(R"({"version": "1", "items": [{}]})")
-                << QStringLiteral("^\\[DrawingStore\\] Version mismatch: saved= 0 current= 1 - discarding items$");
+                                                  << QStringLiteral("^\\[DrawingStore\\] Version mismatch: saved= 0 current= 1 - discarding items$");
         // Nothing to lose: no warning and no copy.
         QTest::newRow("drawings items not an array") << "drawings" << QByteArray(R"({"version": 1, "items": {}})") << QString();
         QTest::newRow("settings trailing garbage") << "settings" << QByteArray("{\"app\": {}} x") << settingsParse;
-        QTest::newRow("settings huge number") << "settings"
-                << QByteArray(R"({"app": {"runtime": {"overviewShowCount": 1e400}}})") << settingsParse;
+        QTest::newRow("settings huge number") << "settings" << QByteArray(R"({"app": {"runtime": {"overviewShowCount": 1e400}}})") << settingsParse;
         QTest::newRow("settings deep nesting") << "settings" << deep << settingsParse;
-        QTest::newRow("settings array") << "settings" << QByteArray(R"([{"app": {}}])")
-                                        << QStringLiteral("^\\[SettingsStore\\] Invalid JSON structure$");
+        QTest::newRow("settings array") << "settings" << QByteArray(R"([{"app": {}}])") << QStringLiteral("^\\[SettingsStore\\] Invalid JSON structure$");
     }
 
     // Loading never rewrites a file; what the next save would destroy is
@@ -144,8 +137,7 @@ private Q_SLOTS:
         QVERIFY(DrawingStore::instance()->getDrawings().isEmpty());
         QCOMPARE(SettingsStore::instance()->getValue(QStringLiteral("app.general.autoStartEnabled"), true), QVariant(true));
         QCOMPARE(read(path(store)), content);
-        const QFileInfoList copies = QFileInfo(path(store)).dir().entryInfoList(
-                { store + QStringLiteral(".damaged-*.json") }, QDir::Files);
+        const QFileInfoList copies = QFileInfo(path(store)).dir().entryInfoList({ store + QStringLiteral(".damaged-*.json") }, QDir::Files);
         QCOMPARE(copies.size(), warning.isEmpty() ? 0 : 1);
         if (!copies.isEmpty()) {
             QCOMPARE(read(copies.first().filePath()), content);
@@ -169,15 +161,17 @@ private Q_SLOTS:
         const QJsonObject text { { "type", "text" }, { "drawingTool", "Text" }, { "text", "hi" }, { "at", QJsonArray { 1, 2.5 } } };
         QTest::newRow("foreign key") << QByteArray(R"({"version": 1, "items": [], "owner": {"name": "kept"}})")
                                      << QJsonObject { { "version", 1 }, { "owner", QJsonObject { { "name", "kept" } } } } << QJsonArray();
-        QTest::newRow("newer item") << QJsonDocument(QJsonObject { { "version", 1 }, { "items", QJsonArray { text, QJsonObject::fromVariantMap(stroke(2)) } } }).toJson()
-                                    << QJsonObject { { "version", 1 } } << QJsonArray { text };
+        QTest::newRow("newer item")
+                << QJsonDocument(QJsonObject { { "version", 1 }, { "items", QJsonArray { text, QJsonObject::fromVariantMap(stroke(2)) } } }).toJson()
+                << QJsonObject { { "version", 1 } } << QJsonArray { text };
         QTest::newRow("newer item, a key twice") << QByteArray(R"({"version": 1, "items": [{"type": "text", "drawingTool": "Text", "a": 1, "a": 2}]})")
-                                                 << QJsonObject { { "version", 1 } } << QJsonArray { QJsonObject { { "type", "text" }, { "drawingTool", "Text" }, { "a", 2 } } };
+                                                 << QJsonObject { { "version", 1 } }
+                                                 << QJsonArray { QJsonObject { { "type", "text" }, { "drawingTool", "Text" }, { "a", 2 } } };
         const QJsonObject boards { { "white", QJsonArray { QJsonObject::fromVariantMap(stroke(2)) } }, { "chalk", QJsonArray { 1 } } };
         QTest::newRow("boards") << QJsonDocument(QJsonObject { { "version", 1 }, { "items", QJsonArray() }, { "boards", boards } }).toJson()
                                 << QJsonObject { { "version", 1 }, { "boards", boards } } << QJsonArray();
-        QTest::newRow("marked items key") << QByteArray("{\"\\uFEFFitems\": [1], \"items\": [], \"version\": 1}")
-                                          << QJsonObject { { "version", 1 } } << QJsonArray();
+        QTest::newRow("marked items key") << QByteArray("{\"\\uFEFFitems\": [1], \"items\": [], \"version\": 1}") << QJsonObject { { "version", 1 } }
+                                          << QJsonArray();
     }
     void drawingsKeepWhatTheyDoNotKnow()
     {
@@ -210,8 +204,7 @@ private Q_SLOTS:
     {
         SettingsStore *store = SettingsStore::instance();
         const QString settings = path(QStringLiteral("settings"));
-        QVERIFY(TestFiles::write(
-                settings, R"({"app": {"general": [true], "runtime": {"overviewShowCount": " 3 "}},
+        QVERIFY(TestFiles::write(settings, R"({"app": {"general": [true], "runtime": {"overviewShowCount": " 3 "}},
                                "drawing": 7, "exact": 9007199254740993, "tiny": 5e-324})"));
         store->reload();
         QCOMPARE(store->getValue(QStringLiteral("app.general.autoStartEnabled"), true), QVariant(true)); // an array on the way
@@ -245,8 +238,7 @@ private Q_SLOTS:
     {
         SettingsStore::instance()->setValue(QStringLiteral("kept"), true);
         QTemporaryDir other;
-        QVERIFY(TestFiles::write(
-                other.filePath(QStringLiteral("Zemworks/Inkly")), "not a directory"));
+        QVERIFY(TestFiles::write(other.filePath(QStringLiteral("Zemworks/Inkly")), "not a directory"));
         qputenv("XDG_DATA_HOME", other.path().toLocal8Bit());
         QTest::ignoreMessage(QtWarningMsg, "[DrawingStore] Failed to create data directory");
         QTest::ignoreMessage(QtWarningMsg, QRegularExpression("^\\[DrawingStore\\] Failed to save drawings to \".*drawings.json\" \"Not a directory\"$"));
@@ -331,17 +323,31 @@ private Q_SLOTS:
         QTest::addColumn<QString>("kind");
         QTest::addColumn<QByteArray>("content");
         QTest::addColumn<QString>("aside");
-        const QByteArray five = QJsonDocument(QJsonObject { { "version", 1 }, { "items", QJsonArray::fromVariantList({ stroke(3), stroke(3), stroke(3), stroke(3), stroke(3) }) } }).toJson();
-        QTest::newRow("drawings fifo") << "drawings" << "fifo" << QByteArray() << "unreadable";
-        QTest::newRow("settings fifo") << "settings" << "fifo" << QByteArray() << "unreadable";
-        QTest::newRow("drawings link to /dev/zero") << "drawings" << "/dev/zero" << QByteArray() << "unreadable";
-        QTest::newRow("settings link to /dev/urandom") << "settings" << "/dev/urandom" << QByteArray() << "unreadable";
-        QTest::newRow("drawings of another user") << "drawings" << "0600" << five << "unreadable";
-        QTest::newRow("settings of another user") << "settings" << "0600" << QByteArray(R"({"b": 1})") << "unreadable";
-        QTest::newRow("drawings over the size limit") << "drawings" << "sparse" << QByteArray() << "unreadable";
-        QTest::newRow("drawings of 20 MB of numbers") << "drawings" << "own" << "{\"version\":1,\"items\":[" + QByteArray("1,").repeated(10'000'000) + "1]}" << "damaged";
-        QTest::newRow("drawings read-only") << "drawings" << "own 0444" << QByteArray(R"({"version": 1, "items": []})") << QString();
-        QTest::newRow("settings read-only") << "settings" << "own 0444" << QByteArray(R"({"b": 1})") << QString();
+        const QByteArray five = QJsonDocument(
+                QJsonObject { { "version", 1 }, { "items", QJsonArray::fromVariantList({ stroke(3), stroke(3), stroke(3), stroke(3), stroke(3) }) } })
+                                        .toJson();
+        QTest::newRow("drawings fifo") << "drawings"
+                                       << "fifo" << QByteArray() << "unreadable";
+        QTest::newRow("settings fifo") << "settings"
+                                       << "fifo" << QByteArray() << "unreadable";
+        QTest::newRow("drawings link to /dev/zero") << "drawings"
+                                                    << "/dev/zero" << QByteArray() << "unreadable";
+        QTest::newRow("settings link to /dev/urandom") << "settings"
+                                                       << "/dev/urandom" << QByteArray() << "unreadable";
+        QTest::newRow("drawings of another user") << "drawings"
+                                                  << "0600" << five << "unreadable";
+        QTest::newRow("settings of another user") << "settings"
+                                                  << "0600" << QByteArray(R"({"b": 1})") << "unreadable";
+        QTest::newRow("drawings over the size limit") << "drawings"
+                                                      << "sparse" << QByteArray() << "unreadable";
+        QTest::newRow("drawings of 20 MB of numbers") << "drawings"
+                                                      << "own"
+                                                      << "{\"version\":1,\"items\":[" + QByteArray("1,").repeated(10'000'000) + "1]}"
+                                                      << "damaged";
+        QTest::newRow("drawings read-only") << "drawings"
+                                            << "own 0444" << QByteArray(R"({"version": 1, "items": []})") << QString();
+        QTest::newRow("settings read-only") << "settings"
+                                            << "own 0444" << QByteArray(R"({"b": 1})") << QString();
     }
     void unsafeFiles()
     {
@@ -403,8 +409,7 @@ private Q_SLOTS:
             if (!QFile::exists(path(QStringLiteral("drawings"))))
                 continue;
             QJsonParseError error;
-            const QJsonDocument document
-                    = QJsonDocument::fromJson(read(path(QStringLiteral("drawings"))), &error);
+            const QJsonDocument document = QJsonDocument::fromJson(read(path(QStringLiteral("drawings"))), &error);
             QCOMPARE(error.error, QJsonParseError::NoError);
             QCOMPARE(document.object().value("items").toArray().size(), 400);
             ++checked;

@@ -64,10 +64,8 @@ void TstWindowHelper::opaqueRects_data()
     QTest::newRow("too faint") << QList<QRect> { QRect(2, 2, 5, 5) } << 63 << QList<QRect> {};
     QTest::newRow("faint enough") << QList<QRect> { QRect(2, 2, 5, 5) } << 64 << QList<QRect> { QRect(2, 2, 5, 5) };
     // Two blobs side by side share their rows' band; an L's foot makes a band of its own.
-    QTest::newRow("side by side") << QList<QRect> { QRect(0, 1, 3, 4), QRect(6, 1, 4, 4) } << 255
-                                  << QList<QRect> { QRect(0, 1, 3, 4), QRect(6, 1, 4, 4) };
-    QTest::newRow("L shape") << QList<QRect> { QRect(1, 0, 2, 6), QRect(1, 6, 8, 2) } << 255
-                             << QList<QRect> { QRect(1, 0, 2, 6), QRect(1, 6, 8, 2) };
+    QTest::newRow("side by side") << QList<QRect> { QRect(0, 1, 3, 4), QRect(6, 1, 4, 4) } << 255 << QList<QRect> { QRect(0, 1, 3, 4), QRect(6, 1, 4, 4) };
+    QTest::newRow("L shape") << QList<QRect> { QRect(1, 0, 2, 6), QRect(1, 6, 8, 2) } << 255 << QList<QRect> { QRect(1, 0, 2, 6), QRect(1, 6, 8, 2) };
     QTest::newRow("touching the edges") << QList<QRect> { QRect(0, 0, 12, 1), QRect(11, 9, 1, 1) } << 255
                                         << QList<QRect> { QRect(0, 0, 12, 1), QRect(11, 9, 1, 1) };
 }
@@ -95,7 +93,8 @@ void TstWindowHelper::shapeFollowsCompositor()
     QQmlEngine engine;
     QQmlComponent component(&engine);
     component.setData("import QtQuick\nWindow { color: 'transparent'; x: 0; y: 0; width: 200; height: 100; visible: true\n"
-                      "  Rectangle { x: 10; y: 20; width: 30; height: 40; color: 'red' } }", QUrl());
+                      "  Rectangle { x: 10; y: 20; width: 30; height: 40; color: 'red' } }",
+            QUrl());
     std::unique_ptr<QQuickWindow> window(qobject_cast<QQuickWindow *>(component.create()));
     QVERIFY2(window, qPrintable(component.errorString()));
     xcb_connection_t *c = connection();
@@ -134,7 +133,8 @@ void TstWindowHelper::inkMirrorCoversOnlyTheInk()
     QQmlComponent component(&engine);
     component.setData("import QtQuick\nItem { width: 400; height: 300\n"
                       "  Rectangle { x: 10; y: 20; width: 30; height: 40; color: 'red' }\n"
-                      "  Rectangle { x: 300; y: 250; width: 20; height: 20; color: '#800000ff' } }", QUrl());
+                      "  Rectangle { x: 300; y: 250; width: 20; height: 20; color: '#800000ff' } }",
+            QUrl());
     QQuickWindow overlay;
     overlay.setGeometry(100, 50, 400, 300);
     mirror->attach(&overlay, qobject_cast<QQuickItem *>(component.create()));

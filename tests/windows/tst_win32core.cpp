@@ -28,12 +28,18 @@ void check(bool ok, const char *what, const std::wstring &detail = std::wstring(
     std::printf("%s %s%s%ls\n", ok ? "PASS" : "FAIL", what, detail.empty() ? "" : ": ", detail.c_str());
 }
 
-std::wstring show(const std::optional<std::wstring> &text) { return text ? L"\"" + *text + L"\"" : L"(none)"; }
+std::wstring show(const std::optional<std::wstring> &text)
+{
+    return text ? L"\"" + *text + L"\"" : L"(none)";
+}
 
 const wchar_t kServerName[] = L"Zemworks.Inkly.SingleInstance";
 const wchar_t kMutexName[] = L"InklyMutex";
 
-std::wstring pipePath() { return L"\\\\.\\pipe\\" + sessionScopedName(kServerName); }
+std::wstring pipePath()
+{
+    return L"\\\\.\\pipe\\" + sessionScopedName(kServerName);
+}
 
 // The second instance: exit code 1 when it sees the first one's mutex, 2 when
 // it reaches its pipe, 4 when it lets `parent`, the pipe's server, come to
@@ -74,12 +80,17 @@ DWORD runSelf(const std::wstring &argument)
 void testRegistry()
 {
     const wchar_t *subKey = L"Software\\InklyWineTest";
-    struct Value { REGSAM view; const wchar_t *name; DWORD type; std::string bytes; };
+    struct Value
+    {
+        REGSAM view;
+        const wchar_t *name;
+        DWORD type;
+        std::string bytes;
+    };
     const auto wide = [](const wchar_t *text, bool withNul) {
         return std::string(reinterpret_cast<const char *>(text), (wcslen(text) + (withNul ? 1 : 0)) * sizeof(wchar_t));
     };
-    const Value values[] = { { KEY_WOW64_64KEY, L"Both", REG_SZ, wide(L"sixty-four", true) },
-        { KEY_WOW64_32KEY, L"Both", REG_SZ, wide(L"thirty-two", true) },
+    const Value values[] = { { KEY_WOW64_64KEY, L"Both", REG_SZ, wide(L"sixty-four", true) }, { KEY_WOW64_32KEY, L"Both", REG_SZ, wide(L"thirty-two", true) },
         { KEY_WOW64_32KEY, L"Only32", REG_SZ, wide(L"C:\\Old\\Grabbit.exe", true) },
         { KEY_WOW64_64KEY, L"Expand", REG_EXPAND_SZ, wide(L"%INKLY_WINE_DIR%\\Grabbit.exe", true) },
         { KEY_WOW64_64KEY, L"Odd", REG_SZ, std::string("A\0B", 3) }, { KEY_WOW64_64KEY, L"OneByte", REG_SZ, std::string("A", 1) },
@@ -92,7 +103,14 @@ void testRegistry()
     }
     SetEnvironmentVariableW(L"INKLY_WINE_DIR", L"C:\\Suite");
 
-    struct Read { const char *what; const wchar_t *subKey; const wchar_t *name; REGSAM view; std::optional<std::wstring> expected; };
+    struct Read
+    {
+        const char *what;
+        const wchar_t *subKey;
+        const wchar_t *name;
+        REGSAM view;
+        std::optional<std::wstring> expected;
+    };
     const Read reads[] = { { "registry: 64-bit view", subKey, L"Both", KEY_WOW64_64KEY, L"sixty-four" },
         { "registry: 32-bit view", subKey, L"Both", KEY_WOW64_32KEY, L"thirty-two" },
         { "registry: default view of a 64-bit program", subKey, L"Both", 0, L"sixty-four" },
@@ -100,8 +118,7 @@ void testRegistry()
         { "registry: only in the 32-bit view, 64", subKey, L"Only32", KEY_WOW64_64KEY, std::nullopt },
         { "registry: REG_EXPAND_SZ expanded", subKey, L"Expand", KEY_WOW64_64KEY, L"C:\\Suite\\Grabbit.exe" },
         { "registry: 3-byte value", subKey, L"Odd", KEY_WOW64_64KEY, L"A" }, { "registry: 1-byte value", subKey, L"OneByte", KEY_WOW64_64KEY, L"" },
-        { "registry: value without NUL", subKey, L"NoNul", KEY_WOW64_64KEY, L"abc" },
-        { "registry: empty value", subKey, L"Empty", KEY_WOW64_64KEY, L"" },
+        { "registry: value without NUL", subKey, L"NoNul", KEY_WOW64_64KEY, L"abc" }, { "registry: empty value", subKey, L"Empty", KEY_WOW64_64KEY, L"" },
         { "registry: missing value", subKey, L"Missing", KEY_WOW64_64KEY, std::nullopt },
         { "registry: missing key", L"Software\\InklyNoSuchKey", L"Both", 0, std::nullopt } };
     for (const Read &read : reads) {
@@ -114,12 +131,10 @@ void testRunKey()
 {
     const std::wstring program = L"C:\\Program Files\\Inkly\\Inkly.exe";
     const std::wstring withArgs = runKeyData(program, L"--autostart");
-    check(writeRunValue(L"Inkly", withArgs) && readRunValue(L"Inkly") == withArgs, "run key: written and read back",
-            show(readRunValue(L"Inkly")));
+    check(writeRunValue(L"Inkly", withArgs) && readRunValue(L"Inkly") == withArgs, "run key: written and read back", show(readRunValue(L"Inkly")));
     int count = 0;
     LPWSTR *argv = CommandLineToArgvW(withArgs.c_str(), &count);
-    check(count == 2 && program == argv[0] && std::wstring(argv[1]) == L"--autostart",
-            "run key: Windows splits it into the path and one argument");
+    check(count == 2 && program == argv[0] && std::wstring(argv[1]) == L"--autostart", "run key: Windows splits it into the path and one argument");
     LocalFree(argv);
     check(writeRunValue(L"Inkly", runKeyData(program, L"")) && readRunValue(L"Inkly") == L"\"" + program + L"\"",
             "run key: no arguments, the quoted path alone", show(readRunValue(L"Inkly")));
@@ -130,22 +145,19 @@ void testRunKey()
         const BYTE data[12] = { first };
         return RegSetKeyValueW(HKEY_CURRENT_USER, approvedKey, L"Inkly", REG_BINARY, data, sizeof(data)) == ERROR_SUCCESS;
     };
-    check(mark(0x03) && !runValueStarts(L"Inkly") && mark(0x02) && runValueStarts(L"Inkly"),
-            "run key: switched off in Task Manager it does not start");
+    check(mark(0x03) && !runValueStarts(L"Inkly") && mark(0x02) && runValueStarts(L"Inkly"), "run key: switched off in Task Manager it does not start");
     const bool marked = mark(0x03);
     DWORD size = 0;
     check(marked && writeRunValue(L"Inkly", withArgs)
                     && RegGetValueW(HKEY_CURRENT_USER, approvedKey, L"Inkly", RRF_RT_ANY, nullptr, nullptr, &size) == ERROR_FILE_NOT_FOUND
                     && runValueStarts(L"Inkly"),
             "run key: switched on again, the mark of Task Manager is gone");
-    check(removeRunValue(L"Inkly") && !readRunValue(L"Inkly") && removeRunValue(L"Inkly"),
-            "run key: removed, and removing again succeeds");
+    check(removeRunValue(L"Inkly") && !readRunValue(L"Inkly") && removeRunValue(L"Inkly"), "run key: removed, and removing again succeeds");
 }
 
 HWND makeWindow()
 {
-    return CreateWindowExW(WS_EX_TOOLWINDOW, L"STATIC", L"inkly", WS_POPUP, 0, 0, 1, 1, nullptr,
-            nullptr, GetModuleHandleW(nullptr), nullptr);
+    return CreateWindowExW(WS_EX_TOOLWINDOW, L"STATIC", L"inkly", WS_POPUP, 0, 0, 1, 1, nullptr, nullptr, GetModuleHandleW(nullptr), nullptr);
 }
 
 std::wstring keyWord(const RawEvent &event)
@@ -174,8 +186,8 @@ std::wstring pumpRawInput(HWND window, int words, DWORD timeout)
                 if (!event->down[b] && !event->up[b])
                     continue;
                 // Counted the way the program counts them.
-                const ClickCounter::Step step = ClickCounter::advance(buttons[b], event->down[b], event->up[b], cursor.x,
-                        cursor.y, message.time, int(GetDoubleClickTime()), GetSystemMetrics(SM_CXDRAG));
+                const ClickCounter::Step step = ClickCounter::advance(
+                        buttons[b], event->down[b], event->up[b], cursor.x, cursor.y, message.time, int(GetDoubleClickTime()), GetSystemMetrics(SM_CXDRAG));
                 seen += std::to_wstring(b) + (step.pressed ? L"v" : L"^") + (step.clicked ? L"C" : L"") + (step.doubleClicked ? L"D " : L" ");
                 ++count;
             }
@@ -197,12 +209,12 @@ void testRawInput()
     const HWND window = makeWindow();
     check(registerRawInput(window, true, true), "raw input: registered with RIDEV_INPUTSINK");
 
-    const DWORD mouse[] = { MOUSEEVENTF_LEFTDOWN, MOUSEEVENTF_LEFTUP, MOUSEEVENTF_LEFTDOWN, MOUSEEVENTF_LEFTUP,
-        MOUSEEVENTF_MIDDLEDOWN, MOUSEEVENTF_MIDDLEUP, MOUSEEVENTF_RIGHTDOWN, MOUSEEVENTF_RIGHTUP };
+    const DWORD mouse[] = { MOUSEEVENTF_LEFTDOWN, MOUSEEVENTF_LEFTUP, MOUSEEVENTF_LEFTDOWN, MOUSEEVENTF_LEFTUP, MOUSEEVENTF_MIDDLEDOWN, MOUSEEVENTF_MIDDLEUP,
+        MOUSEEVENTF_RIGHTDOWN, MOUSEEVENTF_RIGHTUP };
     // Shift+A, then the E0 twin of Ctrl and the arrow left of the keypad.
     const WORD keys[][3] = { { VK_SHIFT, 0x2A, 0 }, { 'A', 0x1E, 0 }, { 'A', 0x1E, KEYEVENTF_KEYUP }, { VK_SHIFT, 0x2A, KEYEVENTF_KEYUP },
-        { VK_CONTROL, 0x1D, KEYEVENTF_EXTENDEDKEY }, { VK_CONTROL, 0x1D, KEYEVENTF_EXTENDEDKEY | KEYEVENTF_KEYUP },
-        { VK_LEFT, 0x4B, KEYEVENTF_EXTENDEDKEY }, { VK_LEFT, 0x4B, KEYEVENTF_EXTENDEDKEY | KEYEVENTF_KEYUP } };
+        { VK_CONTROL, 0x1D, KEYEVENTF_EXTENDEDKEY }, { VK_CONTROL, 0x1D, KEYEVENTF_EXTENDEDKEY | KEYEVENTF_KEYUP }, { VK_LEFT, 0x4B, KEYEVENTF_EXTENDEDKEY },
+        { VK_LEFT, 0x4B, KEYEVENTF_EXTENDEDKEY | KEYEVENTF_KEYUP } };
     std::vector<INPUT> inputs;
     for (const DWORD flags : mouse) {
         inputs.push_back({ INPUT_MOUSE, {} });
@@ -219,7 +231,12 @@ void testRawInput()
             "raw input: left double click, middle and right click, Shift+A, E0 keys", seen);
 
     // Records as the keyboard driver writes them, read without a device.
-    struct Record { const char *what; USHORT makeCode, flags, virtualKey; const wchar_t *expected; };
+    struct Record
+    {
+        const char *what;
+        USHORT makeCode, flags, virtualKey;
+        const wchar_t *expected;
+    };
     const Record records[] = { { "raw input: fake Shift of an E0 sequence skipped", 0x2A, RI_KEY_E0, 0xFF, L"" },
         { "raw input: its release skipped too", 0x2A, RI_KEY_E0 | RI_KEY_BREAK, 0xFF, L"" },
         { "raw input: keyboard overrun skipped", KEYBOARD_OVERRUN_MAKE_CODE, 0, 0, L"" },
@@ -266,8 +283,7 @@ void testRawInput()
             DispatchMessageW(&message);
         MsgWaitForMultipleObjects(0, nullptr, FALSE, 100, QS_ALLINPUT);
     }
-    check(messageWindow && dispatched == L"0v 0^ ",
-            "raw input: a message-only window gets it through any loop that dispatches", dispatched);
+    check(messageWindow && dispatched == L"0v 0^ ", "raw input: a message-only window gets it through any loop that dispatches", dispatched);
     destroyMessageWindow(messageWindow);
 
     unregisterRawInput(true, true);
@@ -286,8 +302,7 @@ void testWindowsAndSession()
                 + (monitor.dpiKnown ? L"" : L" (GetDpiForMonitor failed)") + (monitor.primary ? L" primary; " : L"; ");
         primaries += monitor.primary;
     }
-    check(!monitors.empty() && primaries == 1 && monitors.front().rect.right > 0 && !monitors.front().deviceName.empty()
-                    && monitors.front().dpiX >= 96,
+    check(!monitors.empty() && primaries == 1 && monitors.front().rect.right > 0 && !monitors.front().deviceName.empty() && monitors.front().dpiX >= 96,
             "monitors: enumerated with device name and effective DPI", list);
     const RECT nowhere = { -300000, -300000, -299000, -299000 };
     check(!enumerateMonitors(&nowhere), "monitors: an enumeration that finds none is no answer");
@@ -300,7 +315,12 @@ void testWindowsAndSession()
     // Our windows by letter, top to bottom, upper case for topmost ones: the
     // toolbar A and the settings window S (stay-on-top anchors), an overlay O
     // and another program's window w.
-    struct Stacking { const char *what; const wchar_t *before; const wchar_t *after; };
+    struct Stacking
+    {
+        const char *what;
+        const wchar_t *before;
+        const wchar_t *after;
+    };
     const Stacking stackings[] = { { "stacking: overlay under every anchor, not made topmost", L"ASwo", L"ASow" },
         { "stacking: an overlay in its place stays there", L"ASow", L"ASow" },
         { "stacking: a topmost overlay goes right under the lowest anchor", L"AOSw", L"ASOw" } };
@@ -311,8 +331,8 @@ void testWindowsAndSession()
             window = makeWindow();
         const auto windowOf = [&](wchar_t letter) { return windows[wcschr(letters, towupper(letter)) - letters]; };
         for (size_t i = wcslen(row.before); i-- > 0;)
-            SetWindowPos(windowOf(row.before[i]), iswupper(row.before[i]) ? HWND_TOPMOST : HWND_NOTOPMOST, 0, 0, 0, 0,
-                    SWP_NOSIZE | SWP_NOMOVE | SWP_NOACTIVATE);
+            SetWindowPos(
+                    windowOf(row.before[i]), iswupper(row.before[i]) ? HWND_TOPMOST : HWND_NOTOPMOST, 0, 0, 0, 0, SWP_NOSIZE | SWP_NOMOVE | SWP_NOACTIVATE);
         const bool ok = Win32Core::keepBelow({ windowOf('A'), windowOf('S') }, { windowOf('O') });
         std::wstring stack;
         for (HWND window = GetTopWindow(nullptr); window; window = GetWindow(window, GW_HWNDNEXT)) {
@@ -329,7 +349,8 @@ void testWindowsAndSession()
     // Wine cannot lock a session and stubs the unregistration, so the
     // registration is only reported and the message is posted by hand.
     std::printf("NOTE session notifications under Wine: registration %s, unregistration %s\n",
-            registerSessionNotification(above) == Registration::Done ? "accepted" : "refused", unregisterSessionNotification(above) ? "accepted" : "refused (a stub)");
+            registerSessionNotification(above) == Registration::Done ? "accepted" : "refused",
+            unregisterSessionNotification(above) ? "accepted" : "refused (a stub)");
     MSG message = { nullptr, WM_WTSSESSION_CHANGE, WTS_SESSION_LOCK, 0, 0, {} };
     bool told = sessionChangeOf(message) == SessionChange::Locked;
     message.wParam = WTS_SESSION_UNLOCK;
@@ -339,15 +360,14 @@ void testWindowsAndSession()
     DestroyWindow(above);
 
     const std::wstring server = sessionScopedName(kServerName);
-    check(server.rfind(std::wstring(kServerName) + L".", 0) == 0 && server.size() > wcslen(kServerName) + 1,
-            "single instance: pipe name carries the session", server);
+    check(server.rfind(std::wstring(kServerName) + L".", 0) == 0 && server.size() > wcslen(kServerName) + 1, "single instance: pipe name carries the session",
+            server);
     HANDLE mutex = nullptr;
-    check(claimMutex(sessionMutexName(kMutexName), &mutex) == MutexClaim::Created,
-            "single instance: first claim creates the mutex", sessionMutexName(kMutexName));
+    check(claimMutex(sessionMutexName(kMutexName), &mutex) == MutexClaim::Created, "single instance: first claim creates the mutex",
+            sessionMutexName(kMutexName));
     const HANDLE pipe = CreateNamedPipeW(pipePath().c_str(), PIPE_ACCESS_INBOUND, 0, 1, 0, 0, 0, nullptr);
     const DWORD child = runSelf(L"--child " + std::to_wstring(GetCurrentProcessId()));
-    check(child == 7, "single instance: a second process of the session sees mutex and pipe, lets the first come forward",
-            std::to_wstring(child));
+    check(child == 7, "single instance: a second process of the session sees mutex and pipe, lets the first come forward", std::to_wstring(child));
     CloseHandle(pipe);
     releaseMutex(mutex);
     check(runSelf(L"--child") == 0, "single instance: free again after the first has gone");
@@ -366,18 +386,15 @@ void testLibraries()
 
     const HMODULE module = loadLibrary(korean + L"\\Tally_x64.dll");
     check(module != nullptr, "library: loaded from a Korean path");
-    check(resolveExport(module, "Tally_Initialize") && !resolveExport(module, "Tally_Finalize"),
-            "library: present export found, missing export null");
+    check(resolveExport(module, "Tally_Initialize") && !resolveExport(module, "Tally_Finalize"), "library: present export found, missing export null");
     freeLibrary(module);
-    check(!loadLibrary(directory + L"\\Missing_x64.dll") && !resolveExport(nullptr, "Tally_Initialize"),
-            "library: a missing file loads nothing, quietly");
+    check(!loadLibrary(directory + L"\\Missing_x64.dll") && !resolveExport(nullptr, "Tally_Initialize"), "library: a missing file loads nothing, quietly");
 }
 
 void testHotKeys()
 {
     const unsigned keys = MOD_CONTROL | MOD_ALT | MOD_SHIFT;
-    check(registerHotKey(1, keys, 'P') == HotKeyRegistration::Registered
-                    && registerHotKey(2, keys, 'P') == HotKeyRegistration::Taken,
+    check(registerHotKey(1, keys, 'P') == HotKeyRegistration::Registered && registerHotKey(2, keys, 'P') == HotKeyRegistration::Taken,
             "hot keys: a key held already is reported as taken");
     MSG message = {};
     message.message = WM_HOTKEY;
@@ -414,8 +431,8 @@ void testVersionResource()
             && VerQueryValueW(data.data(), L"\\", reinterpret_cast<void **>(&fixed), &length);
     const auto file = fixedVersion(fileVersion);
     const auto product = fixedVersion(productVersion);
-    check(read && file.first != 0 && fixed->dwFileVersionMS == file.first && fixed->dwFileVersionLS == file.second
-                    && fixed->dwProductVersionMS == product.first && fixed->dwProductVersionLS == product.second,
+    check(read && file.first != 0 && fixed->dwFileVersionMS == file.first && fixed->dwFileVersionLS == file.second && fixed->dwProductVersionMS == product.first
+                    && fixed->dwProductVersionLS == product.second,
             "version resource: binary file and product versions", fileVersion);
     const wchar_t *fields[][2] = { { L"CompanyName", L"Zemworks" }, { L"FileDescription", L"Inkly" }, { L"FileVersion", fileVersion },
         { L"InternalName", L"Inkly" }, { L"OriginalFilename", L"Inkly.exe" }, { L"ProductName", L"Inkly" }, { L"ProductVersion", productVersion } };

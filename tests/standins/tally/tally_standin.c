@@ -48,8 +48,7 @@ TALLY_EXPORT bool Tally_Initialize(const char *productName)
 #if !defined(TALLY_WITHOUT_INITIALIZE_EX)
 TALLY_EXPORT bool Tally_InitializeEx(const char *productName, const char *companyName)
 {
-    record("Tally_InitializeEx", productName ? productName : "(null)",
-            companyName ? companyName : "(null)");
+    record("Tally_InitializeEx", productName ? productName : "(null)", companyName ? companyName : "(null)");
     return TALLY_STARTS;
 }
 #endif
