@@ -79,6 +79,68 @@ QtObject {
         }
     }
 
+    readonly property Connections floatingToolbarConnections: Connections {
+        target: root.floatingToolbar
+
+        function onAppOnChanged() {
+            const toolbar = root.floatingToolbar;
+            console.debug("[App] floatingToolbar.appOnChanged: " + toolbar.appOn);
+            if (toolbar.appOn) {
+                // While the switch animates, the rebuild waits for the end
+                // of the expansion.
+                if (!toolbar.appSwitchAnimationPending)
+                    root.recreateDrawingOverlaysDebounce.trigger();
+            } else {
+                root.recreateDrawingOverlaysDebounce.cancel();
+                root.recreateDrawingOverlaysDebounceRepeat.stop();
+                root.hideDrawingOverlays();
+                root.disposeDrawingOverlaysDebounce.trigger();
+            }
+        }
+        function onAppSwitchExpandCompleted() {
+            root.recreateDrawingOverlaysDebounce.trigger();
+        }
+        function onVisibleChanged() {
+            console.debug("[App] floatingToolbar.visibleChanged: " + root.floatingToolbar.visible);
+            if (!root.floatingToolbar.visible)
+                root.destroyDrawingOverlays();
+        }
+        function onRestackRequested() {
+            root.restack();
+        }
+        function onUsageTipsRequested() {
+            root.openUsageTips();
+        }
+        function onAboutRequested() {
+            root.openAboutWindow();
+        }
+        function onSettingsRequested() {
+            root.openSettingsWindow();
+        }
+    }
+
+    readonly property Connections trayMenuConnections: Connections {
+        target: root.trayMenu
+
+        function onOpenRequested() {
+            root.openApplication();
+        }
+        function onSettingsRequested() {
+            root.openSettingsWindow();
+        }
+        function onQuitRequested() {
+            root.quit();
+        }
+    }
+
+    readonly property Connections overviewConnections: Connections {
+        target: root.overview
+
+        function onOpenRequested() {
+            root.openApplication();
+        }
+    }
+
     function openApplication() {
         console.debug("[App] openApplication called");
         if (!root.floatingToolbar) {
@@ -86,32 +148,6 @@ QtObject {
             if (!toolbar)
                 return;
             root.floatingToolbar = toolbar;
-            toolbar.appOnChanged.connect(function () {
-                console.debug("[App] floatingToolbar.appOnChanged: " + toolbar.appOn);
-                if (toolbar.appOn) {
-                    // While the switch animates, the rebuild waits for the
-                    // end of the expansion.
-                    if (!toolbar.appSwitchAnimationPending)
-                        root.recreateDrawingOverlaysDebounce.trigger();
-                } else {
-                    root.recreateDrawingOverlaysDebounce.cancel();
-                    root.recreateDrawingOverlaysDebounceRepeat.stop();
-                    root.hideDrawingOverlays();
-                    root.disposeDrawingOverlaysDebounce.trigger();
-                }
-            });
-            toolbar.appSwitchExpandCompleted.connect(function () {
-                root.recreateDrawingOverlaysDebounce.trigger();
-            });
-            toolbar.visibleChanged.connect(function () {
-                console.debug("[App] floatingToolbar.visibleChanged: " + toolbar.visible);
-                if (!toolbar.visible)
-                    root.destroyDrawingOverlays();
-            });
-            toolbar.restackRequested.connect(root.restack);
-            toolbar.usageTipsRequested.connect(root.openUsageTips);
-            toolbar.aboutRequested.connect(root.openAboutWindow);
-            toolbar.settingsRequested.connect(root.openSettingsWindow);
         }
 
         const toolbar = root.floatingToolbar;
@@ -228,9 +264,6 @@ QtObject {
                 console.warn("[App] Failed to create the tray menu:", root.trayMenuComponent.errorString());
                 return;
             }
-            root.trayMenu.openRequested.connect(root.openApplication);
-            root.trayMenu.settingsRequested.connect(root.openSettingsWindow);
-            root.trayMenu.quitRequested.connect(root.quit);
         }
         root.trayMenu.open();
     }
@@ -292,10 +325,7 @@ QtObject {
     }
 
     function openOverview() {
-        const created = !root.overview;
-        const window = root.openSecondaryWindow("overview", root.overviewComponent, {});
-        if (window && created)
-            window.openRequested.connect(root.openApplication);
+        root.openSecondaryWindow("overview", root.overviewComponent, {});
     }
 
     function quit() {
@@ -453,26 +483,96 @@ QtObject {
         }
     }
 
-    function setupDrawingOverlayLifecycleHandlers() {
-        InkMirror.windowsChanged.connect(function () {
+    readonly property Connections inkMirrorConnections: Connections {
+        target: InkMirror
+
+        function onWindowsChanged() {
             Qt.callLater(root.restackOverlays);
-        });
-        ScreenMonitor.windowsDisplayChangeDetected.connect(function () {
+        }
+    }
+
+    readonly property Connections screenMonitorConnections: Connections {
+        target: ScreenMonitor
+
+        function onWindowsDisplayChangeDetected() {
             if (root.sessionLocked)
                 console.debug("[App] display change while locked, overlays follow at unlock");
             else
                 root.triggerDrawingOverlaysRecreation();
-        });
-        SessionChangeHandler.sessionUnlocked.connect(function () {
+        }
+    }
+
+    readonly property Connections sessionChangeHandlerConnections: Connections {
+        target: SessionChangeHandler
+
+        function onSessionUnlocked() {
             root.sessionLocked = false;
             root.triggerDrawingOverlaysRecreation();
-        });
-        SessionChangeHandler.sessionLocked.connect(function () {
+        }
+        function onSessionLocked() {
             root.sessionLocked = true;
             root.recreateDrawingOverlaysDebounce.cancel();
             root.recreateDrawingOverlaysDebounceRepeat.stop();
             root.destroyDrawingOverlays();
-        });
+        }
+    }
+
+    readonly property Connections appInstanceGuardConnections: Connections {
+        target: AppInstanceGuard
+
+        function onActivateRequested() {
+            root.openApplication();
+        }
+        function onCommandReceived(command, argument) {
+            root.handleCommand(command, argument);
+        }
+    }
+
+    readonly property Connections trayIconConnections: Connections {
+        target: TrayIcon
+
+        function onOpenRequested() {
+            root.openApplication();
+        }
+        function onMenuOpenRequested() {
+            root.openTrayMenu();
+        }
+    }
+
+    readonly property Connections hotkeyHandlerConnections: Connections {
+        target: HotkeyHandler
+
+        function onActivated(action) {
+            root.handleHotkey(action);
+        }
+    }
+
+    // At once, so that the settings window sees what could not be taken.
+    readonly property Connections appSettingsConnections: Connections {
+        target: root.appSettings
+
+        function onHotkeysChanged() {
+            root.applyHotkeys();
+        }
+        function onHotkeysEnabledChanged() {
+            root.applyHotkeys();
+        }
+    }
+
+    readonly property Connections appControllerConnections: Connections {
+        target: AppController
+
+        function onShutdownRequested() {
+            root.prepareQuit();
+        }
+    }
+
+    readonly property Connections applicationConnections: Connections {
+        target: Qt.application
+
+        function onAboutToQuit() {
+            root.prepareQuit();
+        }
     }
 
     function hasArgument(token: string): bool {
@@ -494,19 +594,7 @@ QtObject {
 
         AppController.root = root;
 
-        AppInstanceGuard.activateRequested.connect(root.openApplication);
-        AppInstanceGuard.commandReceived.connect(root.handleCommand);
-        TrayIcon.openRequested.connect(root.openApplication);
-        TrayIcon.menuOpenRequested.connect(root.openTrayMenu);
-        HotkeyHandler.activated.connect(root.handleHotkey);
-        // At once, so that the settings window sees what could not be taken.
-        root.appSettings.hotkeysChanged.connect(root.applyHotkeys);
-        root.appSettings.hotkeysEnabledChanged.connect(root.applyHotkeys);
         root.applyHotkeys();
-        AppController.shutdownRequested.connect(root.prepareQuit);
-        Qt.application.aboutToQuit.connect(root.prepareQuit);
-
-        root.setupDrawingOverlayLifecycleHandlers();
 
         Stats.runStat();
 
