@@ -5,8 +5,8 @@
 //
 //   bench/bench_drawings [strokes...]      (default: 1000 10000)
 
-#include "DrawingStore.h"
-#include "SingletonPublisher.h"
+#include "app/SingletonPublisher.h"
+#include "storage/DrawingStore.h"
 
 #include <QApplication>
 #include <QElapsedTimer>

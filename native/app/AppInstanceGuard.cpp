@@ -1,6 +1,6 @@
-#include "AppInstanceGuard.h"
+#include "app/AppInstanceGuard.h"
 
-#include "CliConstants.h"
+#include "app/CliConstants.h"
 
 #include <QDeadlineTimer>
 #include <QDebug>

@@ -1,4 +1,4 @@
-#include "AppInstanceGuard.h"
+#include "app/AppInstanceGuard.h"
 
 #include <QDir>
 #include <QFile>

@@ -1,6 +1,6 @@
-#include "AppInstanceGuard.h"
+#include "app/AppInstanceGuard.h"
 
-#include "Win32Core.h"
+#include "platform/Win32Core.h"
 
 #include <QLocalSocket>
 

@@ -1,4 +1,4 @@
-#include "AutoStartHelper.h"
+#include "app/AutoStartHelper.h"
 
 #include <QCoreApplication>
 #include <QProcess>

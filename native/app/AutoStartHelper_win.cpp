@@ -1,6 +1,6 @@
-#include "AutoStartHelper.h"
+#include "app/AutoStartHelper.h"
 
-#include "Win32Core.h"
+#include "platform/Win32Core.h"
 
 #include <QCoreApplication>
 #include <QDir>

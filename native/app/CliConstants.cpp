@@ -1,4 +1,4 @@
-#include "CliConstants.h"
+#include "app/CliConstants.h"
 
 namespace {
 const QString kAutostartName = QStringLiteral("autostart");

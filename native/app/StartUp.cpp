@@ -1,8 +1,8 @@
-#include "StartUp.h"
+#include "app/StartUp.h"
 
-#include "AutoStartHelper.h"
-#include "CliConstants.h"
-#include "SettingsStore.h"
+#include "app/AutoStartHelper.h"
+#include "app/CliConstants.h"
+#include "storage/SettingsStore.h"
 
 #include <QCommandLineOption>
 #include <QCommandLineParser>

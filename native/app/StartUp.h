@@ -1,6 +1,6 @@
 #pragma once
 
-#include "AppInstanceGuard.h"
+#include "app/AppInstanceGuard.h"
 
 #include <QStringList>
 #include <QVariant>

@@ -1,4 +1,4 @@
-#include "UiLanguage.h"
+#include "app/UiLanguage.h"
 
 #include <QCoreApplication>
 #include <QDebug>

@@ -1,13 +1,13 @@
-#include "AppController.h"
-#include "AppInfo.h"
-#include "AppInstanceGuard.h"
-#include "DrawingStore.h"
-#include "MaveloModulesGuard.h"
-#include "SettingsStore.h"
-#include "SingletonPublisher.h"
-#include "StartUp.h"
-#include "TrayIcon.h"
-#include "UiLanguage.h"
+#include "app/AppController.h"
+#include "app/AppInfo.h"
+#include "app/AppInstanceGuard.h"
+#include "app/SingletonPublisher.h"
+#include "app/StartUp.h"
+#include "app/TrayIcon.h"
+#include "app/UiLanguage.h"
+#include "storage/DrawingStore.h"
+#include "storage/SettingsStore.h"
+#include "suite/MaveloModulesGuard.h"
 
 #include <QApplication>
 #include <QDateTime>
@@ -23,7 +23,7 @@
 #include <memory>
 
 #if !defined(Q_OS_WIN)
-#include "UnixSignalWatcher.h"
+#include "platform/UnixSignalWatcher.h"
 
 #include <csignal>
 #endif

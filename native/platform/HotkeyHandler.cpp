@@ -1,4 +1,4 @@
-#include "HotkeyHandler.h"
+#include "platform/HotkeyHandler.h"
 
 #include <QCoreApplication>
 #include <QDebug>

@@ -1,6 +1,6 @@
-#include "HotkeyHandler.h"
+#include "platform/HotkeyHandler.h"
 
-#include "Win32Core.h"
+#include "platform/Win32Core.h"
 
 #include <QByteArray>
 #include <QCoreApplication>

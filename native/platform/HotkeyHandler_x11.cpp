@@ -1,6 +1,6 @@
-#include "HotkeyHandler.h"
+#include "platform/HotkeyHandler.h"
 
-#include "X11Display.h"
+#include "platform/X11Display.h"
 
 #include <QByteArray>
 #include <QCoreApplication>

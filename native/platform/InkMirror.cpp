@@ -1,7 +1,7 @@
-#include "InkMirror.h"
+#include "platform/InkMirror.h"
 
-#include "InkPieceWindow.h"
-#include "WindowHelper.h"
+#include "platform/InkPieceWindow.h"
+#include "platform/WindowHelper.h"
 
 #include <QDebug>
 #include <QGuiApplication>
@@ -15,7 +15,7 @@
 #include <memory>
 
 #if INKLY_HAVE_LAYER_SHELL
-#include "LayerShellClient.h"
+#include "platform/LayerShellClient.h"
 #endif
 
 struct InkMirror::Mirror

@@ -1,4 +1,4 @@
-#include "InkPieceWindow.h"
+#include "platform/InkPieceWindow.h"
 
 #include <QPainter>
 #include <QSurfaceFormat>

@@ -1,4 +1,4 @@
-#include "LayerShellClient.h"
+#include "platform/LayerShellClient.h"
 
 #include <QDebug>
 #include <QPainter>

@@ -1,4 +1,4 @@
-#include "MouseHelper.h"
+#include "platform/MouseHelper.h"
 
 #include <QCursor>
 

@@ -1,9 +1,9 @@
-#include "PictureHelper.h"
+#include "platform/PictureHelper.h"
 
-#include "FileUtils.h"
-#include "InkPieceWindow.h"
-#include "ScreenInfo.h"
-#include "ScreenMonitor.h"
+#include "platform/InkPieceWindow.h"
+#include "platform/ScreenInfo.h"
+#include "platform/ScreenMonitor.h"
+#include "storage/FileUtils.h"
 
 #include <QBuffer>
 #include <QClipboard>

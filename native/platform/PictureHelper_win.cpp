@@ -1,4 +1,4 @@
-#include "PictureHelper.h"
+#include "platform/PictureHelper.h"
 
 #include <windows.h>
 

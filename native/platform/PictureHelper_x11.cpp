@@ -1,6 +1,6 @@
-#include "PictureHelper.h"
+#include "platform/PictureHelper.h"
 
-#include "X11Display.h"
+#include "platform/X11Display.h"
 
 #include <QGuiApplication>
 

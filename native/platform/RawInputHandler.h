@@ -1,7 +1,7 @@
 #pragma once
 
-#include "ClickCounter.h"
-#include "QmlSingleton.h"
+#include "app/QmlSingleton.h"
+#include "platform/ClickCounter.h"
 
 #include <QAbstractNativeEventFilter>
 #include <QElapsedTimer>

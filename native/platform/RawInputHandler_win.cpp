@@ -1,9 +1,9 @@
-#include "RawInputHandler.h"
+#include "platform/RawInputHandler.h"
 
 #include <QGuiApplication>
 
-#include "SessionChangeHandler.h"
-#include "Win32Core.h"
+#include "platform/SessionChangeHandler.h"
+#include "platform/Win32Core.h"
 
 // Raw input goes to a message-only window of ours with its own window
 // procedure: the system's move loop, title-bar drags and native menus

@@ -1,6 +1,6 @@
-#include "RawInputHandler.h"
+#include "platform/RawInputHandler.h"
 
-#include "X11Display.h"
+#include "platform/X11Display.h"
 
 #include <QCoreApplication>
 #include <QDebug>

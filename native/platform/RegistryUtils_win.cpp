@@ -1,6 +1,6 @@
-#include "RegistryUtils.h"
+#include "platform/RegistryUtils.h"
 
-#include "Win32Core.h"
+#include "platform/Win32Core.h"
 
 std::optional<QString> RegistryUtils::readFromView(RegistryRules::Root root, const QString &subKey,
         const QString &valueName, RegistryRules::View view)

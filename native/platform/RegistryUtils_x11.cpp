@@ -1,4 +1,4 @@
-#include "RegistryUtils.h"
+#include "platform/RegistryUtils.h"
 
 #include <QDir>
 #include <QFile>

@@ -1,4 +1,4 @@
-#include "ScreenInfo.h"
+#include "platform/ScreenInfo.h"
 
 #include <QScreen>
 

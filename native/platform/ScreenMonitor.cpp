@@ -1,4 +1,4 @@
-#include "ScreenMonitor.h"
+#include "platform/ScreenMonitor.h"
 
 #include <QAbstractEventDispatcher>
 #include <QCoreApplication>

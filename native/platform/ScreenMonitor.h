@@ -1,8 +1,8 @@
 #pragma once
 
-#include "QmlSingleton.h"
+#include "app/QmlSingleton.h"
 
-#include "ScreenInfo.h"
+#include "platform/ScreenInfo.h"
 
 #include <QAbstractNativeEventFilter>
 #include <QHash>

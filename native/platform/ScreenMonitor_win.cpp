@@ -1,9 +1,9 @@
-#include "ScreenMonitor.h"
+#include "platform/ScreenMonitor.h"
 
 #include <QDebug>
 #include <QScreen>
 
-#include "Win32Core.h"
+#include "platform/Win32Core.h"
 
 void ScreenMonitor::initPlatform() { }
 

@@ -1,6 +1,6 @@
-#include "ScreenMonitor.h"
+#include "platform/ScreenMonitor.h"
 
-#include "X11Display.h"
+#include "platform/X11Display.h"
 
 #include <QByteArray>
 #include <QDebug>

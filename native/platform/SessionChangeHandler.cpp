@@ -1,4 +1,4 @@
-#include "SessionChangeHandler.h"
+#include "platform/SessionChangeHandler.h"
 
 SessionChangeHandler *SessionChangeHandler::instance()
 {

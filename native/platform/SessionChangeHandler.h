@@ -1,6 +1,6 @@
 #pragma once
 
-#include "QmlSingleton.h"
+#include "app/QmlSingleton.h"
 
 #include <QAbstractNativeEventFilter>
 #include <QObject>

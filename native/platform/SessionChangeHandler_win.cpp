@@ -1,10 +1,10 @@
-#include "SessionChangeHandler.h"
+#include "platform/SessionChangeHandler.h"
 
 #include <QCoreApplication>
 #include <QTimer>
 #include <QWindow>
 
-#include "Win32Core.h"
+#include "platform/Win32Core.h"
 
 // The notifications of the current session arrive at a hidden window of ours.
 struct SessionChangeHandler::Backend

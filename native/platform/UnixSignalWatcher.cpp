@@ -1,4 +1,4 @@
-#include "UnixSignalWatcher.h"
+#include "platform/UnixSignalWatcher.h"
 
 #include <QDebug>
 #include <QPointer>

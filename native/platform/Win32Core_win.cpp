@@ -1,4 +1,4 @@
-#include "Win32Core.h"
+#include "platform/Win32Core.h"
 
 #include <shellscalingapi.h>
 #include <wtsapi32.h>

@@ -1,4 +1,4 @@
-#include "WindowHelper.h"
+#include "platform/WindowHelper.h"
 
 #include <QCoreApplication>
 #include <QGuiApplication>

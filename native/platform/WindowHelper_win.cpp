@@ -1,6 +1,6 @@
-#include "WindowHelper.h"
+#include "platform/WindowHelper.h"
 
-#include "Win32Core.h"
+#include "platform/Win32Core.h"
 
 bool WindowHelper::restackBelow(quintptr aboveHandle, quintptr belowHandle)
 {

@@ -1,6 +1,6 @@
-#include "WindowHelper.h"
+#include "platform/WindowHelper.h"
 
-#include "X11Display.h"
+#include "platform/X11Display.h"
 
 #include <QAbstractNativeEventFilter>
 #include <QByteArray>

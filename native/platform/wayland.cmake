@@ -27,7 +27,8 @@ if(WAYLAND_CLIENT_FOUND AND WAYLAND_SCANNER AND INKLY_LAYER_SHELL_XML
         target_sources(inklycore PRIVATE ${generated}/${name}-client-protocol.h ${generated}/${name}-protocol.c)
     endforeach()
     enable_language(C)
-    target_sources(inklycore PRIVATE ${INKLY_NATIVE_WAYLAND_SOURCES})
+    target_sources(inklycore PRIVATE
+        ${CMAKE_CURRENT_LIST_DIR}/LayerShellClient.h ${CMAKE_CURRENT_LIST_DIR}/LayerShellClient.cpp)
     target_include_directories(inklycore PRIVATE ${generated})
     target_link_libraries(inklycore PUBLIC PkgConfig::WAYLAND_CLIENT)
     target_compile_definitions(inklycore PRIVATE INKLY_HAVE_LAYER_SHELL=1)

@@ -1,4 +1,4 @@
-#include "DrawItemCodec.h"
+#include "storage/DrawItemCodec.h"
 
 #include <QJsonDocument>
 #include <QJsonValue>

@@ -1,6 +1,6 @@
 #pragma once
 
-#include "StoredDrawItem.h"
+#include "storage/StoredDrawItem.h"
 
 #include <QByteArray>
 #include <QColor>

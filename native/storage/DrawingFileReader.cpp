@@ -1,4 +1,4 @@
-#include "DrawingFileReader.h"
+#include "storage/DrawingFileReader.h"
 
 #include <charconv>
 #include <cmath>

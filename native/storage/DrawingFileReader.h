@@ -1,6 +1,6 @@
 #pragma once
 
-#include "DrawItemCodec.h"
+#include "storage/DrawItemCodec.h"
 
 #include <QByteArray>
 #include <QList>

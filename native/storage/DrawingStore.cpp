@@ -1,9 +1,9 @@
-#include "DrawingStore.h"
+#include "storage/DrawingStore.h"
 
-#include "FileUtils.h"
+#include "storage/FileUtils.h"
 
-#include "DrawItemCodec.h"
-#include "DrawingFileReader.h"
+#include "storage/DrawItemCodec.h"
+#include "storage/DrawingFileReader.h"
 
 #include <QDateTime>
 #include <QDebug>

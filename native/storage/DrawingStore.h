@@ -1,6 +1,6 @@
 #pragma once
 
-#include "QmlSingleton.h"
+#include "app/QmlSingleton.h"
 
 #include <QHash>
 #include <QJsonArray>
@@ -12,9 +12,9 @@
 #include <QVariantMap>
 #include <QtQml/qqmlregistration.h>
 
-#include "DrawItemCodec.h"
-#include "FileUtils.h"
-#include "StoredDrawItem.h"
+#include "storage/DrawItemCodec.h"
+#include "storage/FileUtils.h"
+#include "storage/StoredDrawItem.h"
 
 // Keeps the drawing items of every screen in drawings.json. getDrawings and
 // setDrawings take the items in their stored form and never look inside them.

@@ -1,4 +1,4 @@
-#include "FileUtils.h"
+#include "storage/FileUtils.h"
 
 #include <QCryptographicHash>
 #include <QDateTime>

@@ -1,6 +1,6 @@
-#include "SettingsStore.h"
+#include "storage/SettingsStore.h"
 
-#include "FileUtils.h"
+#include "storage/FileUtils.h"
 
 #include <QAssociativeIterable>
 #include <QByteArray>

@@ -1,7 +1,7 @@
 #pragma once
 
-#include "FileUtils.h"
-#include "QmlSingleton.h"
+#include "app/QmlSingleton.h"
+#include "storage/FileUtils.h"
 
 #include <QJsonObject>
 #include <QJsonValue>

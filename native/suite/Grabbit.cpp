@@ -1,6 +1,6 @@
-#include "Grabbit.h"
+#include "suite/Grabbit.h"
 
-#include "RegistryUtils.h"
+#include "platform/RegistryUtils.h"
 
 #include <QDebug>
 #include <QDir>

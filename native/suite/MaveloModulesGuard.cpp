@@ -1,8 +1,8 @@
-#include "MaveloModulesGuard.h"
+#include "suite/MaveloModulesGuard.h"
 
-#include "AppInfo.h"
-#include "RenovaWrapper.h"
-#include "TallyWrapper.h"
+#include "app/AppInfo.h"
+#include "suite/RenovaWrapper.h"
+#include "suite/TallyWrapper.h"
 
 #include <QCoreApplication>
 #include <QDebug>

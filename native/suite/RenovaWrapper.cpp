@@ -1,4 +1,4 @@
-#include "RenovaWrapper.h"
+#include "suite/RenovaWrapper.h"
 
 #include <QByteArray>
 #include <QDebug>

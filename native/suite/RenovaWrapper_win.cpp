@@ -1,4 +1,4 @@
-#include "RenovaWrapper.h"
+#include "suite/RenovaWrapper.h"
 
 QString RenovaWrapper::moduleFileName()
 {

@@ -1,4 +1,4 @@
-#include "TallyWrapper.h"
+#include "suite/TallyWrapper.h"
 
 #include <QLibrary>
 

@@ -1,6 +1,6 @@
-#include "TallyWrapper.h"
+#include "suite/TallyWrapper.h"
 
-#include "Win32Core.h"
+#include "platform/Win32Core.h"
 
 #include <QDir>
 

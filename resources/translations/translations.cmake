@@ -8,7 +8,7 @@ find_package(Qt6 REQUIRED COMPONENTS LinguistTools)
 file(GLOB INKLY_TS_FILES CONFIGURE_DEPENDS
     ${CMAKE_CURRENT_SOURCE_DIR}/resources/translations/inkly_*.ts)
 set(INKLY_TRANSLATED_SOURCES ${INKLY_QML_FILES} ${INKLY_NATIVE_SOURCES}
-    ${INKLY_NATIVE_WIN_SOURCES} ${INKLY_NATIVE_LINUX_SOURCES} ${INKLY_MAIN_SOURCE})
+    ${INKLY_NATIVE_WIN_SOURCES} ${INKLY_NATIVE_LINUX_SOURCES})
 # No line numbers, so that only a change of the texts changes the files.
 set(INKLY_LUPDATE_OPTIONS -locations none -source-language ko)
 

@@ -1,4 +1,4 @@
-#include "X11TestSession.h"
+#include "tests/e2e/X11TestSession.h"
 
 #include <QCoreApplication>
 #include <QDir>

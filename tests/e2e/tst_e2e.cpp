@@ -1,7 +1,7 @@
 // The real program on a private X server, driven with xdotool and checked
 // through its files, the server's window list and screenshots.
 
-#include "X11TestSession.h"
+#include "tests/e2e/X11TestSession.h"
 
 #include <QDebug>
 #include <QDir>

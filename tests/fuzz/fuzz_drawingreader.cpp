@@ -1,5 +1,5 @@
-#include "DrawItemCodec.h"
-#include "DrawingFileReader.h"
+#include "storage/DrawItemCodec.h"
+#include "storage/DrawingFileReader.h"
 
 #include <QCoreApplication>
 #include <QElapsedTimer>

@@ -1,5 +1,5 @@
-#include "AutoStartHelper.h"
-#include "TestFiles.h"
+#include "app/AutoStartHelper.h"
+#include "tests/native/TestFiles.h"
 
 #include <QCoreApplication>
 #include <QFile>

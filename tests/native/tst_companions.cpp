@@ -1,8 +1,8 @@
-#include "MaveloModulesGuard.h"
-#include "RenovaWrapper.h"
-#include "SingletonPublisher.h"
-#include "TallyWrapper.h"
-#include "TestFiles.h"
+#include "app/SingletonPublisher.h"
+#include "suite/MaveloModulesGuard.h"
+#include "suite/RenovaWrapper.h"
+#include "suite/TallyWrapper.h"
+#include "tests/native/TestFiles.h"
 
 #include <QFile>
 #include <QQmlComponent>

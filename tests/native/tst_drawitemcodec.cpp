@@ -1,8 +1,8 @@
-#include "DrawItemCodec.h"
-#include "DrawingFileReader.h"
-#include "DrawingStore.h"
-#include "StoredDrawItem.h"
-#include "TestFiles.h"
+#include "storage/DrawItemCodec.h"
+#include "storage/DrawingFileReader.h"
+#include "storage/DrawingStore.h"
+#include "storage/StoredDrawItem.h"
+#include "tests/native/TestFiles.h"
 
 #include <QBuffer>
 #include <QCoreApplication>

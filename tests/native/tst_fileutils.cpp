@@ -1,5 +1,5 @@
-#include "FileUtils.h"
-#include "TestFiles.h"
+#include "storage/FileUtils.h"
+#include "tests/native/TestFiles.h"
 
 #include <QDir>
 #include <QFile>

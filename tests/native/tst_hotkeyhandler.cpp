@@ -1,6 +1,6 @@
 // Reading the keys of the whole desktop from their stored text.
 
-#include "HotkeyHandler.h"
+#include "platform/HotkeyHandler.h"
 
 #include <QTest>
 

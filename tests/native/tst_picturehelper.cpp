@@ -1,7 +1,7 @@
 // Writing the pictures of the screens: names that never overwrite, and a
 // folder that cannot be had reported without a file left behind.
 
-#include "PictureHelper.h"
+#include "platform/PictureHelper.h"
 
 #include <QDir>
 #include <QFile>

@@ -1,4 +1,4 @@
-#include "RawInputHandler.h"
+#include "platform/RawInputHandler.h"
 
 #include <QGuiApplication>
 #include <QProcess>

@@ -1,6 +1,6 @@
-#include "Grabbit.h"
-#include "RegistryUtils.h"
-#include "TestFiles.h"
+#include "platform/RegistryUtils.h"
+#include "suite/Grabbit.h"
+#include "tests/native/TestFiles.h"
 
 #include <QDir>
 #include <QFile>

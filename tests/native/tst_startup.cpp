@@ -1,6 +1,6 @@
-#include "AppInstanceGuard.h"
-#include "StartUp.h"
-#include "UiLanguage.h"
+#include "app/AppInstanceGuard.h"
+#include "app/StartUp.h"
+#include "app/UiLanguage.h"
 
 #include <QDir>
 #include <QFile>

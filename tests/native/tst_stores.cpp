@@ -1,6 +1,6 @@
-#include "DrawingStore.h"
-#include "SettingsStore.h"
-#include "TestFiles.h"
+#include "storage/DrawingStore.h"
+#include "storage/SettingsStore.h"
+#include "tests/native/TestFiles.h"
 
 #include <QColor>
 #include <QCoreApplication>

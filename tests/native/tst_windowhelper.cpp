@@ -1,6 +1,6 @@
-#include "InkMirror.h"
-#include "LayerShellClient.h"
-#include "WindowHelper.h"
+#include "platform/InkMirror.h"
+#include "platform/LayerShellClient.h"
+#include "platform/WindowHelper.h"
 
 #include <QGuiApplication>
 #include <QImage>

@@ -1,6 +1,6 @@
-#include "AppInfo.h"
-#include "AppInstanceGuard.h"
-#include "SingletonPublisher.h"
+#include "app/AppInfo.h"
+#include "app/AppInstanceGuard.h"
+#include "app/SingletonPublisher.h"
 
 #include <QApplication>
 #include <QInputMethodEvent>

@@ -3,8 +3,8 @@
 // notifications, window stacking, library loading, hot keys and the version
 // resource.
 // Ends with "N passed, N failed"; `--child` is the second instance.
-#include "ClickCounter.h"
-#include "Win32Core.h"
+#include "platform/ClickCounter.h"
+#include "platform/Win32Core.h"
 
 #include <shellapi.h>
 
