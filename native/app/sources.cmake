@@ -4,6 +4,7 @@ list(APPEND INKLY_NATIVE_SOURCES
     native/app/QmlSingleton.h
     native/app/CliConstants.h native/app/CliConstants.cpp
     native/app/AppController.h native/app/AppController.cpp
+    native/app/LogCategories.h native/app/LogCategories.cpp
     native/app/StartUp.h native/app/StartUp.cpp
     native/app/SingletonPublisher.h native/app/SingletonPublisher.cpp
     native/app/AutoStartHelper.h native/app/AutoStartHelper.cpp

@@ -1,5 +1,6 @@
 #include "WindowHelper.h"
 
+#include "LogCategories.h"
 #include "X11Display.h"
 
 #include <QAbstractNativeEventFilter>
@@ -493,6 +494,6 @@ void WindowHelper::watchCompositing()
     m_compositingActive = watch->active();
     qGuiApp->installNativeEventFilter(watch);
     qGuiApp->installEventFilter(this);
-    qInfo().noquote() << "[WindowHelper] compositing"
-                      << (m_compositingActive ? "active" : "inactive");
+    qCInfo(lcWindow).noquote() << "[WindowHelper] compositing"
+                               << (m_compositingActive ? "active" : "inactive");
 }

@@ -1,4 +1,5 @@
 #include "AppInstanceGuard.h"
+#include "LogCategories.h"
 #include "StartUp.h"
 #include "UiLanguage.h"
 
@@ -273,6 +274,41 @@ private Q_SLOTS:
         qDeleteAll(QCoreApplication::instance()->findChildren<QTranslator *>());
         QCOMPARE(UiLanguage::install(QCoreApplication::instance(), settings), QStringLiteral("ko"));
         QCOMPARE(QCoreApplication::translate("TrayMenu", "종료"), QStringLiteral("종료"));
+    }
+
+    // The program's categories are switched off where they log, at the levels
+    // the message filter would drop their lines; Qt's own are left to the filter.
+    void categoryRules_data()
+    {
+        QTest::addColumn<int>("level");
+        QTest::addColumn<QString>("written");
+        QTest::newRow("none") << 0 << "";
+        QTest::newRow("error") << 1 << "critical";
+        QTest::newRow("warning") << 2 << "warning critical";
+        QTest::newRow("info") << 3 << "info warning critical";
+        QTest::newRow("debug") << 4 << "debug info warning critical";
+    }
+
+    void categoryRules()
+    {
+        QFETCH(int, level);
+        QFETCH(QString, written);
+        auto restore = qScopeGuard([] { StartUp::setLogLevel(4); });
+        StartUp::setLogLevel(level);
+        for (const QLoggingCategory *category : { &lcStartUp(), &lcDrawings(), &lcRawInput() }) {
+            QStringList enabled;
+            if (category->isDebugEnabled())
+                enabled << QStringLiteral("debug");
+            if (category->isInfoEnabled())
+                enabled << QStringLiteral("info");
+            if (category->isWarningEnabled())
+                enabled << QStringLiteral("warning");
+            if (category->isCriticalEnabled())
+                enabled << QStringLiteral("critical");
+            QCOMPARE(enabled.join(QLatin1Char(' ')), written);
+        }
+        QVERIFY(QLoggingCategory("qt.qml.binding.removal", QtWarningMsg).isInfoEnabled());
+        QVERIFY(QLoggingCategory("qt.scenegraph.general").isWarningEnabled());
     }
 
     void commandLine_data()
