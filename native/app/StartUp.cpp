@@ -244,8 +244,16 @@ void filteredMessageHandler(
         QtMsgType type, const QMessageLogContext &context, const QString &message)
 {
     if (messagePasses(type, s_logLevel) && !isSpuriousQmlCycleWarning(type, message)
-            && s_previousHandler)
-        s_previousHandler(type, context, message);
+            && s_previousHandler) {
+        // Qt's message pattern writes any other category before the text; the
+        // program's lines name their component in brackets and read as ever.
+        if (context.category && qstrncmp(context.category, "inkly.", 6) == 0) {
+            const QMessageLogContext plain(context.file, context.line, context.function, "default");
+            s_previousHandler(type, plain, message);
+        } else {
+            s_previousHandler(type, context, message);
+        }
+    }
     if (isDisplayLostMessage(type, message))
         onDisplayLost();
 }

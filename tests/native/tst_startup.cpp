@@ -464,6 +464,8 @@ private Q_SLOTS:
         QVERIFY2(process.exitCode() == exitCode, qPrintable(stdErr));
         QVERIFY2(stdOut.contains(out), qPrintable(stdOut));
         QVERIFY2(stdErr.contains(err) && (notInErr.isEmpty() || !stdErr.contains(notInErr)), qPrintable(stdErr));
+        // The program's lines begin with their bracketed name, not a category.
+        QVERIFY2(!stdErr.contains(QRegularExpression(QStringLiteral("^inkly\\."), QRegularExpression::MultilineOption)), qPrintable(stdErr));
         if (arguments.contains(QStringLiteral("--version")))
             QCOMPARE(stdOut.trimmed(), out);
         if (err.endsWith(QLatin1Char('\n')))
