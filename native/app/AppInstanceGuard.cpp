@@ -1,6 +1,7 @@
 #include "app/AppInstanceGuard.h"
 
 #include "app/CliConstants.h"
+#include "app/LogCategories.h"
 
 #include <QDeadlineTimer>
 #include <QDebug>
@@ -94,7 +95,7 @@ void AppInstanceGuard::setServerName(const QString &name)
     if (name == m_serverName)
         return;
     if (m_server && m_server->isListening()) {
-        qWarning("AppInstanceGuard: Cannot change serverName after start()");
+        qCWarning(lcInstanceGuard, "AppInstanceGuard: Cannot change serverName after start()");
         return;
     }
     m_serverName = name;
@@ -110,7 +111,7 @@ bool AppInstanceGuard::start()
 
     m_errorString.clear();
     if (!resolveServerAddress()) {
-        qWarning().noquote() << "[AppInstanceGuard]" << m_errorString;
+        qCWarning(lcInstanceGuard).noquote() << "[AppInstanceGuard]" << m_errorString;
         return finishStart(false);
     }
     const MutexResult mutex = claimMutex();
@@ -122,7 +123,7 @@ bool AppInstanceGuard::start()
         if (m_errorString.isEmpty())
             m_errorString
                     = QStringLiteral("cannot create the single-instance lock %1").arg(m_mutexName);
-        qWarning().noquote() << "[AppInstanceGuard]" << m_errorString;
+        qCWarning(lcInstanceGuard).noquote() << "[AppInstanceGuard]" << m_errorString;
         releaseMutex();
         return finishStart(false);
     }
@@ -134,7 +135,7 @@ bool AppInstanceGuard::start()
     if (!listen()) {
         m_errorString = QStringLiteral("cannot listen on %1: %2")
                                 .arg(serverAddress(), m_server->errorString());
-        qWarning().noquote() << "[AppInstanceGuard]" << m_errorString;
+        qCWarning(lcInstanceGuard).noquote() << "[AppInstanceGuard]" << m_errorString;
         releaseMutex();
         return finishStart(false);
     }
@@ -163,10 +164,11 @@ void AppInstanceGuard::keepListening()
     if (!m_server || m_server->isListening())
         return;
     if (listen()) {
-        qWarning().noquote() << "[AppInstanceGuard] listening again on" << serverAddress();
+        qCWarning(lcInstanceGuard).noquote()
+                << "[AppInstanceGuard] listening again on" << serverAddress();
         m_listenFailureLogged = false;
     } else if (!m_listenFailureLogged) {
-        qWarning().noquote()
+        qCWarning(lcInstanceGuard).noquote()
                 << "[AppInstanceGuard] the server was closed and cannot listen again yet:"
                 << m_server->errorString();
         m_listenFailureLogged = true;
@@ -232,14 +234,15 @@ void AppInstanceGuard::answerClient(QLocalSocket *socket, const QByteArray &line
     QString error;
     QByteArray reply = kReplyOk;
     if (!parseCommand(line, &command, &error)) {
-        qWarning().noquote() << "[AppInstanceGuard] refused a message:" << error;
+        qCWarning(lcInstanceGuard).noquote() << "[AppInstanceGuard] refused a message:" << error;
         reply = kReplyError + error.toUtf8();
     } else if (command.name != QLatin1String("show")
             && !isSignalConnected(QMetaMethod::fromSignal(&AppInstanceGuard::commandReceived))) {
         reply = kReplyError + QByteArrayLiteral("not ready for commands");
     } else {
-        qInfo().noquote() << "[AppInstanceGuard] command:"
-                          << (command.name + QLatin1Char(' ') + command.argument).trimmed();
+        qCInfo(lcInstanceGuard).noquote()
+                << "[AppInstanceGuard] command:"
+                << (command.name + QLatin1Char(' ') + command.argument).trimmed();
         dispatch(command);
     }
     if (socket->state() == QLocalSocket::ConnectedState) {

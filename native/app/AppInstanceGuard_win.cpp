@@ -1,5 +1,6 @@
 #include "app/AppInstanceGuard.h"
 
+#include "app/LogCategories.h"
 #include "platform/Win32Core.h"
 
 #include <QLocalSocket>
@@ -43,6 +44,7 @@ void AppInstanceGuard::letServerActivate(QLocalSocket &socket)
 {
     // Without this the first instance may not raise its toolbar.
     if (!Win32Core::allowPipeServerForeground(reinterpret_cast<HANDLE>(socket.socketDescriptor())))
-        qWarning("[AppInstanceGuard] The first instance cannot be let to the front: %lu",
+        qCWarning(lcInstanceGuard,
+                "[AppInstanceGuard] The first instance cannot be let to the front: %lu",
                 GetLastError());
 }

@@ -2,6 +2,7 @@
 
 #include "app/AutoStartHelper.h"
 #include "app/CliConstants.h"
+#include "app/LogCategories.h"
 #include "storage/SettingsStore.h"
 
 #include <QCommandLineOption>
@@ -146,6 +147,28 @@ int logLevel()
 void setLogLevel(int level)
 {
     s_logLevel = qBound(0, level, 4);
+    QLoggingCategory::setFilterRules(filterRules(s_logLevel));
+}
+
+QString filterRules(int level)
+{
+    struct Threshold
+    {
+        const char *type;
+        int level; // the lowest level at which messages of the type pass
+    };
+    static constexpr std::array<Threshold, 4> kThresholds { {
+            { "debug", 4 },
+            { "info", 3 },
+            { "warning", 2 },
+            { "critical", 1 },
+    } };
+    QStringList rules { QString::fromLatin1(kBindingRemovalRule) };
+    for (const Threshold &threshold : kThresholds) {
+        if (level < threshold.level)
+            rules << QStringLiteral("inkly.*.%1=false").arg(QLatin1String(threshold.type));
+    }
+    return rules.join(QLatin1Char('\n'));
 }
 
 int levelFromSetting(const QVariant &stored, int current)
@@ -194,8 +217,8 @@ void configureLogging(QSettings &settings)
 {
     // An absent value reads as "warning"; a stored value that is neither a
     // name nor a number keeps the initial level.
-    s_logLevel = levelFromSetting(
-            settings.value(QStringLiteral("log/level"), QStringLiteral("warning")), s_logLevel);
+    setLogLevel(levelFromSetting(
+            settings.value(QStringLiteral("log/level"), QStringLiteral("warning")), s_logLevel));
 
     // Installing twice must not make the filter its own successor.
     const QtMessageHandler previous = qInstallMessageHandler(filteredMessageHandler);
@@ -221,8 +244,16 @@ void filteredMessageHandler(
         QtMsgType type, const QMessageLogContext &context, const QString &message)
 {
     if (messagePasses(type, s_logLevel) && !isSpuriousQmlCycleWarning(type, message)
-            && s_previousHandler)
-        s_previousHandler(type, context, message);
+            && s_previousHandler) {
+        // Qt's message pattern writes any other category before the text; the
+        // program's lines name their component in brackets and read as ever.
+        if (context.category && qstrncmp(context.category, "inkly.", 6) == 0) {
+            const QMessageLogContext plain(context.file, context.line, context.function, "default");
+            s_previousHandler(type, plain, message);
+        } else {
+            s_previousHandler(type, context, message);
+        }
+    }
     if (isDisplayLostMessage(type, message))
         onDisplayLost();
 }
@@ -316,7 +347,7 @@ bool parseCommandLine(const QStringList &arguments, AppInstanceGuard::Command *c
     options.addTo(parser);
 
     if (!parser.parse(arguments)) {
-        qWarning() << "CLI parse error:" << parser.errorText();
+        qCWarning(lcStartUp) << "CLI parse error:" << parser.errorText();
         parser.showHelp(1);
     }
 
@@ -395,25 +426,27 @@ void runInstallTasks()
             = SettingsStore::instance()
                       ->getValue(QStringLiteral("app.general.autoStartEnabled"), true)
                       .toBool();
-    qInfo() << "[Installer] autoStartEnabled setting is" << autoStartEnabled;
+    qCInfo(lcStartUp) << "[Installer] autoStartEnabled setting is" << autoStartEnabled;
     if (!autoStartEnabled) {
-        qInfo() << "[Installer] skipping autostart registration as per user setting";
+        qCInfo(lcStartUp) << "[Installer] skipping autostart registration as per user setting";
         return;
     }
     AutoStartHelper *const autoStart = AutoStartHelper::instance();
     if (autoStart->enable(CliConstants::autostartToken()))
-        qInfo() << "[Installer] autostart registration succeeded";
+        qCInfo(lcStartUp) << "[Installer] autostart registration succeeded";
     else
-        qWarning() << "[Installer] autostart registration failed:" << autoStart->errorString();
+        qCWarning(lcStartUp) << "[Installer] autostart registration failed:"
+                             << autoStart->errorString();
 }
 
 void runUninstallTasks()
 {
     AutoStartHelper *const autoStart = AutoStartHelper::instance();
     if (autoStart->disable())
-        qInfo() << "[Uninstaller] autostart removal succeeded";
+        qCInfo(lcStartUp) << "[Uninstaller] autostart removal succeeded";
     else
-        qWarning() << "[Uninstaller] autostart removal failed:" << autoStart->errorString();
+        qCWarning(lcStartUp) << "[Uninstaller] autostart removal failed:"
+                             << autoStart->errorString();
 }
 
 bool isSoftwareRasteriser(const QString &renderer)
@@ -473,10 +506,10 @@ void chooseSceneGraphBackend(QSettings &settings)
 {
     for (const char *variable : { "QT_QUICK_BACKEND", "QSG_RHI_BACKEND" }) {
         if (!qEnvironmentVariableIsEmpty(variable)) {
-            qInfo().noquote() << QStringLiteral(
-                    "[App] Scene graph backend: %1 (chosen by %2 in the environment)")
-                                         .arg(qEnvironmentVariable(variable),
-                                                 QString::fromLatin1(variable));
+            qCInfo(lcStartUp).noquote()
+                    << QStringLiteral(
+                               "[App] Scene graph backend: %1 (chosen by %2 in the environment)")
+                               .arg(qEnvironmentVariable(variable), QString::fromLatin1(variable));
             return;
         }
     }
@@ -486,15 +519,15 @@ void chooseSceneGraphBackend(QSettings &settings)
         // into memory, which only the software backend does; the canvases
         // paint in software anyway.
         QQuickWindow::setGraphicsApi(QSGRendererInterface::Software);
-        qInfo().noquote()
+        qCInfo(lcStartUp).noquote()
                 << "[App] Scene graph backend: software (Wayland session: the overlays are "
                    "mirrored in pointer mode)";
         return;
     }
     if (platform != QLatin1String("xcb") && !platform.startsWith(QLatin1String("wayland"))) {
-        qInfo().noquote() << QStringLiteral(
+        qCInfo(lcStartUp).noquote() << QStringLiteral(
                 "[App] Scene graph backend: Qt's default (platform %1 is not probed)")
-                                     .arg(platform);
+                                               .arg(platform);
         return;
     }
 
@@ -508,7 +541,7 @@ void chooseSceneGraphBackend(QSettings &settings)
             QObject::connect(probe, &QProcess::finished, probe, [probe, &settings] {
                 const QString found = rendererOf(probe);
                 if (!found.isEmpty() && found != settings.value(kRendererKey).toString()) {
-                    qInfo().noquote()
+                    qCInfo(lcStartUp).noquote()
                             << QStringLiteral("[App] OpenGL renderer is now %1; the scene graph "
                                               "backend follows at the next start")
                                        .arg(found);
@@ -528,22 +561,23 @@ void chooseSceneGraphBackend(QSettings &settings)
     }
 
     if (renderer.isEmpty()) {
-        qInfo().noquote() << "[App] Scene graph backend: Qt's default (the OpenGL renderer could "
-                             "not be identified)";
+        qCInfo(lcStartUp).noquote()
+                << "[App] Scene graph backend: Qt's default (the OpenGL renderer could "
+                   "not be identified)";
         return;
     }
     const QString how = remembered ? QStringLiteral("as found at an earlier start")
                                    : QStringLiteral("probed");
     if (isSoftwareRasteriser(renderer)) {
         QQuickWindow::setGraphicsApi(QSGRendererInterface::Software);
-        qInfo().noquote() << QStringLiteral(
+        qCInfo(lcStartUp).noquote() << QStringLiteral(
                 "[App] Scene graph backend: software (OpenGL renders in software: %1, %2)")
-                                     .arg(renderer, how);
+                                               .arg(renderer, how);
         return;
     }
-    qInfo().noquote() << QStringLiteral(
+    qCInfo(lcStartUp).noquote() << QStringLiteral(
             "[App] Scene graph backend: Qt's default (OpenGL renderer: %1, %2)")
-                                 .arg(renderer, how);
+                                           .arg(renderer, how);
 }
 
 } // namespace StartUp

@@ -14,10 +14,19 @@ class QSettings;
 // command line and the installer tasks.
 namespace StartUp {
 
+// Set before anything logs: Qt then reports, at info level, the bindings that
+// an assignment removes.
+inline constexpr char kBindingRemovalRule[] = "qt.qml.binding.removal.info=true";
+
 // Level of the process-wide message filter: 0 none, 1 error, 2 warning,
-// 3 info, 4 debug.
+// 3 info, 4 debug. Setting it also applies filterRules() for it.
 int logLevel();
 void setLogLevel(int level);
+
+// Category rules for a level: the "inkly." categories are switched off below
+// it, so their messages are never even formatted; Qt's own categories stay on
+// and are left to the message filter.
+QString filterRules(int level);
 
 // The level a stored "log/level" value stands for; `current` is kept when the
 // value is neither a level name nor a number.

@@ -1,5 +1,7 @@
 #include "app/TrayIcon.h"
 
+#include "app/LogCategories.h"
+
 #include <QGuiApplication>
 #include <QIcon>
 #include <QStyleHints>
@@ -23,7 +25,7 @@ void TrayIcon::initialize(const QString &toolTip)
     // At log-in the panel often starts after the programs started with the
     // session: the icon is made all the same and docks once a tray appears.
     if (!QSystemTrayIcon::isSystemTrayAvailable())
-        qWarning("System tray is not available on this system");
+        qCWarning(lcTray, "System tray is not available on this system");
 
     m_trayIcon = new QSystemTrayIcon(this);
     m_trayIcon->setIcon(QIcon(QStringLiteral(":/resources/app/app-tray.ico")));

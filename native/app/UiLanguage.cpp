@@ -1,5 +1,7 @@
 #include "app/UiLanguage.h"
 
+#include "app/LogCategories.h"
+
 #include <QCoreApplication>
 #include <QDebug>
 #include <QDir>
@@ -41,7 +43,8 @@ QString choose(const QString &requested, const QStringList &preferred, const QSt
     if (available.contains(wanted))
         return wanted;
     if (!wanted.isEmpty())
-        qWarning() << "[UiLanguage] No translation for" << requested << "- following the locale";
+        qCWarning(lcUiLanguage) << "[UiLanguage] No translation for" << requested
+                                << "- following the locale";
     for (const QString &name : preferred) {
         const QString language = languagePart(name);
         if (available.contains(language))
@@ -57,18 +60,18 @@ QString install(QCoreApplication *app, const QSettings &settings)
         requested = settings.value(QString::fromLatin1(kSettingsKey)).toString();
     const QString language = choose(requested, QLocale::system().uiLanguages(), available());
     if (language == QLatin1String(kSourceLanguage)) {
-        qInfo() << "[UiLanguage] Interface language:" << language;
+        qCInfo(lcUiLanguage) << "[UiLanguage] Interface language:" << language;
         return language;
     }
     auto *translator = new QTranslator(app);
     if (!translator->load(kFilePrefix + language, kTranslationDir)) {
         // Only a broken build gets here; the source texts still read.
-        qWarning() << "[UiLanguage] Cannot load the translation" << language;
+        qCWarning(lcUiLanguage) << "[UiLanguage] Cannot load the translation" << language;
         delete translator;
         return QString::fromLatin1(kSourceLanguage);
     }
     QCoreApplication::installTranslator(translator);
-    qInfo() << "[UiLanguage] Interface language:" << language;
+    qCInfo(lcUiLanguage) << "[UiLanguage] Interface language:" << language;
     return language;
 }
 

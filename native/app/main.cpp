@@ -1,6 +1,7 @@
 #include "app/AppController.h"
 #include "app/AppInfo.h"
 #include "app/AppInstanceGuard.h"
+#include "app/LogCategories.h"
 #include "app/SingletonPublisher.h"
 #include "app/StartUp.h"
 #include "app/TrayIcon.h"
@@ -69,7 +70,7 @@ bool choosePlatform(bool *chosenByUs, bool *waylandRefused)
 // there is still time. Quitting is left to the caller.
 void systemShutdownHandler(MaveloModulesGuard *modules)
 {
-    qInfo() << "[App] System shutdown detected - closing application";
+    qCInfo(lcStartUp) << "[App] System shutdown detected - closing application";
     emit AppController::instance()->shutdownRequested();
     modules->cleanup();
 }
@@ -86,7 +87,7 @@ int main(int argc, char *argv[])
     const bool hasDisplay = choosePlatform(&platformChosenByUs, &waylandRefused);
 #endif
 
-    QLoggingCategory::setFilterRules(QStringLiteral("qt.qml.binding.removal.info=true"));
+    QLoggingCategory::setFilterRules(QString::fromLatin1(StartUp::kBindingRemovalRule));
     QCoreApplication::setOrganizationName(QStringLiteral("Zemworks"));
     QCoreApplication::setApplicationName(QStringLiteral("Inkly"));
     QCoreApplication::setApplicationVersion(AppInfo::productVersion());
@@ -123,7 +124,8 @@ int main(int argc, char *argv[])
 
 #if !defined(Q_OS_WIN)
     if (waylandRefused && hasDisplay)
-        qInfo() << "[App] QT_QPA_PLATFORM asks for Wayland; Inkly's windows go through XWayland";
+        qCInfo(lcStartUp)
+                << "[App] QT_QPA_PLATFORM asks for Wayland; Inkly's windows go through XWayland";
 #endif
 
     const QString serverName = AppInstanceGuard::defaultServerName(
@@ -209,7 +211,7 @@ int main(int argc, char *argv[])
     // GUI thread only what the native stores hold can be written.
     StartUp::setDisplayLostHandler([modules = modules.get()] { systemShutdownHandler(modules); },
             [] {
-                qInfo() << "[App] X11 connection lost - saving the drawing";
+                qCInfo(lcStartUp) << "[App] X11 connection lost - saving the drawing";
                 DrawingStore::instance()->saveOnExit();
                 SettingsStore::instance()->setValue(QStringLiteral("app.runtime.lastExitAt"),
                         QDateTime::currentDateTimeUtc().toString(Qt::ISODateWithMs));

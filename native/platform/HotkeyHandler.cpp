@@ -1,5 +1,7 @@
 #include "platform/HotkeyHandler.h"
 
+#include "app/LogCategories.h"
+
 #include <QCoreApplication>
 #include <QDebug>
 #include <QKeySequence>
@@ -162,7 +164,7 @@ void HotkeyHandler::grabAll()
         // The settings window says so; there is nothing to report per key.
         static bool told = false;
         if (!std::exchange(told, true))
-            qInfo() << "[HotkeyHandler] This platform has no keys of the whole desktop";
+            qCInfo(lcHotkeys) << "[HotkeyHandler] This platform has no keys of the whole desktop";
         return;
     }
     QVariantMap problems;
@@ -171,8 +173,8 @@ void HotkeyHandler::grabAll()
         grab.action = it.key();
         QString error;
         if (!parse(it.value().toString(), &grab.hotkey, &error)) {
-            qWarning().noquote() << "[HotkeyHandler] Ignored the key of" << grab.action << "-"
-                                 << it.value().toString() << ":" << error;
+            qCWarning(lcHotkeys).noquote() << "[HotkeyHandler] Ignored the key of" << grab.action
+                                           << "-" << it.value().toString() << ":" << error;
             problems.insert(grab.action, QStringLiteral("invalid"));
             continue;
         }
@@ -181,20 +183,21 @@ void HotkeyHandler::grabAll()
         const auto same = std::find_if(m_grabs.cbegin(), m_grabs.cend(),
                 [&grab](const Grab &other) { return other.hotkey == grab.hotkey; });
         if (same != m_grabs.cend()) {
-            qWarning().noquote() << "[HotkeyHandler]" << toText(grab.hotkey)
-                                 << "is already the key of" << same->action;
+            qCWarning(lcHotkeys).noquote() << "[HotkeyHandler]" << toText(grab.hotkey)
+                                           << "is already the key of" << same->action;
             problems.insert(grab.action, QStringLiteral("duplicate"));
             continue;
         }
         grab.id = m_nextId++;
         QString problem;
         if (!grabKey(grab, &problem)) {
-            qWarning().noquote() << "[HotkeyHandler] Cannot take" << toText(grab.hotkey) << "for"
-                                 << grab.action << ":" << problem;
+            qCWarning(lcHotkeys).noquote() << "[HotkeyHandler] Cannot take" << toText(grab.hotkey)
+                                           << "for" << grab.action << ":" << problem;
             problems.insert(grab.action, problem);
             continue;
         }
-        qInfo().noquote() << "[HotkeyHandler]" << toText(grab.hotkey) << "runs" << grab.action;
+        qCInfo(lcHotkeys).noquote()
+                << "[HotkeyHandler]" << toText(grab.hotkey) << "runs" << grab.action;
         m_grabs.append(grab);
     }
     if (!m_grabs.isEmpty() && !m_filterInstalled && QCoreApplication::instance()) {
@@ -223,8 +226,8 @@ void HotkeyHandler::trigger(int id)
 {
     for (const Grab &grab : std::as_const(m_grabs)) {
         if (grab.id == id) {
-            qInfo().noquote() << "[HotkeyHandler]" << toText(grab.hotkey)
-                              << "pressed:" << grab.action;
+            qCInfo(lcHotkeys).noquote()
+                    << "[HotkeyHandler]" << toText(grab.hotkey) << "pressed:" << grab.action;
             emit activated(grab.action);
             return;
         }

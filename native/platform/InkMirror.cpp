@@ -1,5 +1,6 @@
 #include "platform/InkMirror.h"
 
+#include "app/LogCategories.h"
 #include "platform/InkPieceWindow.h"
 #include "platform/WindowHelper.h"
 
@@ -55,7 +56,7 @@ InkMirror::Kind InkMirror::kind()
     if (forced == "off" || (forced.isEmpty() && !WindowHelper::isWaylandSession()))
         return m_kind;
     if (QQuickWindow::sceneGraphBackend() != QLatin1String("software")) {
-        qWarning().noquote()
+        qCWarning(lcMirror).noquote()
                 << "[InkMirror] needs Qt Quick's software backend; in pointer mode the "
                    "overlays keep the clicks from Wayland programs";
         return m_kind;
@@ -72,9 +73,9 @@ InkMirror::Kind InkMirror::kind()
     // the mirror is kept clear of our own windows as they come and go.
     if (m_kind == Kind::LayerShell)
         qApp->installEventFilter(this);
-    qInfo().noquote() << "[InkMirror] pointer mode shows the ink"
-                      << (m_kind == Kind::LayerShell ? "on the compositor's overlay layer"
-                                                     : "in windows over the ink alone");
+    qCInfo(lcMirror).noquote() << "[InkMirror] pointer mode shows the ink"
+                               << (m_kind == Kind::LayerShell ? "on the compositor's overlay layer"
+                                                              : "in windows over the ink alone");
     return m_kind;
 }
 

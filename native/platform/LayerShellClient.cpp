@@ -1,5 +1,7 @@
 #include "platform/LayerShellClient.h"
 
+#include "app/LogCategories.h"
+
 #include <QDebug>
 #include <QPainter>
 #include <QSocketNotifier>
@@ -140,8 +142,8 @@ void LayerShellClient::onClosed(void *data, zwlr_layer_surface_v1 *layerSurface)
     auto *client = static_cast<LayerShellClient *>(data);
     for (Surface *surface : std::as_const(client->m_surfaces)) {
         if (surface->layerSurface == layerSurface) {
-            qInfo().noquote() << "[InkMirror] the compositor closed the mirror of output"
-                              << surface->id;
+            qCInfo(lcMirror).noquote()
+                    << "[InkMirror] the compositor closed the mirror of output" << surface->id;
             client->destroy(surface);
             return;
         }
@@ -231,7 +233,7 @@ int LayerShellClient::createSurface(const QRect &geometry)
         geometries.append(output->geometry());
     const int index = outputIndexFor(geometries, geometry);
     if (index < 0) {
-        qWarning().noquote() << "[InkMirror] no Wayland output at" << geometry;
+        qCWarning(lcMirror).noquote() << "[InkMirror] no Wayland output at" << geometry;
         return 0;
     }
 
@@ -311,14 +313,16 @@ LayerShellClient::Buffer *LayerShellClient::freeBuffer(Surface &surface, const Q
         const qsizetype length = qsizetype(stride) * size.height();
         const int fd = memfd_create("inkly-ink", MFD_CLOEXEC);
         if (fd < 0 || ftruncate(fd, off_t(length)) < 0) {
-            qWarning().noquote() << "[InkMirror] no memory for the mirror:" << std::strerror(errno);
+            qCWarning(lcMirror).noquote()
+                    << "[InkMirror] no memory for the mirror:" << std::strerror(errno);
             if (fd >= 0)
                 close(fd);
             return nullptr;
         }
         void *data = mmap(nullptr, size_t(length), PROT_READ | PROT_WRITE, MAP_SHARED, fd, 0);
         if (data == MAP_FAILED) {
-            qWarning().noquote() << "[InkMirror] no memory for the mirror:" << std::strerror(errno);
+            qCWarning(lcMirror).noquote()
+                    << "[InkMirror] no memory for the mirror:" << std::strerror(errno);
             close(fd);
             return nullptr;
         }
@@ -373,8 +377,8 @@ void LayerShellClient::flush()
         return;
     if (wl_display_flush(m_display) < 0 && errno != EAGAIN) {
         m_failed = true;
-        qWarning().noquote() << "[InkMirror] the Wayland connection failed:"
-                             << std::strerror(errno);
+        qCWarning(lcMirror).noquote()
+                << "[InkMirror] the Wayland connection failed:" << std::strerror(errno);
     }
 }
 
@@ -387,8 +391,8 @@ void LayerShellClient::dispatch()
     if (wl_display_read_events(m_display) < 0 || wl_display_dispatch_pending(m_display) < 0) {
         m_failed = true;
         m_notifier->setEnabled(false);
-        qWarning().noquote() << "[InkMirror] the Wayland connection failed:"
-                             << std::strerror(wl_display_get_error(m_display));
+        qCWarning(lcMirror).noquote() << "[InkMirror] the Wayland connection failed:"
+                                      << std::strerror(wl_display_get_error(m_display));
         return;
     }
     // Surfaces whose frame waited for a free buffer.

@@ -1,5 +1,6 @@
 #include "platform/PictureHelper.h"
 
+#include "app/LogCategories.h"
 #include "platform/InkPieceWindow.h"
 #include "platform/ScreenInfo.h"
 #include "platform/ScreenMonitor.h"
@@ -116,7 +117,7 @@ bool PictureHelper::openFolder()
     QDir().mkpath(folder());
     const bool opened = QDesktopServices::openUrl(QUrl::fromLocalFile(folder()));
     if (!opened)
-        qWarning() << "[PictureHelper] Failed to open" << folder();
+        qCWarning(lcPicture) << "[PictureHelper] Failed to open" << folder();
     return opened;
 }
 
@@ -180,30 +181,31 @@ void PictureHelper::finishSave(const QList<QImage> &images)
             && std::none_of(images.cbegin(), images.cend(),
                     [](const QImage &image) { return image.isNull(); });
     if (!grabbed) {
-        qWarning() << "[PictureHelper] The screens could not be read";
+        qCWarning(lcPicture) << "[PictureHelper] The screens could not be read";
         emit pictureSaveFailed(QStringLiteral("grab"), QString(), QString());
         return;
     }
     const SaveResult result = saveImages(images, folder(), QDateTime::currentDateTime());
     if (!result.failure.isEmpty()) {
-        qWarning() << "[PictureHelper] Failed to save the picture to" << result.failedPath
-                   << result.failure << result.detail;
+        qCWarning(lcPicture) << "[PictureHelper] Failed to save the picture to" << result.failedPath
+                             << result.failure << result.detail;
         emit pictureSaveFailed(result.failure, result.failedPath, result.detail);
         return;
     }
-    qInfo().noquote() << "[PictureHelper] Saved" << result.paths.join(QStringLiteral(", "));
+    qCInfo(lcPicture).noquote() << "[PictureHelper] Saved"
+                                << result.paths.join(QStringLiteral(", "));
     emit pictureSaved(result.paths, folder());
 }
 
 void PictureHelper::finishCopy(const QImage &image)
 {
     if (image.isNull()) {
-        qWarning() << "[PictureHelper] The screen could not be read";
+        qCWarning(lcPicture) << "[PictureHelper] The screen could not be read";
         emit pictureCopyFailed();
         return;
     }
     QGuiApplication::clipboard()->setImage(image);
-    qInfo() << "[PictureHelper] Copied a picture of" << image.size();
+    qCInfo(lcPicture) << "[PictureHelper] Copied a picture of" << image.size();
     emit pictureCopied();
 }
 

@@ -2,6 +2,7 @@
 
 #include <QGuiApplication>
 
+#include "app/LogCategories.h"
 #include "platform/SessionChangeHandler.h"
 #include "platform/Win32Core.h"
 
@@ -25,7 +26,7 @@ void RawInputHandler::createBackend()
             },
             this);
     if (!m_backend->inputWindow)
-        qWarning("[RawInputHandler] No window for raw input: %lu", GetLastError());
+        qCWarning(lcRawInput, "[RawInputHandler] No window for raw input: %lu", GetLastError());
 
     // Keys released on the secure desktop (Ctrl+Alt+Del, UAC, Win+L) or
     // behind the lock screen would stay down for us: ask Windows again when
@@ -69,7 +70,8 @@ void RawInputHandler::updateRegistration()
     if ((m_mouseEnabled || m_keyboardEnabled)
             && !Win32Core::registerRawInput(
                     m_backend->inputWindow, m_mouseEnabled, m_keyboardEnabled))
-        qWarning("[RawInputHandler] RegisterRawInputDevices failed: %lu", GetLastError());
+        qCWarning(lcRawInput, "[RawInputHandler] RegisterRawInputDevices failed: %lu",
+                GetLastError());
 }
 
 // Called by the message window only; never installed on the application, so

@@ -1,5 +1,6 @@
 #include "platform/RawInputHandler.h"
 
+#include "app/LogCategories.h"
 #include "platform/X11Display.h"
 
 #include <QCoreApplication>
@@ -94,13 +95,15 @@ void RawInputHandler::createBackend()
 {
     xcb_connection_t *connection = X11Display::connection();
     if (!connection || X11Display::root(connection) == XCB_WINDOW_NONE) {
-        qWarning("[RawInputHandler] No X11 connection; global mouse and keyboard input is not "
-                 "observed");
+        qCWarning(lcRawInput,
+                "[RawInputHandler] No X11 connection; global mouse and keyboard input is not "
+                "observed");
         return;
     }
     if (!hasXInput22(connection)) {
-        qWarning("[RawInputHandler] XInput 2.2 is not available; global mouse and keyboard "
-                 "input is not observed");
+        qCWarning(lcRawInput,
+                "[RawInputHandler] XInput 2.2 is not available; global mouse and keyboard "
+                "input is not observed");
         return;
     }
     m_backend = new Backend;
@@ -138,7 +141,7 @@ void RawInputHandler::updateRegistration()
     if (m_keyboardEnabled)
         mask |= XCB_INPUT_XI_EVENT_MASK_RAW_KEY_PRESS | XCB_INPUT_XI_EVENT_MASK_RAW_KEY_RELEASE;
     if (!selectRawEvents(m_backend->connection, m_backend->root, mask))
-        qWarning("[RawInputHandler] Selecting XInput raw events failed");
+        qCWarning(lcRawInput, "[RawInputHandler] Selecting XInput raw events failed");
     if (mask == 0)
         return;
     QCoreApplication::instance()->installNativeEventFilter(this);

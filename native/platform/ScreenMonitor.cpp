@@ -1,5 +1,7 @@
 #include "platform/ScreenMonitor.h"
 
+#include "app/LogCategories.h"
+
 #include <QAbstractEventDispatcher>
 #include <QCoreApplication>
 #include <QDebug>
@@ -52,8 +54,9 @@ QList<int> orderScreens(const QList<Screen> &screens, const QList<Monitor> &moni
     for (int i = 0; i < screens.size(); ++i) {
         if (matched.at(i))
             continue;
-        qWarning().noquote() << "[ScreenMonitor] Screen not matched by EnumDisplayMonitors:"
-                             << screens.at(i).name;
+        qCWarning(lcScreens).noquote()
+                << "[ScreenMonitor] Screen not matched by EnumDisplayMonitors:"
+                << screens.at(i).name;
         order.append(i);
     }
     return order;
@@ -76,7 +79,7 @@ ScreenMonitor::ScreenMonitor()
 {
     auto *app = qobject_cast<QGuiApplication *>(QCoreApplication::instance());
     if (!app) {
-        qWarning("[ScreenMonitor] QGuiApplication instance not found");
+        qCWarning(lcScreens, "[ScreenMonitor] QGuiApplication instance not found");
         return;
     }
     m_active = true;
@@ -110,7 +113,7 @@ ScreenMonitor::~ScreenMonitor()
 void ScreenMonitor::monitorScreen(QScreen *screen)
 {
     if (!screen) {
-        qWarning("[ScreenMonitor] Attempting to monitor null screen");
+        qCWarning(lcScreens, "[ScreenMonitor] Attempting to monitor null screen");
         return;
     }
     QList<QMetaObject::Connection> &connections = m_screenConnections[screen];

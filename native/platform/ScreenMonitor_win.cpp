@@ -3,6 +3,7 @@
 #include <QDebug>
 #include <QScreen>
 
+#include "app/LogCategories.h"
 #include "platform/Win32Core.h"
 
 void ScreenMonitor::initPlatform() { }
@@ -14,14 +15,15 @@ bool ScreenMonitor::readMonitors(QList<ScreenOrdering::Monitor> *monitors) const
     monitors->clear();
     const std::optional<std::vector<Win32Core::MonitorInfo>> found = Win32Core::enumerateMonitors();
     if (!found) {
-        qWarning().noquote() << "[ScreenMonitor] EnumDisplayMonitors failed, using Qt's screens";
+        qCWarning(lcScreens).noquote()
+                << "[ScreenMonitor] EnumDisplayMonitors failed, using Qt's screens";
         return false;
     }
     for (const Win32Core::MonitorInfo &monitor : *found) {
         const QString deviceName = QString::fromStdWString(monitor.deviceName);
         if (!monitor.dpiKnown)
-            qWarning().noquote() << "[ScreenMonitor] GetDpiForMonitor failed for monitor:"
-                                 << deviceName;
+            qCWarning(lcScreens).noquote()
+                    << "[ScreenMonitor] GetDpiForMonitor failed for monitor:" << deviceName;
         const RECT &rect = monitor.rect;
         const QRect physical(int(rect.left), int(rect.top), int(rect.right - rect.left),
                 int(rect.bottom - rect.top));

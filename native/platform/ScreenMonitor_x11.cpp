@@ -1,5 +1,6 @@
 #include "platform/ScreenMonitor.h"
 
+#include "app/LogCategories.h"
 #include "platform/X11Display.h"
 
 #include <QByteArray>
@@ -17,13 +18,13 @@ void ScreenMonitor::initPlatform()
 {
     xcb_connection_t *connection = X11Display::connection();
     if (!connection) {
-        qWarning("[ScreenMonitor] No X11 connection: screens keep Qt's order");
+        qCWarning(lcScreens, "[ScreenMonitor] No X11 connection: screens keep Qt's order");
         return;
     }
     const xcb_query_extension_reply_t *extension
             = xcb_get_extension_data(connection, &xcb_randr_id);
     if (!extension || !extension->present) {
-        qWarning("[ScreenMonitor] RandR is not available: screens keep Qt's order");
+        qCWarning(lcScreens, "[ScreenMonitor] RandR is not available: screens keep Qt's order");
         return;
     }
     xcb_randr_query_version_reply_t *version = xcb_randr_query_version_reply(
@@ -33,7 +34,7 @@ void ScreenMonitor::initPlatform()
                     || (version->major_version == 1 && version->minor_version >= 5));
     std::free(version);
     if (!hasMonitors) {
-        qWarning("[ScreenMonitor] RandR 1.5 is not available: screens keep Qt's order");
+        qCWarning(lcScreens, "[ScreenMonitor] RandR 1.5 is not available: screens keep Qt's order");
         return;
     }
 

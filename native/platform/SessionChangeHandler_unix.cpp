@@ -1,5 +1,7 @@
 #include "platform/SessionChangeHandler.h"
 
+#include "app/LogCategories.h"
+
 #include <QCoreApplication>
 #include <QDBusConnection>
 #include <QDBusError>
@@ -63,15 +65,16 @@ void watchScreenSaver(SessionChangeDBusReceiver *receiver)
 {
     QDBusConnection bus = QDBusConnection::sessionBus();
     if (!bus.isConnected()) {
-        qWarning().noquote() << "[SessionChangeHandler] Session bus not available; screen saver"
-                                " lock notifications are off:"
-                             << bus.lastError().message();
+        qCWarning(lcSession).noquote()
+                << "[SessionChangeHandler] Session bus not available; screen saver"
+                   " lock notifications are off:"
+                << bus.lastError().message();
         return;
     }
     // Desktops emit it from different object paths, so none is given.
     if (!bus.connect(QString(), QString(), kScreenSaver, QStringLiteral("ActiveChanged"), receiver,
                 SLOT(onScreenSaverActiveChanged(bool))))
-        qWarning("[SessionChangeHandler] Could not watch the screen saver");
+        qCWarning(lcSession, "[SessionChangeHandler] Could not watch the screen saver");
 }
 
 void connectLogindSession(SessionChangeDBusReceiver *receiver, const QString &path)
@@ -85,16 +88,18 @@ void connectLogindSession(SessionChangeDBusReceiver *receiver, const QString &pa
             = bus.connect(kLogindService, path, kProperties, QStringLiteral("PropertiesChanged"),
                     receiver, SLOT(onLogindPropertiesChanged(QString, QVariantMap, QStringList)));
     if (!lock || !unlock || !hint)
-        qWarning().noquote() << "[SessionChangeHandler] Could not watch the logind session" << path;
+        qCWarning(lcSession).noquote()
+                << "[SessionChangeHandler] Could not watch the logind session" << path;
 }
 
 void watchLogind(SessionChangeDBusReceiver *receiver)
 {
     QDBusConnection bus = QDBusConnection::systemBus();
     if (!bus.isConnected()) {
-        qWarning().noquote() << "[SessionChangeHandler] System bus not available; logind lock"
-                                " notifications are off:"
-                             << bus.lastError().message();
+        qCWarning(lcSession).noquote()
+                << "[SessionChangeHandler] System bus not available; logind lock"
+                   " notifications are off:"
+                << bus.lastError().message();
         return;
     }
     QDBusMessage call = QDBusMessage::createMethodCall(
@@ -106,9 +111,10 @@ void watchLogind(SessionChangeDBusReceiver *receiver)
                 finished->deleteLater();
                 const QDBusPendingReply<QDBusObjectPath> reply = *finished;
                 if (reply.isError()) {
-                    qWarning().noquote() << "[SessionChangeHandler] No logind session; logind lock"
-                                            " notifications are off:"
-                                         << reply.error().message();
+                    qCWarning(lcSession).noquote()
+                            << "[SessionChangeHandler] No logind session; logind lock"
+                               " notifications are off:"
+                            << reply.error().message();
                     return;
                 }
                 connectLogindSession(receiver, reply.value().path());

@@ -4,6 +4,7 @@
 #include <QTimer>
 #include <QWindow>
 
+#include "app/LogCategories.h"
 #include "platform/Win32Core.h"
 
 // The notifications of the current session arrive at a hidden window of ours.
@@ -55,8 +56,8 @@ void SessionChangeHandler::registerNotification()
         }
         [[fallthrough]];
     case Win32Core::Registration::Failed:
-        qWarning(
-                "[SessionChangeHandler] WTSRegisterSessionNotification failed %lu", GetLastError());
+        qCWarning(lcSession, "[SessionChangeHandler] WTSRegisterSessionNotification failed %lu",
+                GetLastError());
         break;
     }
 }
@@ -70,7 +71,8 @@ void SessionChangeHandler::destroyBackend()
     const auto handle = reinterpret_cast<HWND>(m_backend->notificationWindow->winId());
     if (m_backend->registered && handle) {
         if (!Win32Core::unregisterSessionNotification(handle))
-            qWarning("[SessionChangeHandler] WTSUnRegisterSessionNotification failed %lu",
+            qCWarning(lcSession,
+                    "[SessionChangeHandler] WTSUnRegisterSessionNotification failed %lu",
                     GetLastError());
     }
     m_backend->registered = false;

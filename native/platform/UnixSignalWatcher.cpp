@@ -1,5 +1,7 @@
 #include "platform/UnixSignalWatcher.h"
 
+#include "app/LogCategories.h"
+
 #include <QDebug>
 #include <QPointer>
 #include <QSocketNotifier>
@@ -20,13 +22,14 @@ UnixSignalWatcher::UnixSignalWatcher(const QList<int> &signalNumbers, QObject *p
     : QObject(parent)
 {
     if (s_writeFd != -1) {
-        qWarning() << "[UnixSignalWatcher] Another watcher is already installed";
+        qCWarning(lcSignals) << "[UnixSignalWatcher] Another watcher is already installed";
         return;
     }
 
     int fds[2];
     if (::pipe2(fds, O_CLOEXEC | O_NONBLOCK) != 0) {
-        qWarning() << "[UnixSignalWatcher] Cannot create the signal pipe:" << std::strerror(errno);
+        qCWarning(lcSignals) << "[UnixSignalWatcher] Cannot create the signal pipe:"
+                             << std::strerror(errno);
         return;
     }
     m_readFd = fds[0];
@@ -46,8 +49,8 @@ UnixSignalWatcher::UnixSignalWatcher(const QList<int> &signalNumbers, QObject *p
 
         struct sigaction previous;
         if (::sigaction(signalNumber, &action, &previous) != 0) {
-            qWarning() << "[UnixSignalWatcher] Cannot watch signal" << signalNumber << ":"
-                       << std::strerror(errno);
+            qCWarning(lcSignals) << "[UnixSignalWatcher] Cannot watch signal" << signalNumber << ":"
+                                 << std::strerror(errno);
             continue;
         }
         m_previous.emplace_back(signalNumber, previous);

@@ -1,5 +1,7 @@
 #include "platform/WindowHelper.h"
 
+#include "app/LogCategories.h"
+
 #include <QCoreApplication>
 #include <QGuiApplication>
 #include <QIcon>
@@ -60,7 +62,7 @@ void WindowHelper::setCompositingActive(bool active)
     if (m_compositingActive == active)
         return;
     m_compositingActive = active;
-    qInfo().noquote() << "[WindowHelper] compositing" << (active ? "active" : "inactive");
+    qCInfo(lcWindow).noquote() << "[WindowHelper] compositing" << (active ? "active" : "inactive");
     m_shapedWindows.removeAll(nullptr);
     for (const QPointer<QQuickWindow> &window : std::as_const(m_shapedWindows)) {
         if (active)
@@ -274,8 +276,9 @@ void WindowHelper::updateLeftButtonGrab()
         return;
     m_leftButtonGrabbed = grabLeftButton(grab) && grab;
     if (grab && !m_leftButtonGrabbed)
-        qWarning().noquote() << "[WindowHelper] could not take the left button: presses outside "
-                                "the ink are lost";
+        qCWarning(lcWindow).noquote()
+                << "[WindowHelper] could not take the left button: presses outside "
+                   "the ink are lost";
 }
 
 bool WindowHelper::deliverRoutedMouse(QEvent::Type type, const QPoint &nativePosition,

@@ -1,5 +1,6 @@
 #include "platform/WindowHelper.h"
 
+#include "app/LogCategories.h"
 #include "platform/X11Display.h"
 
 #include <QAbstractNativeEventFilter>
@@ -493,6 +494,6 @@ void WindowHelper::watchCompositing()
     m_compositingActive = watch->active();
     qGuiApp->installNativeEventFilter(watch);
     qGuiApp->installEventFilter(this);
-    qInfo().noquote() << "[WindowHelper] compositing"
-                      << (m_compositingActive ? "active" : "inactive");
+    qCInfo(lcWindow).noquote() << "[WindowHelper] compositing"
+                               << (m_compositingActive ? "active" : "inactive");
 }

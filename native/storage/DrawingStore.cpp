@@ -2,6 +2,7 @@
 
 #include "storage/FileUtils.h"
 
+#include "app/LogCategories.h"
 #include "storage/DrawItemCodec.h"
 #include "storage/DrawingFileReader.h"
 
@@ -25,7 +26,7 @@ void keepDamaged(const QString &path)
 {
     const QString copy = FileUtils::keepDamagedCopy(path);
     if (!copy.isEmpty())
-        qWarning().noquote() << "[DrawingStore] Kept the unreadable file as" << copy;
+        qCWarning(lcDrawings).noquote() << "[DrawingStore] Kept the unreadable file as" << copy;
 }
 const QString kVersionKey = QStringLiteral("version");
 const QString kItemsKey = QStringLiteral("items");
@@ -78,7 +79,7 @@ QString DrawingStore::filePath()
 {
     const QString directory = QStandardPaths::writableLocation(QStandardPaths::AppDataLocation);
     if (!QDir().mkpath(directory))
-        qWarning() << "[DrawingStore] Failed to create data directory";
+        qCWarning(lcDrawings) << "[DrawingStore] Failed to create data directory";
     return directory + QStringLiteral("/drawings.json");
 }
 
@@ -124,14 +125,14 @@ QVariantMap DrawingStore::readBoardItems(const QVariantMap &rules)
     m_boardItems.clear();
     for (auto it = boards.begin(); it != boards.end(); ++it) {
         if (!it.value().isArray()) {
-            qWarning() << "[DrawingStore] Board" << it.key() << "holds no list of items";
+            qCWarning(lcDrawings) << "[DrawingStore] Board" << it.key() << "holds no list of items";
             continue;
         }
         const DrawItemCodec::Decoded decoded
                 = DrawItemCodec::decode(it.value().toArray(), codecRules);
         if (decoded.dropped > 0)
-            qWarning() << "[DrawingStore] Dropped" << decoded.dropped << "entries of board"
-                       << it.key() << "that are not drawing items";
+            qCWarning(lcDrawings) << "[DrawingStore] Dropped" << decoded.dropped
+                                  << "entries of board" << it.key() << "that are not drawing items";
         m_keptBoardItems.insert(it.key(), decoded.kept);
         m_boardItems.insert(it.key(), decoded.storedForms);
         result.insert(it.key(), decodedMap(decoded));
@@ -182,11 +183,11 @@ QVariantMap DrawingStore::readDrawItems(const QVariantMap &rules)
     }
     m_keptItems = decoded.kept;
     if (!decoded.kept.isEmpty())
-        qInfo() << "[DrawingStore] Keeping" << decoded.kept.size()
-                << "items this version cannot draw";
+        qCInfo(lcDrawings) << "[DrawingStore] Keeping" << decoded.kept.size()
+                           << "items this version cannot draw";
     if (decoded.dropped > 0) {
-        qWarning() << "[DrawingStore] Dropped" << decoded.dropped
-                   << "entries that are not drawing items";
+        qCWarning(lcDrawings) << "[DrawingStore] Dropped" << decoded.dropped
+                              << "entries that are not drawing items";
         keepDamaged(filePath());
     }
     return decodedMap(decoded);
@@ -244,11 +245,11 @@ void DrawingStore::saveOnExit()
                     QDir::tempPath() }) {
         const QString path = QDir(folder).filePath(name);
         if (writeTo(path)) {
-            qWarning() << "[DrawingStore] Kept the unsaved drawing in" << path;
+            qCWarning(lcDrawings) << "[DrawingStore] Kept the unsaved drawing in" << path;
             return;
         }
     }
-    qCritical() << "[DrawingStore] Could not keep the unsaved drawing anywhere";
+    qCCritical(lcDrawings) << "[DrawingStore] Could not keep the unsaved drawing anywhere";
 }
 
 QList<StoredDrawItem> DrawingStore::storedItemsOf(const QVariantList &storedForms)
@@ -266,7 +267,7 @@ QList<StoredDrawItem> DrawingStore::storedItemsOf(const QVariantList &storedForm
             ++skipped;
     }
     if (skipped > 0)
-        qWarning()
+        qCWarning(lcDrawings)
                 << "[DrawingStore] setStoredDrawItems: skipped entries that are not stored items:"
                 << skipped;
     return forms;
@@ -331,8 +332,8 @@ void DrawingStore::load()
     const FileUtils::StoredFile stored = FileUtils::readStoredFile(path, kMaxFileSize);
     m_save.refused = stored.status == FileUtils::StoredFile::Refused;
     if (m_save.refused)
-        qWarning() << "[DrawingStore] Cannot read drawings from" << path << stored.reason
-                   << "- starting with an empty page, the file is kept";
+        qCWarning(lcDrawings) << "[DrawingStore] Cannot read drawings from" << path << stored.reason
+                              << "- starting with an empty page, the file is kept";
     if (stored.status != FileUtils::StoredFile::Read) {
         m_document = emptyDocument();
         return;
@@ -353,13 +354,13 @@ void DrawingStore::load()
     if (!readQuickly)
         json = QJsonDocument::fromJson(data, &error);
     if (error.error != QJsonParseError::NoError) {
-        qWarning() << "[DrawingStore] JSON parse error:" << error.errorString();
+        qCWarning(lcDrawings) << "[DrawingStore] JSON parse error:" << error.errorString();
         keepDamaged(path);
         m_document = emptyDocument();
         return;
     }
     if (!json.isObject()) {
-        qWarning() << "[DrawingStore] Invalid JSON structure";
+        qCWarning(lcDrawings) << "[DrawingStore] Invalid JSON structure";
         keepDamaged(path);
         m_document = emptyDocument();
         return;
@@ -380,12 +381,12 @@ void DrawingStore::load()
             m_readItems = std::move(quick.items);
             m_skippedEntries = quick.skipped;
         }
-        qInfo() << "[DrawingStore] Loaded drawings from" << path;
+        qCInfo(lcDrawings) << "[DrawingStore] Loaded drawings from" << path;
         return;
     }
 
-    qWarning() << "[DrawingStore] Version mismatch: saved=" << version
-               << "current=" << kCurrentVersion << "- discarding items";
+    qCWarning(lcDrawings) << "[DrawingStore] Version mismatch: saved=" << version
+                          << "current=" << kCurrentVersion << "- discarding items";
     keepDamaged(path);
     m_document.insert(kVersionKey, kCurrentVersion);
     m_document.insert(kItemsKey, QJsonArray());
@@ -394,7 +395,7 @@ void DrawingStore::load()
 
 bool DrawingStore::save()
 {
-    return FileUtils::saveStoredFile(filePath(), m_save, "DrawingStore", "drawings",
+    return FileUtils::saveStoredFile(filePath(), m_save, lcDrawings(), "DrawingStore", "drawings",
             [this](QIODevice &file) { return writeDocument(file); });
 }
 

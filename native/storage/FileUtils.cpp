@@ -1,5 +1,7 @@
 #include "storage/FileUtils.h"
 
+#include "app/LogCategories.h"
+
 #include <QCryptographicHash>
 #include <QDateTime>
 #include <QDebug>
@@ -28,8 +30,8 @@ QString FileUtils::readFile(const QString &filePath)
     const QString path = mapResourcePath(filePath);
     QFile file(path);
     if (!file.open(QIODevice::ReadOnly | QIODevice::Text)) {
-        qWarning().noquote() << "[FileUtils] Failed to open file:" << path
-                             << "Error:" << file.errorString();
+        qCWarning(lcFiles).noquote()
+                << "[FileUtils] Failed to open file:" << path << "Error:" << file.errorString();
         return QString();
     }
     const QString text = QString::fromUtf8(file.readAll());
@@ -48,7 +50,7 @@ QStringList FileUtils::listFiles(const QString &dirPath, const QStringList &filt
     const QDir dir(path);
     // An empty path would otherwise list the working directory.
     if (path.isEmpty() || !dir.exists()) {
-        qWarning().noquote() << "[FileUtils] Directory does not exist:" << path;
+        qCWarning(lcFiles).noquote() << "[FileUtils] Directory does not exist:" << path;
         return {};
     }
     const QStringList nameFilters
@@ -118,8 +120,9 @@ bool FileUtils::isSpecialFile(const QString &path)
     return (info.exists() || info.isSymLink()) && !info.isFile() && !info.isDir();
 }
 
-bool FileUtils::saveStoredFile(const QString &path, SaveState &state, const char *component,
-        const char *what, const std::function<bool(QIODevice &)> &write)
+bool FileUtils::saveStoredFile(const QString &path, SaveState &state,
+        const QLoggingCategory &category, const char *component, const char *what,
+        const std::function<bool(QIODevice &)> &write)
 {
     const QString tag = QStringLiteral("[%1]").arg(QLatin1String(component));
     QString error;
@@ -128,17 +131,17 @@ bool FileUtils::saveStoredFile(const QString &path, SaveState &state, const char
     if (!clearForSave(path, &state.refused, &aside))
         error = QStringLiteral("cannot move the unreadable file aside");
     if (!aside.isEmpty())
-        qWarning() << qPrintable(tag) << "Moved the unreadable file aside as" << aside;
+        qCWarning(category) << qPrintable(tag) << "Moved the unreadable file aside as" << aside;
     if (error.isEmpty() && writeStoredFile(path, write, &error, &opened)) {
         if (state.unsaved)
-            qInfo() << qPrintable(tag) << "Saved" << what << "to" << path << "after all";
+            qCInfo(category) << qPrintable(tag) << "Saved" << what << "to" << path << "after all";
         state.unsaved = false;
         state.retry.stop();
         return true;
     }
     if (!state.unsaved)
-        qWarning() << qPrintable(tag) << (opened ? "Failed to commit" : "Failed to save") << what
-                   << "to" << path << error;
+        qCWarning(category) << qPrintable(tag) << (opened ? "Failed to commit" : "Failed to save")
+                            << what << "to" << path << error;
     state.unsaved = true;
     state.retry.start();
     return false;

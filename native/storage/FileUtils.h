@@ -15,6 +15,7 @@
 
 class QFile;
 class QIODevice;
+class QLoggingCategory;
 
 // File access for the declarative side. Paths may be plain paths or resource
 // URLs starting with "qrc:/". Stateless.
@@ -72,9 +73,11 @@ public:
     };
     // One save of a store's file: what could not be read goes aside whole
     // first, a failure is logged once per run of failures (as "[component]
-    // Failed to save what to"), and the retry timer runs until a save works.
-    static bool saveStoredFile(const QString &path, SaveState &state, const char *component,
-            const char *what, const std::function<bool(QIODevice &)> &write);
+    // Failed to save what to", in the store's category), and the retry timer
+    // runs until a save works.
+    static bool saveStoredFile(const QString &path, SaveState &state,
+            const QLoggingCategory &category, const char *component, const char *what,
+            const std::function<bool(QIODevice &)> &write);
     // A copy of `object` whose keys no longer begin with a byte order mark.
     // Qt writes such a mark and drops it when reading the text again, which
     // would turn two keys into one key written twice. The key without the

@@ -1,5 +1,6 @@
 #include "storage/SettingsStore.h"
 
+#include "app/LogCategories.h"
 #include "storage/FileUtils.h"
 
 #include <QAssociativeIterable>
@@ -27,7 +28,7 @@ void keepDamaged(const QString &path)
 {
     const QString copy = FileUtils::keepDamagedCopy(path);
     if (!copy.isEmpty())
-        qWarning().noquote() << "[SettingsStore] Kept the unreadable file as" << copy;
+        qCWarning(lcSettings).noquote() << "[SettingsStore] Kept the unreadable file as" << copy;
 }
 
 // A written key deeper than this would make a file that the JSON reader
@@ -63,7 +64,7 @@ QString SettingsStore::filePath()
 {
     const QString directory = QStandardPaths::writableLocation(QStandardPaths::AppDataLocation);
     if (!QDir().mkpath(directory))
-        qWarning() << "[SettingsStore] Failed to create settings directory";
+        qCWarning(lcSettings) << "[SettingsStore] Failed to create settings directory";
     return directory + QStringLiteral("/settings.json");
 }
 
@@ -230,7 +231,7 @@ QJsonObject SettingsStore::withValueAt(
 QVariant SettingsStore::getValue(const QString &key, const QVariant &defaultValue) const
 {
     if (key.trimmed().isEmpty()) {
-        qWarning() << "[SettingsStore] Invalid key";
+        qCWarning(lcSettings) << "[SettingsStore] Invalid key";
         return defaultValue;
     }
     const QJsonValue value = valueAt(m_document, keySegments(key));
@@ -245,7 +246,7 @@ bool SettingsStore::store(const QString &key, const QVariant &value)
     // is written under a key is what that key reads back.
     const QStringList segments = keySegments(key);
     if (key.trimmed().isEmpty() || segments.isEmpty() || segments.size() > kMaxWrittenSegments) {
-        qWarning() << "[SettingsStore] Invalid key";
+        qCWarning(lcSettings) << "[SettingsStore] Invalid key";
         return false;
     }
     m_document = withValueAt(m_document, segments, toJsonValue(value));
@@ -268,7 +269,7 @@ void SettingsStore::setValues(const QVariantMap &values)
 void SettingsStore::setObject(const QString &key, const QVariantMap &object)
 {
     if (key.trimmed().isEmpty()) {
-        qWarning() << "[SettingsStore] Invalid key";
+        qCWarning(lcSettings) << "[SettingsStore] Invalid key";
         return;
     }
     m_document.insert(key, toJsonValue(QVariant(object)));
@@ -289,20 +290,20 @@ void SettingsStore::load()
     m_save.refused = stored.status == FileUtils::StoredFile::Refused;
     m_document = QJsonObject();
     if (m_save.refused)
-        qWarning() << "[SettingsStore] Cannot read settings from" << path << stored.reason
-                   << "- using defaults, the file is kept";
+        qCWarning(lcSettings) << "[SettingsStore] Cannot read settings from" << path
+                              << stored.reason << "- using defaults, the file is kept";
     if (stored.status != FileUtils::StoredFile::Read)
         return;
 
     QJsonParseError error;
     const QJsonDocument json = QJsonDocument::fromJson(stored.data, &error);
     if (error.error != QJsonParseError::NoError) {
-        qWarning() << "[SettingsStore] JSON parse error:" << error.errorString();
+        qCWarning(lcSettings) << "[SettingsStore] JSON parse error:" << error.errorString();
         keepDamaged(path);
         return;
     }
     if (!json.isObject()) {
-        qWarning() << "[SettingsStore] Invalid JSON structure";
+        qCWarning(lcSettings) << "[SettingsStore] Invalid JSON structure";
         keepDamaged(path);
         return;
     }
@@ -312,7 +313,7 @@ void SettingsStore::load()
 bool SettingsStore::save()
 {
     const QByteArray text = QJsonDocument(m_document).toJson(QJsonDocument::Indented);
-    return FileUtils::saveStoredFile(filePath(), m_save, "SettingsStore", "settings",
+    return FileUtils::saveStoredFile(filePath(), m_save, lcSettings(), "SettingsStore", "settings",
             [&](QIODevice &file) { return file.write(text) == text.size(); });
 }
 

@@ -1,5 +1,6 @@
 #include "suite/Grabbit.h"
 
+#include "app/LogCategories.h"
 #include "platform/RegistryUtils.h"
 
 #include <QDebug>
@@ -67,10 +68,10 @@ bool Grabbit::launchGrabbit() const
 {
     const QString path = readGrabbitPath();
     if (path.isEmpty()) {
-        qInfo("[Grabbit] Grabbit is not installed.");
+        qCInfo(lcGrabbit, "[Grabbit] Grabbit is not installed.");
         return false;
     }
-    qInfo().noquote() << "[Grabbit] Grabbit executable path:" << path;
+    qCInfo(lcGrabbit).noquote() << "[Grabbit] Grabbit executable path:" << path;
     return QProcess::startDetached(path, QStringList(), QString());
 }
 
@@ -78,13 +79,14 @@ bool Grabbit::installGrabbit() const
 {
     const QString grabbitPath = readGrabbitPath();
     if (!grabbitPath.isEmpty()) {
-        qInfo().noquote() << "[Grabbit] Grabbit is already installed. path:" << grabbitPath;
+        qCInfo(lcGrabbit).noquote()
+                << "[Grabbit] Grabbit is already installed. path:" << grabbitPath;
         return true;
     }
-    qInfo("[Grabbit] Grabbit is not installed.");
+    qCInfo(lcGrabbit, "[Grabbit] Grabbit is not installed.");
 
     const QString managerPath = readMaveloManagerPath();
-    qInfo().noquote() << "[Grabbit] MaveloManager executable path:" << managerPath;
+    qCInfo(lcGrabbit).noquote() << "[Grabbit] MaveloManager executable path:" << managerPath;
     if (managerPath.isEmpty())
         return false;
     return QProcess::startDetached(

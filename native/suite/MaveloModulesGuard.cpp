@@ -1,6 +1,7 @@
 #include "suite/MaveloModulesGuard.h"
 
 #include "app/AppInfo.h"
+#include "app/LogCategories.h"
 #include "suite/RenovaWrapper.h"
 #include "suite/TallyWrapper.h"
 
@@ -28,16 +29,16 @@ MaveloModulesGuard::MaveloModulesGuard(const QString &directory, const QString &
     if (isLoadableFile(renovaPath)) {
         RenovaWrapper::instance()->initRenova(QFileInfo(renovaPath).absoluteFilePath(), appName);
     } else {
-        qWarning() << "[MaveloModulesGuard] Renova DLL not found at expected path:"
-                   << QFileInfo(renovaPath).absoluteFilePath();
+        qCWarning(lcModules) << "[MaveloModulesGuard] Renova DLL not found at expected path:"
+                             << QFileInfo(renovaPath).absoluteFilePath();
     }
 
     const QString tallyPath = TallyWrapper::modulePathIn(directory);
     if (isLoadableFile(tallyPath)) {
         TallyWrapper::instance()->initialize(QFileInfo(tallyPath).absoluteFilePath(), appName);
     } else {
-        qWarning() << "[MaveloModulesGuard] Tally DLL not found at expected path:"
-                   << QFileInfo(tallyPath).absoluteFilePath();
+        qCWarning(lcModules) << "[MaveloModulesGuard] Tally DLL not found at expected path:"
+                             << QFileInfo(tallyPath).absoluteFilePath();
     }
 }
 

@@ -1,5 +1,7 @@
 #include "suite/RenovaWrapper.h"
 
+#include "app/LogCategories.h"
+
 #include <QByteArray>
 #include <QDebug>
 #include <QDir>
@@ -33,14 +35,14 @@ QString RenovaWrapper::modulePathIn(const QString &directory)
 
 int RenovaWrapper::initRenova(const QString &modFileName, const QString &appName)
 {
-    qInfo() << "[RenovaWrapper] initRenova called:" << modFileName << appName;
+    qCInfo(lcRenova) << "[RenovaWrapper] initRenova called:" << modFileName << appName;
     if (m_ready)
         return kInitSucceeded;
 
     // A bare name would send the loader through its search path and could
     // pick up a foreign library of that name.
     if (!QFileInfo(modFileName).isAbsolute()) {
-        qWarning() << "[RenovaWrapper] Library path is not absolute:" << modFileName;
+        qCWarning(lcRenova) << "[RenovaWrapper] Library path is not absolute:" << modFileName;
         return 0;
     }
 
@@ -64,7 +66,7 @@ int RenovaWrapper::initRenova(const QString &modFileName, const QString &appName
 
 bool RenovaWrapper::exitRenova()
 {
-    qInfo() << "[RenovaWrapper] exitRenova called";
+    qCInfo(lcRenova) << "[RenovaWrapper] exitRenova called";
     if (!m_ready)
         return true;
     if (const auto exit = reinterpret_cast<ExitFn>(m_library.resolve("Renova_Exit"))) {
@@ -76,7 +78,7 @@ bool RenovaWrapper::exitRenova()
 
 bool RenovaWrapper::updateProduct()
 {
-    qInfo() << "[RenovaWrapper] updateProduct called";
+    qCInfo(lcRenova) << "[RenovaWrapper] updateProduct called";
     if (!m_ready)
         return false;
     const auto update
@@ -89,13 +91,13 @@ bool RenovaWrapper::updateProduct()
 
 bool RenovaWrapper::initialized() const
 {
-    qInfo() << "[RenovaWrapper] initialized called";
+    qCInfo(lcRenova) << "[RenovaWrapper] initialized called";
     return m_ready;
 }
 
 void RenovaWrapper::finalized()
 {
-    qInfo() << "[RenovaWrapper] finalized called";
+    qCInfo(lcRenova) << "[RenovaWrapper] finalized called";
     if (m_ready)
         unload();
 }

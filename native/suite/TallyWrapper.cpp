@@ -1,5 +1,7 @@
 #include "suite/TallyWrapper.h"
 
+#include "app/LogCategories.h"
+
 #include <QByteArray>
 #include <QCoreApplication>
 #include <QDebug>
@@ -67,7 +69,7 @@ bool TallyWrapper::load(TallyLibrary &library, const QString &modulePath)
 
     // A bare name would send the loader through its search path.
     if (!QFileInfo(modulePath).isAbsolute()) {
-        qWarning() << "[TallyWrapper] Library path is not absolute:" << modulePath;
+        qCWarning(lcTally) << "[TallyWrapper] Library path is not absolute:" << modulePath;
         return false;
     }
 
@@ -105,7 +107,7 @@ void TallyWrapper::release(TallyLibrary &library)
 
 bool TallyWrapper::initialize(const QString &modulePath, const QString &productName)
 {
-    qInfo() << "[TallyWrapper] initialize called" << modulePath << productName;
+    qCInfo(lcTally) << "[TallyWrapper] initialize called" << modulePath << productName;
     const QByteArray product = productName.toUtf8();
 
     TallyLibrary &tally = library();
@@ -122,7 +124,8 @@ bool TallyWrapper::initialize(const QString &modulePath, const QString &productN
 bool TallyWrapper::initializeEx(
         const QString &modulePath, const QString &productName, const QString &companyName)
 {
-    qInfo() << "[TallyWrapper] initializeEx called" << modulePath << productName << companyName;
+    qCInfo(lcTally) << "[TallyWrapper] initializeEx called" << modulePath << productName
+                    << companyName;
     const QByteArray product = productName.toUtf8();
     const QByteArray company = companyName.toUtf8();
 
@@ -138,7 +141,7 @@ bool TallyWrapper::initializeEx(
 
 void TallyWrapper::finalize()
 {
-    qInfo() << "[TallyWrapper] finalize called";
+    qCInfo(lcTally) << "[TallyWrapper] finalize called";
 
     TallyLibrary &tally = library();
     const QMutexLocker locker(&tally.lock);
@@ -148,13 +151,13 @@ void TallyWrapper::finalize()
 
 bool TallyWrapper::initialized() const
 {
-    qInfo() << "[TallyWrapper] initialized called";
+    qCInfo(lcTally) << "[TallyWrapper] initialized called";
     return library().initialized.load();
 }
 
 bool TallyWrapper::executeAction(const QString &actionID)
 {
-    qInfo() << "[TallyWrapper] executeAction called with actionID:" << actionID;
+    qCInfo(lcTally) << "[TallyWrapper] executeAction called with actionID:" << actionID;
     const QByteArray action = actionID.toUtf8();
 
     TallyLibrary &tally = library();

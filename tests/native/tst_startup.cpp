@@ -1,4 +1,5 @@
 #include "app/AppInstanceGuard.h"
+#include "app/LogCategories.h"
 #include "app/StartUp.h"
 #include "app/UiLanguage.h"
 
@@ -275,6 +276,41 @@ private Q_SLOTS:
         QCOMPARE(QCoreApplication::translate("TrayMenu", "종료"), QStringLiteral("종료"));
     }
 
+    // The program's categories are switched off where they log, at the levels
+    // the message filter would drop their lines; Qt's own are left to the filter.
+    void categoryRules_data()
+    {
+        QTest::addColumn<int>("level");
+        QTest::addColumn<QString>("written");
+        QTest::newRow("none") << 0 << "";
+        QTest::newRow("error") << 1 << "critical";
+        QTest::newRow("warning") << 2 << "warning critical";
+        QTest::newRow("info") << 3 << "info warning critical";
+        QTest::newRow("debug") << 4 << "debug info warning critical";
+    }
+
+    void categoryRules()
+    {
+        QFETCH(int, level);
+        QFETCH(QString, written);
+        auto restore = qScopeGuard([] { StartUp::setLogLevel(4); });
+        StartUp::setLogLevel(level);
+        for (const QLoggingCategory *category : { &lcStartUp(), &lcDrawings(), &lcRawInput() }) {
+            QStringList enabled;
+            if (category->isDebugEnabled())
+                enabled << QStringLiteral("debug");
+            if (category->isInfoEnabled())
+                enabled << QStringLiteral("info");
+            if (category->isWarningEnabled())
+                enabled << QStringLiteral("warning");
+            if (category->isCriticalEnabled())
+                enabled << QStringLiteral("critical");
+            QCOMPARE(enabled.join(QLatin1Char(' ')), written);
+        }
+        QVERIFY(QLoggingCategory("qt.qml.binding.removal", QtWarningMsg).isInfoEnabled());
+        QVERIFY(QLoggingCategory("qt.scenegraph.general").isWarningEnabled());
+    }
+
     void commandLine_data()
     {
         QTest::addColumn<QStringList>("arguments");
@@ -428,6 +464,8 @@ private Q_SLOTS:
         QVERIFY2(process.exitCode() == exitCode, qPrintable(stdErr));
         QVERIFY2(stdOut.contains(out), qPrintable(stdOut));
         QVERIFY2(stdErr.contains(err) && (notInErr.isEmpty() || !stdErr.contains(notInErr)), qPrintable(stdErr));
+        // The program's lines begin with their bracketed name, not a category.
+        QVERIFY2(!stdErr.contains(QRegularExpression(QStringLiteral("^inkly\\."), QRegularExpression::MultilineOption)), qPrintable(stdErr));
         if (arguments.contains(QStringLiteral("--version")))
             QCOMPARE(stdOut.trimmed(), out);
         if (err.endsWith(QLatin1Char('\n')))
