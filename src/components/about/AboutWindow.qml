@@ -8,7 +8,7 @@ ApplicationWindow {
 
     // Where "License.txt" lies; the program's own directory.
     property string appDir: AppInfo.appDir
-    // "1.1.0.25" is shown as "v1.1".
+    // A version "1.2.3.4" is shown as "v1.2".
     readonly property string versionText: "v" + AppInfo.productVersion.split(".").slice(0, 2).join(".")
     readonly property alias licenseLink: licenseLink
 
