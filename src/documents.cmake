@@ -53,6 +53,7 @@ set(INKLY_QML_FILES
     src/components/toolbar/extension-panels/MorePanel.qml
     src/components/toolbar/extension-panels/ColorPanel.qml
     src/components/toolbar/ToolbarPlacement.qml
+    src/components/toolbar/ToolbarDocking.qml
     src/components/toolbar/ToolbarButtonBar.qml
     src/components/toolbar/ToolbarPanels.qml
     src/components/toolbar/CaptureCommand.qml

@@ -16,6 +16,9 @@ class AutoStartHelper : public QObject
     QML_ELEMENT
     QML_SINGLETON
     INKLY_SINGLETON_FACTORY(AutoStartHelper)
+    // Whether the registration starts the program with Windows rather than
+    // at a desktop log-in; the settings word the switch by it.
+    Q_PROPERTY(bool startsWithWindows READ startsWithWindows CONSTANT FINAL)
 
 public:
     static AutoStartHelper *instance();
@@ -25,6 +28,7 @@ public:
     Q_INVOKABLE bool enable();
     Q_INVOKABLE bool disable();
     Q_INVOKABLE QString errorString() const;
+    bool startsWithWindows() const;
 
     // Whether stored Run key data is the data we would write.
     static bool sameCommandLine(const QString &stored, const QString &expected);

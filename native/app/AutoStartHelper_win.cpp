@@ -20,6 +20,11 @@ std::wstring runKeyData(const QString &programPath, const QString &args)
 
 } // namespace
 
+bool AutoStartHelper::startsWithWindows() const
+{
+    return true;
+}
+
 bool AutoStartHelper::writeEntry(const QString &programPath, const QString &args)
 {
     return Win32Core::writeRunValue(valueName(), runKeyData(programPath, args));

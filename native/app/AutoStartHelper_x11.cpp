@@ -31,6 +31,11 @@ QString entryPath()
 
 } // namespace
 
+bool AutoStartHelper::startsWithWindows() const
+{
+    return false;
+}
+
 bool AutoStartHelper::writeEntry(const QString &programPath, const QString &args)
 {
     const QString path = entryPath();

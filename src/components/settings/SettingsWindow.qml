@@ -26,8 +26,8 @@ ApplicationWindow {
         "savePicture": qsTr("그림으로 저장")
     })
     // Elsewhere the entry starts the program at log-in, not with Windows.
-    readonly property string autoStartText: Qt.platform.os === "windows" ? qsTr("Windows 시작 시 자동 실행")
-                                                                         : qsTr("로그인 시 자동 실행")
+    readonly property string autoStartText: AutoStartHelper.startsWithWindows ? qsTr("Windows 시작 시 자동 실행")
+                                                                              : qsTr("로그인 시 자동 실행")
 
     // Storing also registers or removes the start at log-on.
     function save() {

@@ -5,7 +5,8 @@ import Zem.Inkly
 // vertical and a horizontal bar, collapses to its grip and switch while the
 // application is off, and keeps itself on screen and above the overlays.
 // The controls, the panels and the capture command are parts of their own;
-// this window places them and wires them to the drawing state.
+// this window places them and wires them to the drawing state. The screens
+// and the position the window was put at are kept by its docking part.
 Window {
     id: root
 
@@ -42,7 +43,7 @@ Window {
 
     // Where screens, the cursor, the capture product and the browser come
     // from. Tests put their own in; null or unset means the real services.
-    property var screenSource: null
+    property alias screenSource: docking.screenSource
     property var captureLauncher: Grabbit
     property var openUrl: url => Qt.openUrlExternally(url)
 
@@ -65,52 +66,6 @@ Window {
     signal restackRequested
     signal appSwitchExpandCompleted
 
-    // --- Screens ----------------------------------------------------------
-
-    function cursorPosition(): point {
-        if (root.screenSource && root.screenSource.globalMousePosition)
-            return root.screenSource.globalMousePosition();
-        return MouseHelper.globalMousePosition();
-    }
-
-    function screenAtPoint(x: real, y: real): var {
-        if (root.screenSource)
-            return root.screenSource.screenAt(x, y);
-        return ScreenMonitor.screenAt(Math.round(x), Math.round(y));
-    }
-
-    function windowScreen(): var {
-        if (root.screenSource)
-            return root.screenSource.screenOfWindow(root);
-        return ScreenMonitor.screenAt(root);
-    }
-
-    function primaryScreen(): var {
-        if (root.screenSource)
-            return root.screenSource.primaryScreen();
-        return ScreenMonitor.primaryScreen();
-    }
-
-    function allScreens(): var {
-        if (root.screenSource)
-            return root.screenSource.screens();
-        return ScreenMonitor.screens();
-    }
-
-    function isUsable(screen): bool {
-        return !!screen && screen.isValid();
-    }
-
-    // The given screen, or the window's own for null.
-    function resolveScreen(screen): var {
-        const resolved = screen ? screen : root.windowScreen();
-        if (!root.isUsable(resolved)) {
-            console.warn("[FloatingToolbar] No screen available for the current window position");
-            return null;
-        }
-        return resolved;
-    }
-
     // --- Placement --------------------------------------------------------
 
     function thickness(): real {
@@ -125,42 +80,22 @@ Window {
         return Qt.rect(root.x, root.y, container.implicitWidth, container.implicitHeight);
     }
 
-    function moveTo(x: real, y: real) {
-        // First, so that the moves below are known as ours.
-        root.placedPosition = Qt.point(Math.round(x), Math.round(y));
-        root.x = root.placedPosition.x;
-        root.y = root.placedPosition.y;
-    }
-
-    // Some window managers (xfwm4) place a window by their own rules when
-    // it is mapped; for a moment after it is shown, the bar goes back to
-    // where it was put.
-    function keepPlacement() {
-        if (!placementGuard.running || bar.grip.dragging)
-            return;
-        if (root.x !== root.placedPosition.x || root.y !== root.placedPosition.y) {
-            console.debug("[FloatingToolbar] moved by the window manager; placed again");
-            root.x = root.placedPosition.x;
-            root.y = root.placedPosition.y;
-        }
-    }
-
     function forceLayout() {
         bar.forceLayout();
     }
 
     function initializePosition() {
-        const cursor = root.cursorPosition();
-        let screen = root.screenAtPoint(cursor.x, cursor.y);
-        if (!root.isUsable(screen))
-            screen = root.primaryScreen();
-        if (!root.isUsable(screen)) {
+        const cursor = docking.cursorPosition();
+        let screen = docking.screenAtPoint(cursor.x, cursor.y);
+        if (!docking.isUsable(screen))
+            screen = docking.primaryScreen();
+        if (!docking.isUsable(screen)) {
             console.warn("[FloatingToolbar] No screen available for the current window position");
             return;
         }
         const area = screen.availableGeometry;
         const length = root.length();
-        root.moveTo(area.x + (area.width - length) / 2, area.y + (area.height - length) / 2);
+        docking.moveTo(area.x + (area.width - length) / 2, area.y + (area.height - length) / 2);
 
         const edge = root.appSettings ? root.appSettings.lastPlaceAtScreenEdge : "";
         if (edge !== "")
@@ -171,7 +106,7 @@ Window {
 
     function placeAtScreenEdge(screen, edge: string, orientation: int) {
         console.debug("[FloatingToolbar] placeAtScreenEdge: edge=" + edge);
-        const resolved = root.resolveScreen(screen);
+        const resolved = docking.resolveScreen(screen);
         if (!resolved)
             return;
         const size = ToolbarPlacement.barSize(root.thickness(), root.length(), orientation);
@@ -179,7 +114,7 @@ Window {
         const position = Utils.placeAtEdge(target, resolved.availableGeometry, edge, root.snapOffset);
         root.orientation = orientation;
         root.forceLayout();
-        root.moveTo(position.x, position.y);
+        docking.moveTo(position.x, position.y);
         console.debug("[FloatingToolbar] placed edge: " + edge + ", orientation: "
                       + (orientation === Qt.Vertical ? "vertical" : "horizontal"));
         if (root.appSettings)
@@ -188,20 +123,20 @@ Window {
 
     function snapToScreenEdge(screen) {
         console.debug("[FloatingToolbar] snapToScreenEdge");
-        const resolved = root.resolveScreen(screen);
+        const resolved = docking.resolveScreen(screen);
         if (!resolved)
             return;
         const result = Utils.snapToEdge(root.windowRect(), resolved.availableGeometry,
                                         root.snapOffset + ToolbarPlacement.snapReach, root.snapOffset);
         if (!result.snapped)
             return;
-        root.moveTo(result.x, result.y);
+        docking.moveTo(result.x, result.y);
         console.debug("[FloatingToolbar] snapped x: " + root.x + ", y: " + root.y);
     }
 
     function rotateToScreenEdge(screen) {
         console.debug("[FloatingToolbar] rotateToScreenEdge");
-        const resolved = root.resolveScreen(screen);
+        const resolved = docking.resolveScreen(screen);
         if (!resolved)
             return;
         const detection = ToolbarPlacement.detectionRect(root.x, root.y, root.thickness(), root.length(),
@@ -220,15 +155,15 @@ Window {
     }
 
     function finalizeDragPosition() {
-        const cursor = root.cursorPosition();
-        const cursorScreen = root.screenAtPoint(cursor.x, cursor.y);
-        if (root.isUsable(cursorScreen)) {
-            const ownScreen = root.windowScreen();
-            const ownRatio = root.isUsable(ownScreen) ? ownScreen.devicePixelRatio : 0;
+        const cursor = docking.cursorPosition();
+        const cursorScreen = docking.screenAtPoint(cursor.x, cursor.y);
+        if (docking.isUsable(cursorScreen)) {
+            const ownScreen = docking.windowScreen();
+            const ownRatio = docking.isUsable(ownScreen) ? ownScreen.devicePixelRatio : 0;
             // The move across scales leaves the window wherever the platform
             // put it; bring the grip back under the cursor first.
             if (cursorScreen.devicePixelRatio !== ownRatio)
-                root.moveTo(cursor.x - 24, cursor.y - 24);
+                docking.moveTo(cursor.x - 24, cursor.y - 24);
             root.rotateToScreenEdge(cursorScreen);
             root.snapToScreenEdge(cursorScreen);
         } else {
@@ -250,7 +185,7 @@ Window {
         if (root.width <= 0 || root.height <= 0)
             return false;
         const bounds = Qt.rect(root.x, root.y, root.width, root.height);
-        const screens = root.allScreens();
+        const screens = docking.allScreens();
         for (let i = 0; i < screens.length; ++i) {
             if (Utils.rectsIntersect(bounds, screens[i].geometry))
                 return true;
@@ -282,8 +217,8 @@ Window {
         visibleLengthAnimation.to = expanding ? full : pinned;
         bar.extraItemsShown = true;
         root.forceLayout();
-        const topLeft = root.screenAtPoint(root.x, root.y);
-        root.snapToScreenEdgeDebounce.trigger(root.isUsable(topLeft) ? topLeft : null);
+        const topLeft = docking.screenAtPoint(root.x, root.y);
+        root.snapToScreenEdgeDebounce.trigger(docking.isUsable(topLeft) ? topLeft : null);
         visibleLengthAnimation.start();
     }
 
@@ -307,9 +242,9 @@ Window {
     }
 
     function decidePanelPreferredSide(): string {
-        const screen = root.windowScreen();
+        const screen = docking.windowScreen();
         return ToolbarPlacement.panelSide(Qt.rect(root.x, root.y, root.width, root.height),
-                                          root.isUsable(screen) ? screen.availableGeometry : null, root.orientation);
+                                          docking.isUsable(screen) ? screen.availableGeometry : null, root.orientation);
     }
 
     function openTooltip(text: string) {
@@ -407,20 +342,12 @@ Window {
         }
     }
 
-    property point placedPosition: Qt.point(0, 0)
-
-    onXChanged: Qt.callLater(root.keepPlacement)
-    onYChanged: Qt.callLater(root.keepPlacement)
-
-    Timer {
-        id: placementGuard
-
-        interval: AppConstants.managerPlacementGrace
-    }
+    onXChanged: Qt.callLater(docking.keepPlacement)
+    onYChanged: Qt.callLater(docking.keepPlacement)
 
     onVisibleChanged: {
         if (root.visible)
-            placementGuard.restart();
+            docking.placementGuard.restart();
         if (!root.loaded)
             return;
         console.debug("[FloatingToolbar] visible changed: " + root.visible);
@@ -465,6 +392,13 @@ Window {
                 root.initializePosition();
             root.loaded = true;
         });
+    }
+
+    ToolbarDocking {
+        id: docking
+
+        window: root
+        dragging: bar.grip.dragging
     }
 
     Item {
