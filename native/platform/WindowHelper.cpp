@@ -153,8 +153,7 @@ void WindowHelper::noteMapped(QWindow *window)
             if (!window->isVisible())
                 return;
             window->setProperty(kMapOrderProperty, ++m_mapCount);
-            if (m_restackAbove)
-                keepWindowsBelow(m_restackAbove, m_restackBelow);
+            restackAgain();
         });
     };
     if (auto *quick = qobject_cast<QQuickWindow *>(window))
@@ -163,11 +162,38 @@ void WindowHelper::noteMapped(QWindow *window)
         settled();
 }
 
+void WindowHelper::scheduleKeepOnTop()
+{
+    // One restack for all the windows a manager moves in one go.
+    if (m_keepOnTopPending)
+        return;
+    m_keepOnTopPending = true;
+    QTimer::singleShot(0, this, [this] {
+        m_keepOnTopPending = false;
+        restackAgain();
+    });
+}
+
+void WindowHelper::restackAgain()
+{
+    if (!m_restackAbove)
+        return;
+    // Overlays destroyed since the last restack are left out.
+    QVariantList below;
+    for (const QPointer<QObject> &window : std::as_const(m_restackBelow)) {
+        if (window)
+            below.append(QVariant::fromValue(window.data()));
+    }
+    keepWindowsBelow(m_restackAbove, below);
+}
+
 bool WindowHelper::keepWindowsBelow(QQuickWindow *aboveWindow, const QVariantList &belowWindows)
 {
-    if (stacksByMapOrder()) {
+    if (isWaylandSession()) {
         m_restackAbove = aboveWindow;
-        m_restackBelow = belowWindows;
+        m_restackBelow.clear();
+        for (const QVariant &value : belowWindows)
+            m_restackBelow.append(value.value<QObject *>());
     }
     if (!aboveWindow || !aboveWindow->isVisible())
         return false;
@@ -180,8 +206,6 @@ bool WindowHelper::keepWindowsBelow(QQuickWindow *aboveWindow, const QVariantLis
         below.append(window);
         belowHandles.append(quintptr(window->winId()));
     }
-    if (belowHandles.isEmpty())
-        return true;
 
     // Panels, menus, tooltips and message boxes stay on top too; nothing of
     // ours that floats may end up under an overlay.
@@ -195,7 +219,7 @@ bool WindowHelper::keepWindowsBelow(QQuickWindow *aboveWindow, const QVariantLis
         anchorWindows.append(window);
         anchors.append(quintptr(window->winId()));
     }
-    if (stacksByMapOrder())
+    if (stacksByMapOrder() && !below.isEmpty())
         remapAbove(anchorWindows, below);
     return keepBelow(anchors, belowHandles);
 }

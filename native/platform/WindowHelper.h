@@ -112,7 +112,10 @@ private:
     quint64 m_mapCount = 0;
     // The last restack asked for, made again once a window has come on top.
     QPointer<QQuickWindow> m_restackAbove;
-    QVariantList m_restackBelow;
+    QList<QPointer<QObject>> m_restackBelow;
+    bool m_keepOnTopPending = false;
+    void scheduleKeepOnTop();
+    void restackAgain();
     Q_DISABLE_COPY_MOVE(WindowHelper)
 
     void setCompositingActive(bool active);
@@ -126,6 +129,8 @@ private:
     // non-zero.
     static bool restackBelow(quintptr aboveHandle, quintptr belowHandle);
     // `anchors` are our visible stay-on-top windows, the caller's first.
+    // With nothing to keep below, the anchors are still kept on top: under
+    // XWayland the X stacking decides which window a press goes to.
     static bool keepBelow(const QList<quintptr> &anchors, const QList<quintptr> &below);
     static bool setShape(quintptr handle, const QList<QRect> &rects);
     static void removeShape(quintptr handle);

@@ -18,6 +18,9 @@ bool WindowHelper::remapWindow(quintptr)
 // harmless here.
 bool WindowHelper::keepBelow(const QList<quintptr> &anchors, const QList<quintptr> &below)
 {
+    // Topmost windows stay above ordinary ones by themselves.
+    if (below.isEmpty())
+        return true;
     std::vector<HWND> anchorHandles;
     for (const quintptr handle : anchors)
         anchorHandles.push_back(reinterpret_cast<HWND>(handle));

@@ -6,6 +6,7 @@
 #include <QAbstractNativeEventFilter>
 #include <QByteArray>
 #include <QGuiApplication>
+#include <QWindow>
 
 #include <xcb/shape.h>
 #include <xcb/xcb.h>
@@ -295,6 +296,62 @@ private:
     xcb_window_t m_root;
 };
 
+// Under XWayland a press goes to the X window the X stacking puts under the
+// pointer, whatever the compositor shows on top: the compositor's window
+// manager raises a program's window when it is activated, and ours must be
+// raised again at once, before the next press on the toolbar.
+class ForeignStackingWatch : public QAbstractNativeEventFilter
+{
+public:
+    ForeignStackingWatch(xcb_connection_t *connection, std::function<void()> report)
+        : m_root(X11Display::root(connection))
+        , m_report(std::move(report))
+    {
+        if (m_root == XCB_WINDOW_NONE)
+            return;
+        // Qt's own events on the root stay selected.
+        Reply<xcb_get_window_attributes_reply_t> attributes(xcb_get_window_attributes_reply(
+                connection, xcb_get_window_attributes(connection, m_root), nullptr));
+        const uint32_t mask = (attributes ? attributes->your_event_mask : 0)
+                | XCB_EVENT_MASK_SUBSTRUCTURE_NOTIFY;
+        xcb_change_window_attributes(connection, m_root, XCB_CW_EVENT_MASK, &mask);
+        xcb_flush(connection);
+    }
+
+    bool nativeEventFilter(const QByteArray &eventType, void *message, qintptr *) override
+    {
+        if (eventType != "xcb_generic_event_t")
+            return false;
+        const auto *event = static_cast<const xcb_generic_event_t *>(message);
+        const uint8_t type = event->response_type & 0x7f;
+        xcb_window_t window = XCB_WINDOW_NONE;
+        if (type == XCB_CONFIGURE_NOTIFY) {
+            const auto *configure = reinterpret_cast<const xcb_configure_notify_event_t *>(event);
+            if (configure->event == m_root)
+                window = configure->window;
+        } else if (type == XCB_MAP_NOTIFY) {
+            const auto *map = reinterpret_cast<const xcb_map_notify_event_t *>(event);
+            if (map->event == m_root)
+                window = map->window;
+        }
+        if (window != XCB_WINDOW_NONE && !isOurs(window))
+            m_report();
+        return false;
+    }
+
+private:
+    static bool isOurs(xcb_window_t window)
+    {
+        const QWindowList windows = QGuiApplication::allWindows();
+        return std::any_of(windows.begin(), windows.end(), [window](QWindow *ours) {
+            return ours->handle() && xcb_window_t(ours->winId()) == window;
+        });
+    }
+
+    xcb_window_t m_root;
+    std::function<void()> m_report;
+};
+
 } // namespace
 
 bool WindowHelper::grabLeftButton(bool grab)
@@ -361,15 +418,18 @@ bool WindowHelper::remapWindow(quintptr handle)
 bool WindowHelper::keepBelow(const QList<quintptr> &anchors, const QList<quintptr> &below)
 {
     xcb_connection_t *connection = X11Display::connection();
-    if (!connection || anchors.isEmpty() || below.isEmpty())
+    if (!connection || anchors.isEmpty())
         return false;
-    const xcb_window_t root = queryTree(connection, xcb_window_t(below.first())).root;
+    const xcb_window_t root
+            = queryTree(connection, xcb_window_t(below.isEmpty() ? anchors.first() : below.first()))
+                      .root;
     if (root == XCB_WINDOW_NONE)
         return false;
 
     // Managed windows are ordered by the manager's layers; all it is asked
     // is to keep them right under the caller's window.
-    const bool managed = !overrideRedirect(connection, xcb_window_t(below.first()))
+    const bool managed = !below.isEmpty()
+            && !overrideRedirect(connection, xcb_window_t(below.first()))
             && windowManagerRunning(connection, root);
     std::vector<xcb_window_t> anchorTops;
     std::vector<xcb_window_t> anchorClients;
@@ -436,6 +496,8 @@ bool WindowHelper::keepBelow(const QList<quintptr> &anchors, const QList<quintpt
         }
     }
 
+    if (below.isEmpty())
+        return true;
     // In order when the windows right under the lowest anchor are exactly
     // the ones to keep below, in any order among themselves.
     const auto count = std::ptrdiff_t(belowTops.size());
@@ -494,6 +556,9 @@ void WindowHelper::watchCompositing()
     m_compositingActive = watch->active();
     qGuiApp->installNativeEventFilter(watch);
     qGuiApp->installEventFilter(this);
+    if (isWaylandSession())
+        qGuiApp->installNativeEventFilter(
+                new ForeignStackingWatch(connection, [this] { scheduleKeepOnTop(); }));
     qCInfo(lcWindow).noquote() << "[WindowHelper] compositing"
                                << (m_compositingActive ? "active" : "inactive");
 }
